@@ -1,0 +1,37 @@
+# The two set-up commands of the project: `make run` and `make test`.
+# Everything else here serves them or the developers.
+
+JOBS ?= 2
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test test-sanitize bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DGENVORA_WERROR=ON $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@scripts/demo.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DGENVORA_WERROR=ON -DGENVORA_SANITIZE=ON -DGENVORA_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	$(BUILD)/bench/genvora_bench
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,0 +1,21 @@
+// The subcommands of the genvora tool. Each lives in a source of its own and
+// registers itself on the application here; main.cpp calls every Register*.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace genvora::cli {
+
+// Exit statuses of the tool.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;  // the work could not be done (unreadable file...)
+constexpr int kExitUsage = 2;    // bad command line
+
+// Thrown by a subcommand's callback to end the tool with `status`.
+struct ExitRequest {
+  int status;
+};
+
+void RegisterInfoCommand(CLI::App& app);
+
+}  // namespace genvora::cli

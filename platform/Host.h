@@ -1,0 +1,112 @@
+// The host the engine runs in: message boxes, progress and the message pump.
+//
+// The engine never talks to a terminal or a window itself; it asks the host
+// in force. The default host prints messages to stderr and answers each box
+// with its default button; the tool installs it, tests install a
+// RecordingHost and check what was shown. Texts cross this interface as
+// AnsiString (Windows-1252), like every engine text.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+namespace genvora {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum class MsgKind { Information, Warning, Error, Confirmation };
+enum class MsgAnswer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+// The answer a box gives when nobody is there to click: its first button.
+MsgAnswer DefaultAnswerOf(MsgButtons buttons);
+
+class IHost {
+ public:
+  virtual ~IHost() = default;
+
+  // Shows a blocking message box and answers the button chosen.
+  virtual MsgAnswer MessageBox(const AnsiString& text, const AnsiString& caption, MsgButtons buttons,
+                               MsgKind kind) = 0;
+
+  // Progress of a long operation: `done` of `total` steps of `what`
+  // (total 0 = unknown). Called often; a host throttles its display itself.
+  virtual void Progress(const AnsiString& what, std::int64_t done, std::int64_t total) = 0;
+
+  // Lets the host handle its pending events from inside a long loop; the host
+  // may re-enter the engine from here.
+  virtual void ProcessMessages() = 0;
+
+  // State of the Control key, which some operations read to change their
+  // behaviour. A host without a keyboard answers false.
+  virtual bool ControlKeyDown() { return false; }
+};
+
+// The host in force (never null) and its replacement. SetHost(nullptr)
+// restores the default host. The caller keeps ownership.
+IHost& Host();
+void SetHost(IHost* host);
+
+// Shorthands used throughout the engine.
+inline MsgAnswer ShowMessage(const AnsiString& text, const AnsiString& caption,
+                             MsgButtons buttons = MsgButtons::Ok, MsgKind kind = MsgKind::Information) {
+  return Host().MessageBox(text, caption, buttons, kind);
+}
+inline void V5ProcessMessage() { Host().ProcessMessages(); }
+
+// Prints boxes to stderr (UTF-8) and answers the default button; progress is
+// shown on a terminal only.
+class StderrHost : public IHost {
+ public:
+  MsgAnswer MessageBox(const AnsiString& text, const AnsiString& caption, MsgButtons buttons,
+                       MsgKind kind) override;
+  void Progress(const AnsiString& what, std::int64_t done, std::int64_t total) override;
+  void ProcessMessages() override {}
+
+ private:
+  std::int64_t lastShownPercent_ = -1;
+};
+
+// Records everything for tests. Scripted answers are consumed in order; when
+// none is left a box gets its default answer.
+class RecordingHost : public IHost {
+ public:
+  struct Message {
+    AnsiString text;
+    AnsiString caption;
+    MsgButtons buttons;
+    MsgKind kind;
+    MsgAnswer answer;
+  };
+  struct ProgressStep {
+    AnsiString what;
+    std::int64_t done;
+    std::int64_t total;
+  };
+
+  RecordingHost();   // installs itself as the host in force
+  ~RecordingHost() override;  // restores the host that was in force
+
+  MsgAnswer MessageBox(const AnsiString& text, const AnsiString& caption, MsgButtons buttons,
+                       MsgKind kind) override;
+  void Progress(const AnsiString& what, std::int64_t done, std::int64_t total) override;
+  void ProcessMessages() override { ++pumps; }
+  bool ControlKeyDown() override { return controlKeyDown; }
+
+  void QueueAnswer(MsgAnswer answer) { answers_.push_back(answer); }
+  bool Showed(const AnsiString& text) const;
+  void Clear() { messages.clear(); progress.clear(); pumps = 0; }
+
+  std::vector<Message> messages;
+  std::vector<ProgressStep> progress;
+  std::int64_t pumps = 0;
+  bool controlKeyDown = false;
+
+ private:
+  std::deque<MsgAnswer> answers_;
+  IHost* previous_;
+};
+
+}  // namespace genvora

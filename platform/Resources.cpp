@@ -1,0 +1,79 @@
+#include "platform/Resources.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+#include "platform/Encoding.h"
+
+namespace genvora {
+
+namespace {
+
+struct ResourceEntry {
+  const char* key;
+  const char* french;
+  const char* english;
+};
+
+// Each unit's table is one .inc file of RES(unit-qualified id, fr, en) lines.
+#define RES(key, fr, en) {key, fr, en},
+const ResourceEntry kEntries[] = {
+#include "platform/strings/Loclivres.inc"
+#include "platform/strings/LArray.inc"
+#include "platform/strings/G7str.inc"
+};
+#undef RES
+
+struct Texts {
+  std::string utf8[2];
+  AnsiString ansi[2];
+};
+
+const std::unordered_map<std::string_view, Texts>& Table() {
+  static const auto table = [] {
+    std::unordered_map<std::string_view, Texts> map;
+    for (const auto& e : kEntries) {
+      Texts t;
+      t.utf8[0] = e.french;
+      t.utf8[1] = e.english;
+      t.ansi[0] = Utf8ToAnsi(e.french);
+      t.ansi[1] = Utf8ToAnsi(e.english);
+      map.emplace(e.key, std::move(t));
+    }
+    return map;
+  }();
+  return table;
+}
+
+Language InitialLanguage() {
+  // GENVORA_LANG=EN selects English for a whole process (the tool, a test run).
+  const char* env = std::getenv("GENVORA_LANG");
+  if (env != nullptr && (std::strcmp(env, "EN") == 0 || std::strcmp(env, "en") == 0)) return Language::English;
+  return Language::French;
+}
+
+Language g_language = InitialLanguage();
+
+}  // namespace
+
+void SetResourceLanguage(Language language) { g_language = language; }
+Language GetResourceLanguage() { return g_language; }
+
+AnsiString LoadResString(std::string_view key) {
+  const auto& table = Table();
+  auto it = table.find(key);
+  if (it == table.end()) return AnsiString(key);
+  return it->second.ansi[g_language == Language::French ? 0 : 1];
+}
+
+std::string LoadResStringUtf8(std::string_view key) {
+  const auto& table = Table();
+  auto it = table.find(key);
+  if (it == table.end()) return std::string(key);
+  return it->second.utf8[g_language == Language::French ? 0 : 1];
+}
+
+bool HasResString(std::string_view key) { return Table().count(key) != 0; }
+
+}  // namespace genvora

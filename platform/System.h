@@ -1,0 +1,37 @@
+// The machine and the clock, as the engine sees them.
+//
+// Dates of the platform are counted as a date-time serial: whole days since
+// 30 December 1899 (day 0), with the time of day as the fraction. Tests fix
+// the clock with ScopedClock so that stamps are reproducible.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace genvora {
+
+// A stable 32-bit identifier of this machine. The legacy program used the
+// serial number of the system volume, which has no counterpart here; it is
+// derived instead from the machine identifier of the operating system
+// (/etc/machine-id, else the D-Bus machine id, else the host name), so it is
+// the same at every run on one machine and differs between machines.
+std::uint32_t GetMachineSerial();
+
+// Now, as a date-time serial in local time.
+double NowDateTime();
+// Today: the whole days of NowDateTime().
+std::uint32_t TodaySerial();
+
+// Fixes the clock for the life of the object (tests).
+class ScopedClock {
+ public:
+  explicit ScopedClock(double dateTime);
+  ~ScopedClock();
+  ScopedClock(const ScopedClock&) = delete;
+  ScopedClock& operator=(const ScopedClock&) = delete;
+
+ private:
+  std::optional<double> saved_;
+};
+
+}  // namespace genvora
