@@ -115,3 +115,30 @@ TEST(System, ClockAndMachineSerial) {
 
 }  // namespace
 }  // namespace genvora
+
+#include "platform/Settings.h"
+
+namespace genvora {
+namespace {
+
+TEST(IniStore, PathNamesSurviveAReload) {
+  TempDir dir;
+  std::string path = dir.Path() + "/sub/genvora.ini";
+  const std::string name = "C:\\Généa\\a=b [x].GV8";
+  {
+    IniStore store(path);
+    EXPECT_TRUE(store.WriteInteger("Files saving history", name, 46000));
+    EXPECT_TRUE(store.WriteString("Files saving history", "other", "line\nbreak"));
+    EXPECT_TRUE(store.WriteInteger("Files saving history", name, 46001));
+  }
+  IniStore store(path);
+  EXPECT_EQ(store.ReadInteger("Files saving history", name, 0), 46001);
+  EXPECT_EQ(store.ReadString("Files saving history", "other", ""), "line\nbreak");
+  EXPECT_EQ(store.ReadSection("Files saving history").size(), 2u);
+  EXPECT_EQ(store.ReadString("Nowhere", name, "1"), "1");
+  EXPECT_TRUE(store.DeleteKey("Files saving history", name));
+  EXPECT_FALSE(IniStore(path).Read("Files saving history", name));
+}
+
+}  // namespace
+}  // namespace genvora

@@ -1,0 +1,91 @@
+// The host's preferences object: the few user settings the engine reads.
+//
+// The legacy host kept them in the per-user registry; here they are plain
+// fields with the defaults of a fresh installation, and the configuration
+// store (the save and integrity history) is an IniStore. The engine reaches
+// the object through SharedPrefs(), which is null until a host installs one:
+// every reader states what it does without preferences.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Settings.h"
+#include "platform/Types.h"
+
+namespace genvora {
+
+class TPreferenceGenvora5 {
+ public:
+  // `configPath` is the ini file of the configuration store; empty = memory.
+  explicit TPreferenceGenvora5(std::string configPath = IniStore::DefaultPath());
+
+  IniStore& GetConfigFile() { return config_; }
+
+  // Date order of date texts: "1" = month-day-year, anything else
+  // day-month-year.
+  std::string FormatDateFRUS = "0";
+
+  // Words never capitalised or made into first names ("de", "von"...),
+  // compared accent-free and in upper case.
+  std::vector<AnsiString> ExceptionsCapitalisation;
+
+  // Text conversion of first names and of place and surname fields: when
+  // set, display texts go through ConvertText.
+  bool ConvertirTextes = false;
+  virtual AnsiString ConvertText(const AnsiString& text) const { return text; }
+
+  // Case styles: 0 = upper case, 1 = every word capitalised, other =
+  // unchanged. One for surnames, one per place field (town, code,
+  // department, region, country, subdivision...).
+  int CasseNom = 0;
+  int CasseLieu[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+  // Entry style of places (0 to 3).
+  int StyleSaisieLieu = 0;
+
+  // The two lists of standard event names, indexed by international index.
+  std::vector<AnsiString> EventNames1;
+  std::vector<AnsiString> EventNames2;
+
+  // Maximum ages at death, in years.
+  int AgeMaxHomme = 110;
+  int AgeMaxFemme = 110;
+
+  // The application's current record (none = 0) and the language code of
+  // the profession reference query.
+  CodeID CurrentRecord = 0;
+  std::string LangueReference = "fr";
+
+  virtual ~TPreferenceGenvora5() = default;
+
+ private:
+  IniStore config_;
+};
+
+// The shared preferences object, or null when the host installed none.
+TPreferenceGenvora5* SharedPrefs();
+// Installs `prefs` (not owned; null removes them).
+void SetSharedPrefs(TPreferenceGenvora5* prefs);
+
+// Installs preferences for the life of the object (tests); the configuration
+// store is held in memory unless a path is given.
+class ScopedPrefs {
+ public:
+  explicit ScopedPrefs(std::string configPath = {})
+      : prefs_(std::make_unique<TPreferenceGenvora5>(std::move(configPath))), saved_(SharedPrefs()) {
+    SetSharedPrefs(prefs_.get());
+  }
+  ~ScopedPrefs() { SetSharedPrefs(saved_); }
+  ScopedPrefs(const ScopedPrefs&) = delete;
+  ScopedPrefs& operator=(const ScopedPrefs&) = delete;
+  TPreferenceGenvora5* operator->() { return prefs_.get(); }
+  TPreferenceGenvora5& operator*() { return *prefs_; }
+
+ private:
+  std::unique_ptr<TPreferenceGenvora5> prefs_;
+  TPreferenceGenvora5* saved_;
+};
+
+}  // namespace genvora
