@@ -192,6 +192,11 @@ bool TGHeader::LitDans(FileHandle& file, const AnsiString& upperCaseExtension) {
   }
 
   legacy_ = true;
+  // Without a chunk header only the extension says a file is a database, so
+  // it is asked first: its refusal is the reason worth giving.
+  std::int32_t version = LegacyDatabaseVersionOfExtension(upperCaseExtension);
+  if (version == 0)
+    return Refuse("not a database: no chunk header, and \"" + upperCaseExtension + "\" is not a legacy extension");
   if (!file.Seek(0)) return Refuse("legacy header: cannot seek to the start");
   std::vector<unsigned char> a = ReadUpTo(file, kBlockASize);
   ByteReader ra(a.data(), a.size());
@@ -199,8 +204,6 @@ bool TGHeader::LitDans(FileHandle& file, const AnsiString& upperCaseExtension) {
   if (!ra.Bytes(blockA.data(), blockA.size())) return Refuse("legacy header: block A " + std::string(ra.Reason()));
   blockA_ = blockA;
   blockARead_ = true;
-  std::int32_t version = LegacyDatabaseVersionOfExtension(upperCaseExtension);
-  if (version == 0) return Refuse("no chunk header, and \"" + upperCaseExtension + "\" is not a legacy extension");
   SetI32A(kOffDatabaseVersion, version);
   InitGUID();
   return true;
