@@ -11,6 +11,8 @@ namespace genvora {
 
 namespace {
 
+// The diagnostic lines keep the wording the legacy tool printed, which logs
+// and scripts of the conversion host may look for.
 constexpr std::size_t kFileBlockSize = 1024 * 1024;
 
 struct MdContextDeleter {

@@ -16,7 +16,7 @@ const char kWordProcessorNote[] =
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green77\\blue187;}\r\n"
     "{\\stylesheet{\\s0 Normal;}{\\s1\\b Heading 1;}}\r\n"
     "{\\info{\\author Marie}{\\title Notes}}\r\n"
-    "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
+    "{\\*\\generator Writer 1.0}\\viewkind4\\uc1 \r\n"
     "\\pard\\sa200\\sl276\\slmult1\\f0\\fs22\\lang12 Baptis\\'e9 \\'e0 {\\b Saint-\\'c9tienne}\\par\r\n"
     "Parrain\\~: Jos\\u233?e\\tab{\\cf1 t\\'e9moin}\\line cf. acte n\\u176\\'b0 12\\par\r\n"
     "}\r\n";
