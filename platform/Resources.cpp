@@ -22,6 +22,7 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Loclivres.inc"
 #include "platform/strings/LArray.inc"
 #include "platform/strings/G7str.inc"
+#include "platform/strings/G5vclstrings.inc"
 };
 #undef RES
 
