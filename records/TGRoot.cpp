@@ -5,17 +5,11 @@
 #include <cstring>
 #include <memory>
 
+#include "containers/LXArray.h"
+#include "containers/TListeAssociation.h"
 #include "platform/Exception.h"
 #include "platform/System.h"
 
-#if __has_include("containers/LXArray.h")
-#include "containers/LXArray.h"
-#define GENVORA_HAS_LXARRAY 1
-#endif
-#if __has_include("containers/TListeAssociation.h")
-#include "containers/TListeAssociation.h"
-#define GENVORA_HAS_ASSOCIATION 1
-#endif
 
 namespace genvora {
 
@@ -144,14 +138,8 @@ void TGRoot::Decode(const void* data, int size) {
 }
 
 CodeID TGRoot::Translate(TListeAssociation* codes, CodeID code) {
-#ifdef GENVORA_HAS_ASSOCIATION
   if (codes == nullptr || code == 0) return 0;
   return codes->GetDestination(code);
-#else
-  (void)codes;
-  (void)code;
-  return 0;
-#endif
 }
 
 void TGRoot::Fusionne(TGRoot* other, TListeAssociation* codes) {
@@ -169,23 +157,35 @@ std::int32_t TGRoot::EcritDans(CodeID codeID, LXArray* store) {
   if (GetDateLT(0) == 0) SetCreatedNow();
   std::string bytes = EncodeToString();
   if (bytes.empty() || store == nullptr) return 0;
-#ifdef GENVORA_HAS_LXARRAY
-  return store->EcritData(codeID, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-#else
-  return 0;
-#endif
+  return store->EcritData(codeID, bytes.data(), static_cast<unsigned>(bytes.size()));
 }
 
 bool TGRoot::LitDans(CodeID codeID, LXArray* store) {
-  if (store == nullptr) return false;
-#ifdef GENVORA_HAS_LXARRAY
-  // Placeholder until the store's lookup is in: see the containers branch.
-  (void)codeID;
-  return false;
-#else
-  (void)codeID;
-  return false;
-#endif
+  if (store == nullptr || store->GetCodeList() == nullptr) return false;
+  // The code list tells an absent record from an empty one, which FetchData
+  // answers alike.
+  std::uint32_t key[2] = {codeID, 0};
+  if (store->GetCodeList()->FetchIndexOf(key, LXArray::kPairSize) == 0) return false;
+  try {
+    const unsigned stored = store->FetchData(codeID, nullptr, 0);
+    if (stored == 0) return true;
+    if (stored > static_cast<unsigned>(INT32_MAX)) {
+      throw EGenvoraError("G5vclstrings.RootsDecodeDamaged", "entry too large for a record");
+    }
+    // The store hands out exactly the bytes it holds; the buffer is sized by
+    // them, never by anything inside the record.
+    auto bytes = std::make_unique<unsigned char[]>(stored);
+    if (store->FetchData(codeID, bytes.get(), stored) != stored) {
+      throw EGenvoraError("G5vclstrings.RootsDecodeDamaged", "entry could not be fetched");
+    }
+    Decode(bytes.get(), static_cast<int>(stored));
+    return true;
+  } catch (const std::exception&) {
+    // A record that cannot be read is removed, so that the caller sees a
+    // missing record instead of a damaged one on every later read.
+    store->DeleteData(codeID);
+    return false;
+  }
 }
 
 void TGRoot::EffaceDe(CodeID, LXArray*) { throw EGenvoraError("G5vclstrings.RootsIODenied"); }
