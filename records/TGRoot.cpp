@@ -98,9 +98,7 @@ std::uint32_t TGRoot::TextSize(std::string_view text) {
 }
 
 bool TGRoot::EndOfRecord(ByteReader& reader) {
-  if (!reader.Ok()) return false;
-  if (!reader.AtEnd()) return reader.Fail("bytes remain after the last group");
-  return true;
+  return reader.Ok();
 }
 
 std::string TGRoot::EncodeToString() const {

@@ -16,9 +16,11 @@
 //  2. Decode reads the base fields unconditionally; each later group is read
 //     only while bytes remain at its boundary, else it and every later group
 //     take their defaults. A group that begins but ends inside its fields,
-//     an entry shorter than the base fields, a text without its NUL and bytes
-//     left after the last group are damage: Decode raises and leaves the
-//     record as it was.
+//     an entry shorter than the base fields and a text without its NUL are
+//     damage: Decode raises and leaves the record as it was. Bytes left after
+//     the last group are not: the legacy program stopped reading there, and
+//     its stores hold entries longer than what was encoded (an event sized
+//     by its upper bound), so refusing them would delete sound records.
 //  3. LitDans never lets a damaged entry escape: it removes the entry from
 //     the store and answers false, so the caller sees a missing record.
 //  4. Codes handed to a record by a merge always go through the association
@@ -130,9 +132,8 @@ class TGRoot {
   // their defaults) and adopts them only when EndOfRecord() agrees.
   virtual void WriteFields(ByteWriter& writer) const;
   virtual void ReadFields(ByteReader& reader);
-  // True when the reader met no damage and every byte was used: bytes left
-  // after the last group are damage too, since a record is stored with
-  // exactly the bytes Encode wrote.
+  // True when the reader met no damage. Bytes after the last group known to
+  // this release are ignored, as the legacy reader ignored them.
   static bool EndOfRecord(ByteReader& reader);
 
   TGRootFields& RootOrThrow();

@@ -26,8 +26,9 @@ bool DecodesInto(const std::string& bytes, T& out) {
 }
 
 // Every cut of `full` decodes only at the group boundaries given (lengths in
-// bytes, the full length included); every other cut and one extra byte are
-// refused, and a refused decode leaves the record as it was.
+// bytes, the full length included); every other cut is refused, and a refused
+// decode leaves the record as it was. A byte after the last group is ignored:
+// the record decodes to what the full bytes give.
 template <typename T>
 void ExpectDecodesOnlyAt(const std::string& full, const std::set<std::size_t>& boundaries) {
   for (std::size_t length = 0; length <= full.size() + 1; ++length) {
@@ -35,7 +36,11 @@ void ExpectDecodesOnlyAt(const std::string& full, const std::set<std::size_t>& b
     T record;
     record.SetCodeID(999);
     const bool decoded = DecodesInto(cut, record);
-    EXPECT_EQ(decoded, boundaries.count(length) == 1) << "length " << length;
+    const bool expected = length > full.size() || boundaries.count(length) == 1;
+    EXPECT_EQ(decoded, expected) << "length " << length;
+    if (length > full.size()) {
+      EXPECT_EQ(record.EncodeToString(), full) << "the extra byte is not part of the record";
+    }
     if (!decoded) {
       EXPECT_EQ(record.GetCodeID(), 999u) << "length " << length;
     }
