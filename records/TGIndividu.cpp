@@ -6,7 +6,7 @@
 #include "platform/Preferences.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -23,7 +23,7 @@ constexpr std::string_view kDelimiters = ", ;\"()?<>.";
 bool IsDelimiter(char c) { return kDelimiters.find(c) != std::string_view::npos; }
 
 AnsiString FirstWord(std::string_view text) {
-  const AnsiString trimmed = rectext::Trim(text);
+  const AnsiString trimmed = AnsiTrim(text);
   std::size_t start = 0;
   while (start < trimmed.size() && IsDelimiter(trimmed[start])) ++start;
   std::size_t end = start;
@@ -37,7 +37,7 @@ AnsiString Initiale(std::string_view word) {
   if (word.empty()) return {};
   AnsiString out(1, word[0]);
   for (std::size_t p = 1; p + 1 < word.size(); ++p) {
-    if (!rectext::IsAlnum(word[p])) {
+    if (!AnsiIsAlnum(word[p])) {
       out += word[p];
       out += word[p + 1];
     }
@@ -54,7 +54,7 @@ std::vector<AnsiString> PrenomWords(std::string_view text) {
     if (text[i] == '"') {
       const std::size_t close = text.find('"', i + 1);
       const std::size_t end = close == std::string_view::npos ? text.size() : close;
-      const AnsiString quoted = rectext::Trim(text.substr(i + 1, end - i - 1));
+      const AnsiString quoted = AnsiTrim(text.substr(i + 1, end - i - 1));
       if (!quoted.empty()) words.push_back(quoted);
       i = end == text.size() ? end : end + 1;
       continue;
@@ -242,7 +242,7 @@ AnsiString TGIndividu::GetChar(int selector) const {
 void TGIndividu::SetChar(int selector, const AnsiString& value) {
   AnsiString* text = TextOfSelector(selector);
   if (text == nullptr) return;
-  *text = rectext::Trim(value);
+  *text = AnsiTrim(value);
   if (selector == 10 && text->size() > 1) text->resize(1);
 }
 
@@ -289,7 +289,7 @@ AnsiString TGIndividu::PrenomsAffiches() const {
   } else if ((options_ & kOptPrenomUsuel) != 0) {
     const std::size_t first = f_.prenoms.find('"');
     const std::size_t last = f_.prenoms.rfind('"');
-    shown = first != AnsiString::npos && last != first ? rectext::Trim(f_.prenoms.substr(first + 1, last - first - 1))
+    shown = first != AnsiString::npos && last != first ? AnsiTrim(f_.prenoms.substr(first + 1, last - first - 1))
                                                        : FirstWord(f_.prenoms);
   } else {
     shown = f_.prenoms;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/Resources.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -42,7 +42,7 @@ std::string WordingBase(liensListT type) {
 
 std::string CamelCase(const char* name) {
   std::string out(name);
-  for (std::size_t i = 1; i < out.size(); ++i) out[i] = rectext::LowerChar(out[i]);
+  for (std::size_t i = 1; i < out.size(); ++i) out[i] = AnsiLowerChar(out[i]);
   return out;
 }
 
@@ -101,7 +101,7 @@ void TGLien::ReadFields(ByteReader& r) {
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 
-void TGLien::SetNote(const AnsiString& note) { f_.note = rectext::Trim(note); }
+void TGLien::SetNote(const AnsiString& note) { f_.note = AnsiTrim(note); }
 
 AnsiString TGLien::GetTitre() const {
   if (!f_.titre.empty()) return f_.titre;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/Preferences.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -28,8 +28,8 @@ constexpr std::uint32_t kCodeParentheses = 0x02 << 8;
 constexpr std::uint32_t kDepartementParentheses = 0x10 << 16;
 
 AnsiString ApplyCase(const AnsiString& text, int style) {
-  if (style == 0) return rectext::Upper(text);
-  if (style == 1) return rectext::FirstUpperWords(text);
+  if (style == 0) return AnsiUpperCase(text);
+  if (style == 1) return AnsiFirstUpper(text, false, "");
   return text;
 }
 
@@ -117,7 +117,7 @@ const AnsiString& TGLieu::GetStored(int field) const {
 
 void TGLieu::SetText(int field, const AnsiString& value) {
   if (field < kCode || field > kPays) return;
-  AnsiString text = rectext::Trim(value);
+  AnsiString text = AnsiTrim(value);
   // Commas separate the parts of the GEDCOM place line.
   for (char& c : text) {
     if (c == ',') c = '-';
@@ -136,17 +136,17 @@ AnsiString TGLieu::GText(int field) const {
 }
 
 int TGLieu::villeCompare(const TGLieu& other) const {
-  return rectext::CompareText(f_.texts[kVille], other.f_.texts[kVille]);
+  return AnsiCompareText(f_.texts[kVille], other.f_.texts[kVille]);
 }
 
 int TGLieu::codeCompare(const TGLieu& other) const {
-  return rectext::CompareText(f_.texts[kCode], other.f_.texts[kCode]);
+  return AnsiCompareText(f_.texts[kCode], other.f_.texts[kCode]);
 }
 
 bool TGLieu::InternalCompare(const TGLieu* other) const {
   if (other == nullptr) return true;
   auto key = [](const TGLieu& p) {
-    return rectext::Upper(p.GetCodeLieu() + p.GetVille() + p.GetDepartement() + p.GetRegion() + p.GetPays()) +
+    return AnsiUpperCase(p.GetCodeLieu() + p.GetVille() + p.GetDepartement() + p.GetRegion() + p.GetPays()) +
            (p.GetGriot() ? "1" : "0");
   };
   return key(*this) != key(*other);
@@ -192,7 +192,7 @@ AnsiString TGLieu::GetTextSaisie() {
 
 AnsiString TGLieu::GetTextGedcom() const {
   auto part = [this](Field field) { return f_.root.griot ? GetStored(field) : GText(field); };
-  return rectext::Trim(part(kVille) + "," + part(kCode) + "," + part(kDepartement) + "," + part(kRegion) + "," +
+  return AnsiTrim(part(kVille) + "," + part(kCode) + "," + part(kDepartement) + "," + part(kRegion) + "," +
                        part(kPays));
 }
 
@@ -212,7 +212,7 @@ AnsiString TGLieu::GetCoordStr(int which) const {
 void TGLieu::SetCoordStr(int which, const AnsiString& text) {
   double* target = which == kLatitude ? &f_.latitude : which == kLongitude ? &f_.longitude : nullptr;
   if (target == nullptr) return;
-  AnsiString number = rectext::Trim(text);
+  AnsiString number = AnsiTrim(text);
   if (number.empty()) {
     *target = 0.0;
     return;

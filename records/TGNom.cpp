@@ -2,7 +2,7 @@
 
 #include "platform/Host.h"
 #include "platform/Preferences.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -97,7 +97,7 @@ void TGNom::ReadFields(ByteReader& r) {
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 
-void TGNom::SetNom(const AnsiString& nom) { f_.nom = rectext::Trim(nom); }
+void TGNom::SetNom(const AnsiString& nom) { f_.nom = AnsiTrim(nom); }
 
 AnsiString TGNom::GetNom() const {
   AnsiString nom = f_.nom;
@@ -107,8 +107,8 @@ AnsiString TGNom::GetNom() const {
   }
   const TPreferenceGenvora5* prefs = SharedPrefs();
   if (f_.root.griot || prefs == nullptr || nom.empty()) return nom;
-  if (prefs->CasseNom == 0) nom = rectext::Upper(nom);
-  if (prefs->CasseNom == 1) nom = rectext::FirstUpperWords(nom);
+  if (prefs->CasseNom == 0) nom = AnsiUpperCase(nom);
+  if (prefs->CasseNom == 1) nom = AnsiFirstUpper(nom, false, "");
   if (prefs->ConvertirTextes) nom = prefs->ConvertText(nom);
   return nom;
 }
@@ -152,14 +152,14 @@ AnsiString TGNom::GetText() const {
 
 int TGNom::InternalCompare(const TGNom* other) const {
   if (other == nullptr) return 1;
-  const int byNom = rectext::CompareText(GetNom(), other->GetNom());
+  const int byNom = AnsiCompareText(GetNom(), other->GetNom());
   if (byNom != 0) return byNom;
-  return rectext::CompareText(GetParticule(), other->GetParticule());
+  return AnsiCompareText(GetParticule(), other->GetParticule());
 }
 
 int TGNom::Compare(const TGNom* other) const {
   if (other == nullptr) return 1;
-  const int byNom = rectext::CompareText(GetNom(), other->GetNom());
+  const int byNom = AnsiCompareText(GetNom(), other->GetNom());
   if (byNom != 0) return byNom;
   // Compared wide: codes use the whole unsigned range.
   const auto difference = static_cast<std::int64_t>(f_.root.codeID) - static_cast<std::int64_t>(other->f_.root.codeID);

@@ -2,7 +2,7 @@
 
 #include "platform/Resources.h"
 #include "platform/System.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -98,7 +98,7 @@ AnsiString TGUnion::GetChar(int selector) const {
 
 void TGUnion::SetChar(int selector, const AnsiString& value) {
   if (selector < kFirstChampSelector || selector > kLastChampSelector) return;
-  f_.champs[static_cast<std::size_t>(selector - kFirstChampSelector)] = rectext::Trim(value);
+  f_.champs[static_cast<std::size_t>(selector - kFirstChampSelector)] = AnsiTrim(value);
 }
 
 AnsiString TGUnion::GetTypeUnionTexte() const {

@@ -128,6 +128,17 @@ AnsiString AnsiTrim(std::string_view text) {
   return AnsiString(text.substr(first, last - first));
 }
 
+int AnsiCompareText(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const int ca = static_cast<unsigned char>(AnsiUpperChar(a[i]));
+    const int cb = static_cast<unsigned char>(AnsiUpperChar(b[i]));
+    if (ca != cb) return ca - cb;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
 AnsiString EnleveAccents(std::string_view text, bool dashToSpace, bool apostropheToSpace) {
   AnsiString out(text);
   for (char& c : out) {

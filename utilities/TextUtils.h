@@ -32,6 +32,9 @@ AnsiString AnsiUpperCase(std::string_view text);
 AnsiString AnsiLowerCase(std::string_view text);
 // Without the control characters and spaces at both ends.
 AnsiString AnsiTrim(std::string_view text);
+// Comparison without regard to case (Windows-1252 pairs): negative, 0 or
+// positive; a text that is a prefix of the other orders first.
+int AnsiCompareText(std::string_view a, std::string_view b);
 
 // Accents and case.
 AnsiString EnleveAccents(std::string_view text, bool dashToSpace, bool apostropheToSpace);
