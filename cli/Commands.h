@@ -17,5 +17,6 @@ struct ExitRequest {
 };
 
 void RegisterInfoCommand(CLI::App& app);
+void RegisterDateCommand(CLI::App& app);
 
 }  // namespace genvora::cli
