@@ -18,5 +18,6 @@ struct ExitRequest {
 
 void RegisterInfoCommand(CLI::App& app);
 void RegisterDateCommand(CLI::App& app);
+void RegisterDetectCommand(CLI::App& app);
 
 }  // namespace genvora::cli

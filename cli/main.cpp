@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   genvora::cli::RegisterInfoCommand(app);
   genvora::cli::RegisterDateCommand(app);
+  genvora::cli::RegisterDetectCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -50,6 +50,13 @@ double NowDateTime() {
 
 std::uint32_t TodaySerial() { return static_cast<std::uint32_t>(std::floor(NowDateTime())); }
 
+std::uint32_t GetTickCount32() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<std::uint32_t>(ms);
+}
+
 ScopedClock::ScopedClock(double dateTime) : saved_(g_fixedClock) { g_fixedClock = dateTime; }
 ScopedClock::~ScopedClock() { g_fixedClock = saved_; }
 

@@ -22,6 +22,10 @@ double NowDateTime();
 // Today: the whole days of NowDateTime().
 std::uint32_t TodaySerial();
 
+// Milliseconds since the system started, wrapping at 2^32 like the legacy
+// tick count that stamps a new database file.
+std::uint32_t GetTickCount32();
+
 // Fixes the clock for the life of the object (tests).
 class ScopedClock {
  public:
