@@ -3,7 +3,7 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <sys/stat.h>
-#include <utime.h>
+#include <fcntl.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -276,10 +276,9 @@ std::string EncodeJpeg(const TBitmap& picture, int quality) {
 bool CopyFileTime(const AnsiString& model, const AnsiString& path) {
   struct stat st {};
   if (::stat(model.c_str(), &st) != 0) return false;
-  struct utimbuf times {};
-  times.actime = st.st_atime;
-  times.modtime = st.st_mtime;
-  return ::utime(path.c_str(), &times) == 0;
+  // Nanoseconds too, so that the copy compares equal to its model.
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 bool CopyFileWithTime(const AnsiString& source, const AnsiString& destination) {
