@@ -25,3 +25,8 @@ echo "== genvora info family.GV9 --json"
 "$G" info "$DEMO/family.GV9" --json
 echo "== genvora info notes.txt (refused)"
 "$G" info "$DEMO/notes.txt" || echo "(exit status $?)"
+echo "== genvora date"
+"$G" date "vers 1850" "12/03/1850" "ABT 1850" "1850//1860" "1 Tishri 5760"
+"$G" date --gregorian "3 brumaire an II" "J 1 janvier 1700"
+"$G" date --format %GED "entre 1850 et 1860" "3 brumaire an II"
+"$G" date --json "entre 1850 et 1860"
