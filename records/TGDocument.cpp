@@ -1,7 +1,7 @@
 #include "records/TGDocument.h"
 
 #include "platform/Resources.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -98,7 +98,7 @@ void TGDocument::ReadFields(ByteReader& r) {
 
 void TGDocument::SetText(int field, const AnsiString& value) {
   if (field < kSource || field > kNumero) return;
-  f_.texts[static_cast<std::size_t>(field)] = rectext::Trim(value);
+  f_.texts[static_cast<std::size_t>(field)] = AnsiTrim(value);
 }
 
 const AnsiString& TGDocument::GetText(int field) const {

@@ -6,7 +6,7 @@
 #include "platform/Exception.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -143,7 +143,7 @@ std::int32_t TGEvenement::EcritDans(CodeID codeID, LXArray* store) {
 
 void TGEvenement::SetText(int index, const AnsiString& text) {
   if (index < 0 || index > kAgeSurActe2) return;
-  f_.texts[static_cast<std::size_t>(index)] = rectext::Trim(text);
+  f_.texts[static_cast<std::size_t>(index)] = AnsiTrim(text);
 }
 
 const AnsiString& TGEvenement::GetText(int index) const {
@@ -203,7 +203,7 @@ bool TGEvenement::IsEventInternationnalStr(const AnsiString& text) const {
 }
 
 bool TGEvenement::SetTypeFromString(const AnsiString& text) {
-  const AnsiString typed = rectext::Trim(text);
+  const AnsiString typed = AnsiTrim(text);
   struct Shorthand {
     const char* key;
     TV5EventList type;

@@ -1,6 +1,6 @@
 #include "records/TGLienRoot.h"
 
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -14,7 +14,7 @@ void TGLienRoot::zeroMemory() { f_ = Fields{}; }
 
 std::uint32_t TGLienRoot::GetDataSize() const { return kFixedBytes + TextSize(f_.citation); }
 
-void TGLienRoot::SetCitation(const AnsiString& text) { f_.citation = rectext::Trim(text); }
+void TGLienRoot::SetCitation(const AnsiString& text) { f_.citation = AnsiTrim(text); }
 
 void TGLienRoot::WriteFields(ByteWriter& w) const {
   w.U32(f_.root.codeID);

@@ -1,6 +1,6 @@
 #include "records/TVGPrenom.h"
 
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
@@ -43,7 +43,7 @@ void TVGPrenom::ReadFields(ByteReader& r) {
 
 int TVGPrenom::InternalCompare(const TVGPrenom* other) const {
   if (other == nullptr) return 1;
-  return rectext::CompareText(f_.prenom, other->f_.prenom);
+  return AnsiCompareText(f_.prenom, other->f_.prenom);
 }
 
 AnsiString TVGPrenom::GetPrenomFormate() const {

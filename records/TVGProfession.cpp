@@ -1,6 +1,6 @@
 #include "records/TVGProfession.h"
 
-#include "records/RecordText.h"
+#include "utilities/TextUtils.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
@@ -43,7 +43,7 @@ void TVGProfession::ReadFields(ByteReader& r) {
 
 int TVGProfession::InternalCompare(const TVGProfession* other) const {
   if (other == nullptr) return 1;
-  return rectext::CompareText(f_.profession, other->f_.profession);
+  return AnsiCompareText(f_.profession, other->f_.profession);
 }
 
 AnsiString TVGProfession::GetFormatedProfession() const {
