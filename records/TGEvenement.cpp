@@ -105,41 +105,7 @@ void TGEvenement::ReadFields(ByteReader& r) {
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 
-std::string TGEvenement::EncodeToString() const {
-  std::string bytes;
-  bytes.reserve(GetDataSize());
-  ByteWriter writer(bytes);
-  WriteFields(writer);
-  // Only the certitude may fall short of its counted character.
-  const std::uint32_t expected = GetDataSize() - (f_.certitude.empty() ? 1 : 0);
-  if (bytes.size() != expected) {
-    throw EGenvoraError::Plain("event encoding wrote " + std::to_string(bytes.size()) + " bytes instead of " +
-                               std::to_string(expected));
-  }
-  return bytes;
-}
-
-int TGEvenement::Encode(void* buffer, int size) const {
-  const std::string bytes = EncodeToString();
-  if (size < 0 || static_cast<std::size_t>(size) < bytes.size()) return 0;
-  std::memcpy(buffer, bytes.data(), bytes.size());
-  return static_cast<int>(bytes.size());
-}
-
-// The base writer insists on GetDataSize() bytes; an event's size is an upper
-// bound, so it stores what its own encoder wrote, in the same steps.
-std::int32_t TGEvenement::EcritDans(CodeID codeID, LXArray* store) {
-  if (GetCodeID() == 0) SetCodeID(codeID);
-  if (GetCodeID() != codeID) {
-    throw EGenvoraError("G5vclstrings.RootsCodeIDMismatch",
-                        std::to_string(GetCodeID()) + " / " + std::to_string(codeID));
-  }
-  if (GetStampOnWrite()) SetModifyNow();
-  if (GetDateLT(0) == 0) SetCreatedNow();
-  const std::string bytes = EncodeToString();
-  if (store == nullptr) return 0;
-  return store->EcritData(codeID, bytes.data(), static_cast<unsigned>(bytes.size()));
-}
+std::uint32_t TGEvenement::EncodedSize() const { return GetDataSize() - (f_.certitude.empty() ? 1 : 0); }
 
 void TGEvenement::SetText(int index, const AnsiString& text) {
   if (index < 0 || index > kAgeSurActe2) return;

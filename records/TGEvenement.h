@@ -74,11 +74,9 @@ class TGEvenement : public TGRoot {
   void EndInit() override;
   void zeroMemory();
   std::uint32_t GetDataSize() const override;
-  int Encode(void* buffer, int size) const override;
-  std::int32_t EcritDans(CodeID codeID, LXArray* store) override;
-  // The encoded bytes; shorter than GetDataSize() by one byte without
-  // certitude.
-  std::string EncodeToString() const;
+  // GetDataSize() counts the certitude's character even when there is none,
+  // so the encoded bytes are one shorter without certitude.
+  std::uint32_t EncodedSize() const override;
 
   CodeID GetProprietaire() const { return f_.proprietaire; }
   void SetProprietaire(CodeID code) { f_.proprietaire = code; }

@@ -102,7 +102,7 @@ bool TGRoot::EndOfRecord(ByteReader& reader) {
 }
 
 std::string TGRoot::EncodeToString() const {
-  const std::uint32_t expected = GetDataSize();
+  const std::uint32_t expected = EncodedSize();
   std::string bytes;
   bytes.reserve(expected);
   ByteWriter writer(bytes);

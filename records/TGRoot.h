@@ -103,6 +103,9 @@ class TGRoot {
 
   // The encoded bytes as a string (tests, tools).
   std::string EncodeToString() const;
+  // The exact number of bytes the encoder writes. It is GetDataSize() for
+  // every record but those whose published size is only an upper bound.
+  virtual std::uint32_t EncodedSize() const { return GetDataSize(); }
 
   bool GetStampOnWrite() const { return stampOnWrite_; }
   void SetStampOnWrite(bool stamp) { stampOnWrite_ = stamp; }
