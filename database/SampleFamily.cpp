@@ -1,0 +1,183 @@
+// A small real family and a synthetic one.
+#include "database/SampleFamily.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "records/TGIndividu.h"
+#include "records/TGLien.h"
+#include "records/TGLieu.h"
+#include "records/TGNom.h"
+#include "records/TGUnion.h"
+
+namespace genvora {
+
+namespace {
+
+// A record of a kind whose class is not part of this object: its code and a
+// text, as the record base lays out its first field.
+void PutRaw(LXArray& store, CodeID code, const AnsiString& text) {
+  std::vector<unsigned char> bytes(4 + text.size() + 1, 0);
+  std::memcpy(bytes.data(), &code, 4);
+  std::memcpy(bytes.data() + 4, text.data(), text.size());
+  store.EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
+}
+
+void AddPair(LArray& array, std::uint32_t a, std::uint32_t b) {
+  std::uint32_t pair[2] = {a, b};
+  array.AddItem(pair, 8);
+}
+
+void AddCode(LArray& array, std::uint32_t code) { array.AddItem(&code, 4); }
+
+}  // namespace
+
+CodeID FillSampleFamily(TGDatabase& db) {
+  TGDatabaseTables& t = db.Tables();
+  auto surname = [&](const char* text) {
+    TGNom nom;
+    CodeID code = db.GetNextID();
+    nom.SetCodeID(code);
+    nom.SetNom(text);
+    nom.SetRattachement(code);
+    nom.EcritDans(code, t.dicoNoms);
+    AddCode(*t.nomsAlpha, code);
+    return code;
+  };
+  auto place = [&](const char* town, const char* department) {
+    TGLieu lieu;
+    CodeID code = db.GetNextID();
+    lieu.SetCodeID(code);
+    lieu.SetText(1, town);
+    lieu.SetText(2, department);
+    lieu.SetText(4, "France");
+    lieu.SetRattachement(code);
+    lieu.EcritDans(code, t.dicoLieux);
+    return code;
+  };
+  auto person = [&](const char* firstNames, CodeID nom, bool female, CodeID father, CodeID mother,
+                    const char* profession) {
+    TGIndividu indi;
+    CodeID code = db.GetNextID();
+    indi.SetCodeID(code);
+    indi.SetChar(5, firstNames);
+    indi.SetChar(6, profession);
+    indi.SetFeminin(female);
+    indi.SetCodeNom(nom);
+    indi.SetCodePere(father);
+    indi.SetCodeMere(mother);
+    indi.EcritDans(code, t.individus);
+    std::uint32_t quick[3] = {code, father, mother};
+    t.QuickList()->AddItem(quick, 12);
+    return code;
+  };
+  auto couple = [&](CodeID husband, CodeID wife) {
+    TGUnion u;
+    CodeID code = db.GetNextID();
+    u.SetCodeID(code);
+    u.SetEpoux(husband);
+    u.SetEpouse(wife);
+    u.SetTypeUnion(1);
+    u.EcritDans(code, t.unions);
+    AddPair(*t.unions->GetAttachedArray(1), husband, code);
+    AddPair(*t.unions->GetAttachedArray(3), wife, code);
+    return code;
+  };
+
+  // Windows-1252 texts: "\xC9" É, "\xE9" é, "\xE8" è, "\xEF" ï, "\xE7" ç.
+  CodeID fontaine = surname("de la Fontaine");
+  CodeID lefevre = surname("Lef\xE8vre");
+  CodeID dupre = surname("d'Upr\xE9");
+  CodeID lyon = place("Lyon", "Rh\xF4ne");
+  CodeID nancy = place("Nancy", "Meurthe-et-Moselle");
+  (void)lyon;
+  (void)nancy;
+
+  CodeID g1 = person("Jean-Baptiste", fontaine, false, 0, 0, "laboureur");
+  CodeID g1w = person("\xC9lise Ad\xE9la\xEF" "de", lefevre, true, 0, 0, "");
+  couple(g1, g1w);
+  CodeID g2 = person("Fran\xE7ois", fontaine, false, g1, g1w, "instituteur");
+  CodeID g2w = person("Marie-Th\xE9r\xE8se", dupre, true, 0, 0, "couturi\xE8re");
+  couple(g2, g2w);
+  CodeID g3 = person("Ren\xE9", fontaine, false, g2, g2w, "m\xE9" "decin");
+  CodeID g3s = person("Ang\xE8le", fontaine, true, g2, g2w, "");
+  CodeID g4 = person("No\xEBl", fontaine, false, g3, 0, "");
+
+  // A witness: the sister witnessed the brother's record.
+  TGLien lien;
+  CodeID linkCode = db.GetNextID();
+  lien.SetCodeID(linkCode);
+  lien.SetLienDe(g3s);
+  lien.SetLienVers(g3);
+  lien.SetType(1);
+  lien.SetTitre("t\xE9moin");
+  lien.EcritDans(linkCode, t.liens);
+  std::uint32_t idx[3] = {g3, g3s, linkCode};
+  t.liens->GetAttachedArray(1)->AddItem(idx, 12);
+
+  // A note in rich text on the root, a medium linked to him.
+  PutRaw(*t.notes, g4, "{\\rtf1\\ansi N\\'e9 pendant l'hiver, \\b baptis\\'e9\\b0  \\'e0 Lyon.\\par}");
+  CodeID medium = db.GetNextID();
+  PutRaw(*t.medias, medium, "Media/portrait-noel.jpg");
+  CodeID mediaLink = db.GetNextID();
+  PutRaw(*t.MediaLiens(), mediaLink, "portrait");
+  PutRaw(*t.documents, db.GetNextID(), "Registre paroissial de Lyon, an II");
+  PutRaw(*t.dicoAdresses, db.GetNextID(), "12 rue de la R\xE9publique, Lyon");
+  PutRaw(*t.taches, db.GetNextID(), "Chercher l'acte de mariage de Fran\xE7ois");
+  PutRaw(*t.prenoms, db.GetNextID(), "Ren\xE9");
+  PutRaw(*t.professions, db.GetNextID(), "m\xE9" "decin");
+  PutRaw(*t.redaction, db.GetNextID(), "Introduction");
+  PutRaw(*t.rechercheLog, db.GetNextID(), "Archives du Rh\xF4ne, 3 brumaire an II");
+  PutRaw(*t.mediasCadres, db.GetNextID(), "cadre");
+  PutRaw(*t.notesAideRecherche, g2, "{\\rtf1 Voir l'\\'e9tat civil.\\par}");
+
+  AddCode(*t.indiMarques, g4);
+  AddCode(*t.ordreEnfants, g3);
+  AddCode(*t.ordreEnfants, g3s);
+  AddCode(*t.ordreConjoints, g1w);
+  AddPair(*t.adresseLiens, g2, g3);
+  AddPair(*t.noteLiens, g4, g4);
+  std::uint32_t branch[3] = {db.GetNextID(), g1, 1};
+  t.branches->AddItem(branch, 12);
+  std::uint32_t usual[3] = {g3, g3, 1};
+  t.liensPrenoms->AddItem(usual, 12);
+
+  db.Header.SetDeCujus(g4);
+  return g4;
+}
+
+void FillSyntheticFamily(TGDatabase& db, std::uint32_t individuals) {
+  TGDatabaseTables& t = db.Tables();
+  std::vector<CodeID> names;
+  for (int i = 0; i < 200; ++i) {
+    TGNom nom;
+    CodeID code = db.GetNextID();
+    nom.SetCodeID(code);
+    nom.SetNom("Nom" + std::to_string(i));
+    nom.EcritDans(code, t.dicoNoms);
+    names.push_back(code);
+  }
+  TGIndividu indi;
+  TGUnion u;
+  for (std::uint32_t i = 0; i < individuals; ++i) {
+    CodeID code = db.GetNextID();
+    indi.SetCodeID(code);
+    indi.SetChar(5, i % 2 == 0 ? "Jean Pierre" : "Marie Louise");
+    indi.SetFeminin(i % 2 == 1);
+    indi.SetCodeNom(names[i % names.size()]);
+    // Parents are the couple two generations of codes back.
+    indi.SetCodePere(i >= 4 ? code - 4 : 0);
+    indi.SetCodeMere(i >= 4 ? code - 3 : 0);
+    indi.EcritDans(code, t.individus);
+    if (i % 2 == 1) {
+      CodeID uc = db.GetNextID();
+      u.SetCodeID(uc);
+      u.SetEpoux(code - 1);
+      u.SetEpouse(code);
+      u.EcritDans(uc, t.unions);
+    }
+  }
+}
+
+}  // namespace genvora
