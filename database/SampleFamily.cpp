@@ -116,6 +116,10 @@ CodeID FillSampleFamily(TGDatabase& db) {
   std::uint32_t idx[3] = {g3, g3s, linkCode};
   t.liens->GetAttachedArray(1)->AddItem(idx, 12);
 
+  // Events, whose table carries the places in the oldest layouts.
+  PutRaw(*t.evenements, db.GetNextID(), "naissance de No\xEBl, 3 brumaire an II");
+  PutRaw(*t.evenements, db.GetNextID(), "mariage de Fran\xE7ois");
+
   // A note in rich text on the root, a medium linked to him.
   PutRaw(*t.notes, g4, "{\\rtf1\\ansi N\\'e9 pendant l'hiver, \\b baptis\\'e9\\b0  \\'e0 Lyon.\\par}");
   CodeID medium = db.GetNextID();

@@ -100,7 +100,7 @@ AnsiString TGDatabase::ErrorNameFor(const AnsiString& path, double now) {
   auto seconds = static_cast<std::int64_t>(fraction * 86400.0 + 0.5);
   if (seconds >= 86400) seconds = 86399;
   // Civil date from the day count (day 0 = 30 December 1899).
-  std::int64_t z = days + 693899 - 306 + 1;  // days since 0000-03-01
+  std::int64_t z = days + 693899;  // days since 0000-03-01 (1970-01-01 is serial 25569)
   std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   std::int64_t doe = z - era * 146097;
   std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
