@@ -138,6 +138,7 @@ bool TGDatabase::LireEntete() {
 bool TGDatabase::FichierOuvrir() {
   reason_.clear();
   dropped_.clear();
+  sectionsRead_.clear();
   stopReading_ = false;
   level_ = 0;
   plan_ = {};
@@ -227,7 +228,10 @@ TGDatabase::SectionRead TGDatabase::ReadSection(FileHandle& file, LArray& array,
     return SectionRead::Absent;
   }
   std::int64_t at = file.Position();
-  if (array.LitDans(&file)) return SectionRead::Ok;
+  if (array.LitDans(&file)) {
+    sectionsRead_.push_back(name);
+    return SectionRead::Ok;
+  }
   const char* why = array.GetReadFailure();
   reason_ = std::string(LoadResString("Database.Damaged")) + ": " + name + " at offset " + std::to_string(at) + ": " +
             (why != nullptr ? why : "unreadable");
@@ -258,7 +262,10 @@ bool TGDatabase::ReadTableWithDictionary(FileHandle& file, LXArray& table, int s
     reason_ = std::string(name) + ": the dictionary inside it could not be kept";
     return Damage(reason_);
   }
-  if (r == SectionRead::Ok) return true;
+  if (r == SectionRead::Ok) {
+    sectionsRead_.push_back(dictionary.GetClassName());
+    return true;
+  }
   if (r == SectionRead::Absent) reason_ = std::string("the file ends before ") + name;
   return Damage(reason_);
 }

@@ -163,6 +163,8 @@ class TGDatabase {
   const std::string& LastReason() const { return reason_; }
   const std::vector<std::string>& Dropped() const { return dropped_; }
   std::int32_t ExtensionLevel() const { return level_; }
+  // Saved names of the tables the last open read from the file.
+  const std::vector<std::string>& SectionsRead() const { return sectionsRead_; }
   Reader LastReader() const { return reader_; }
   const UpgradePlan& LastUpgradePlan() const { return plan_; }
   // Called by the upgrade step of a save test: after the temporary file is
@@ -193,6 +195,7 @@ class TGDatabase {
   bool stopReading_ = false;
   std::string reason_;
   std::vector<std::string> dropped_;
+  std::vector<std::string> sectionsRead_;
   std::int32_t level_ = 0;
   Reader reader_ = Reader::V9;
   UpgradePlan plan_;
