@@ -429,11 +429,15 @@ CodeID TGDatabase::GetLastLArrayCodeID(const LXArray* table) {
   if (table == nullptr || table->GetCodeList() == nullptr) return 0;
   const LArray& list = *table->GetCodeList();
   // The list read from a file may not be in order: the greatest code is
-  // looked for, not taken from the end.
+  // looked for, not taken from the end. Pairs are 8 bytes, code first.
+  const auto* pairs = static_cast<const unsigned char*>(list.GetItemsHandle());
+  if (pairs == nullptr || list.GetItemSize(1) != LXArray::kPairSize) return 0;
   std::uint32_t best = 0;
-  for (int i = 1; i <= static_cast<int>(list.GetCount()); ++i) {
-    std::uint32_t pair[2] = {0, 0};
-    if (list.FetchItemAt(i, pair) && pair[0] > best) best = pair[0];
+  const std::size_t count = list.GetCount();
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t code;
+    std::memcpy(&code, pairs + i * LXArray::kPairSize, 4);
+    if (code > best) best = code;
   }
   return best;
 }
