@@ -28,6 +28,7 @@ std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced,
     reason = "an SQLite-based database is not read by this command";
     return nullptr;
   }
+  ToolHost host;
   auto db = std::make_unique<TGDatabase>();
   db->ReadOnly = true;
   db->ForcedMode = forced;

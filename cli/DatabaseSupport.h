@@ -10,8 +10,26 @@
 #include <string>
 
 #include "database/TGDatabase.h"
+#include "platform/Host.h"
 
 namespace genvora::cli {
+
+// The host of the database commands: progress on a terminal as usual, but
+// message boxes are kept back, since each refusal comes out as one line
+// with its reason.
+class ToolHost : public StderrHost {
+ public:
+  ToolHost() : previous_(&Host()) { SetHost(this); }
+  ~ToolHost() override { SetHost(previous_ == this ? nullptr : previous_); }
+  ToolHost(const ToolHost&) = delete;
+  ToolHost& operator=(const ToolHost&) = delete;
+  MsgAnswer MessageBox(const AnsiString&, const AnsiString&, MsgButtons buttons, MsgKind) override {
+    return DefaultAnswerOf(buttons);
+  }
+
+ private:
+  IHost* previous_;
+};
 
 // Opens `path` without writing anything anywhere (read-only). Null on
 // failure, with `reason` set ("no such file", "in use by...", the damage).

@@ -93,6 +93,7 @@ int ShowHeader(const std::string& path, bool json) {
   if (std::unique_ptr<TGDatabase> db = OpenForReading(path, true, tablesReason)) {
     j["extension_level"] = db->ExtensionLevel();
     j["tables"] = TablesJson(*db);
+    if (!db->Dropped().empty()) j["dropped"] = db->Dropped();
   } else {
     j["extension_level"] = nullptr;
     j["tables"] = nullptr;

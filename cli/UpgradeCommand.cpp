@@ -34,6 +34,7 @@ int UpgradeFile(const std::string& in, const std::string& out, bool quiet) {
     PrintFailure(in, reason);
     return kExitFailure;
   }
+  ToolHost host;
   std::filesystem::path outDir = std::filesystem::absolute(out).parent_path();
   db->SetDatabaseDir(outDir.string() + "/");
   if (!db->FichierEnregistrerSous(out, false)) {
