@@ -17,6 +17,7 @@ struct ExitRequest {
 };
 
 void RegisterInfoCommand(CLI::App& app);
+void RegisterDateCommand(CLI::App& app);
 void RegisterDetectCommand(CLI::App& app);
 
 }  // namespace genvora::cli

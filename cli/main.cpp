@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   CLI::App app{"genvora: reads, checks, repairs and converts genealogy databases of the legacy releases"};
   app.require_subcommand(1);
   genvora::cli::RegisterInfoCommand(app);
+  genvora::cli::RegisterDateCommand(app);
   genvora::cli::RegisterDetectCommand(app);
   try {
     app.parse(argc, argv);

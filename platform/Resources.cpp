@@ -23,6 +23,9 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/LArray.inc"
 #include "platform/strings/G7str.inc"
 #include "platform/strings/G5vclstrings.inc"
+#include "platform/strings/Vg5reportstrings.inc"
+#include "platform/strings/Cg5vclfunctions.inc"
+#include "platform/strings/Locfiches.inc"
 };
 #undef RES
 
