@@ -70,6 +70,7 @@ void LArray::InitArray(unsigned itemSize, LComparator* comparator, bool keepSort
     comparator_ = comparator;
     ownsComparator_ = true;
   }
+  RefreshLongKeys();
 }
 
 LArray::~LArray() {
@@ -114,6 +115,10 @@ void LArray::PokeItem(int index, const void* data, unsigned size) {
 
 bool LArray::FetchItemAt(int index, void* out) const {
   if (!ValidIndex(index)) return false;
+  if (fixedItems_) {
+    CopyItem(out, items_ + static_cast<std::size_t>(index - 1) * itemSize_, itemSize_);
+    return true;
+  }
   PeekItem(index, out);
   return true;
 }
@@ -444,12 +449,14 @@ void LArray::SetComparator(LComparator* comparator, bool owns) {
   if (ownsComparator_ && comparator_ != comparator) delete comparator_;
   comparator_ = comparator;
   ownsComparator_ = owns;
+  RefreshLongKeys();
   if (count_ > 1) sorted_ = false;
   if (keepSorted_) Sort();
 }
 
 void LArray::_SetComparator(LComparator* comparator, bool isSorted) {
   comparator_ = comparator;
+  RefreshLongKeys();
   sorted_ = isSorted;
 }
 
@@ -473,6 +480,26 @@ int LArray::BinarySearch(const void* item, unsigned size) const {
       low = mid + 1;
     else
       high = mid - 1;
+  }
+  return 0;
+}
+
+int LArray::BinarySearchLong(const void* item, unsigned size) const {
+  std::uint32_t key = 0;
+  std::memcpy(&key, item, size >= 4 ? 4 : size);
+  const unsigned char* base = items_;
+  const std::size_t stride = itemSize_;
+  int low = 1;
+  int high = static_cast<int>(count_);
+  while (low <= high) {
+    int mid = low + (high - low) / 2;
+    std::uint32_t word;
+    std::memcpy(&word, base + static_cast<std::size_t>(mid - 1) * stride, 4);
+    // The wrapping difference of LLongComparator::Compare.
+    auto result = static_cast<std::int32_t>(word - key);
+    if (result == 0) return mid;
+    low = result < 0 ? mid + 1 : low;
+    high = result < 0 ? high : mid - 1;
   }
   return 0;
 }
@@ -512,7 +539,8 @@ int LArray::LinearSearchByKey(const void* key) const {
 int LArray::FetchIndexOf(const void* item, unsigned size) const {
   if (count_ == 0 || item == nullptr) return 0;
   size = ResolveSize(size);
-  return sorted_ ? BinarySearch(item, size) : LinearSearch(item, size);
+  if (!sorted_) return LinearSearch(item, size);
+  return longKeys_ ? BinarySearchLong(item, size) : BinarySearch(item, size);
 }
 
 int LArray::FetchIndexOfKey(const void* key) const {

@@ -40,6 +40,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <typeinfo>
 #include <utility>
 
 #include "containers/LComparator.h"
@@ -231,6 +232,15 @@ class LArray {
   unsigned ItemBytes(int index) const { return fixedItems_ ? itemSize_ : GrabItemSize(index); }
 
   int BinarySearch(const void* item, unsigned size) const;
+  // The halving of BinarySearch with the first-word order of LLongComparator
+  // inlined: same probes, same answer, no call per probe.
+  int BinarySearchLong(const void* item, unsigned size) const;
+  // True when the comparator in force is exactly LLongComparator over fixed
+  // items of at least 4 bytes; recomputed wherever the comparator changes.
+  void RefreshLongKeys() {
+    longKeys_ = fixedItems_ && itemSize_ >= 4 && comparator_ != nullptr &&
+                typeid(*comparator_) == typeid(LLongComparator);
+  }
   int BinarySearchByKey(const void* key) const;
   int LinearSearch(const void* item, unsigned size) const;
   int LinearSearchByKey(const void* key) const;
@@ -261,6 +271,7 @@ class LArray {
   // their items.
   bool fixedItems_ = true;
   const char* readFailure_ = nullptr;
+  bool longKeys_ = false;
 
   friend class LComparatorSwapper;
 
@@ -286,8 +297,12 @@ class LComparatorSwapper {
  public:
   explicit LComparatorSwapper(LArray& array) : array_(array) {
     std::swap(array_.comparator_, array_.auxComparator_);
+    array_.RefreshLongKeys();
   }
-  ~LComparatorSwapper() { std::swap(array_.comparator_, array_.auxComparator_); }
+  ~LComparatorSwapper() {
+    std::swap(array_.comparator_, array_.auxComparator_);
+    array_.RefreshLongKeys();
+  }
   LComparatorSwapper(const LComparatorSwapper&) = delete;
   LComparatorSwapper& operator=(const LComparatorSwapper&) = delete;
 
