@@ -16,6 +16,10 @@ int TGTableDicoLieuxComparator::Compare(const void* a, const void* b, unsigned, 
 }
 
 TGTableDicoLieux::TGTableDicoLieux() : LXArray("TGTableDicoLieux", true) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+
   ville_ = new TG5indexWithMatch(4, new TGTableDicoLieuxComparator(this, false), true);
   ville_->SetClassName("TBPlace-IdxPlace");
   ville_->GetMatchArray()->SetClassName("TBPlace-IdxPlace-Match");
@@ -185,6 +189,13 @@ void TGTableDicoLieux::ReIndex() {
   ville_->GetMatchArray()->Flush();
   code_->GetMatchArray()->Flush();
   ticker.Done();
+}
+
+bool TGTableDicoLieux::LitDans(FileHandle* file) {
+  InvalidateCaches();
+  const bool ok = LXArray::LitDans(file);
+  InvalidateCaches();
+  return ok;
 }
 
 }  // namespace genvora

@@ -47,6 +47,8 @@ class TGTableDicoLieux : public LXArray {
   int EcritData(TGLieu* lieu);
   bool FetchData(CodeID code, TGLieu* lieu);
   int DeleteData(std::uint32_t code) override;
+  // Reading replaces the records and indexes: cached keys are forgotten.
+  bool LitDans(FileHandle* file) override;
   using LXArray::EcritData;
   using LXArray::FetchData;
 

@@ -45,6 +45,10 @@ TGTableDicoNoms::TGTableDicoNoms()
       splitter_(std::make_unique<TV5SplitterParticule>()),
       indexAlpha_(std::make_unique<LArray>(4, new TGTableDicoNomsComparatorAlpha(this), true)),
       scratch_(splitter_.get()) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+
   indexAlpha_->SetClassName("TBNoms-IdxAlpha");
   particules_ = new TGTableParticules();
   particules_->UpdateFrom(TV5SplitterParticule::DefaultParticles());
@@ -245,6 +249,13 @@ void TGTableDicoNoms::ReIndex() {
   BulkLoad(*indexAlpha_, codes.data(), codes.size());
   ranksValid_ = false;
   ticker.Done();
+}
+
+bool TGTableDicoNoms::LitDans(FileHandle* file) {
+  InvalidateCaches();
+  const bool ok = LXArray::LitDans(file);
+  InvalidateCaches();
+  return ok;
 }
 
 }  // namespace genvora

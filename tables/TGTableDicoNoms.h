@@ -57,6 +57,8 @@ class TGTableDicoNoms : public LXArray {
   int EcritData(TGNom* nom);
   bool FetchData(CodeID code, TGNom* nom);
   int DeleteData(std::uint32_t code) override;
+  // Reading replaces the records and indexes: cached keys are forgotten.
+  bool LitDans(FileHandle* file) override;
   using LXArray::EcritData;
   using LXArray::FetchData;
 

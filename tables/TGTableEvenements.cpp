@@ -40,6 +40,10 @@ int TG5EventComparator::Compare(const void* a, const void* b, unsigned, unsigned
 
 TGTableEvenements::TGTableEvenements()
     : LXArray("TGTableEvenements", true), lieuxOwned_(std::make_unique<TGTableDicoLieux>()) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+
   lieux_ = lieuxOwned_.get();
   index_ = new LArray(kIndexItemSize, new TG5EventComparator(), true);
   index_->SetClassName("TBEvent-Idx");
@@ -217,6 +221,13 @@ void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   BulkLoad(*index_, words.data(), ordered.size());
   entriesValid_ = true;
   ticker.Done();
+}
+
+bool TGTableEvenements::LitDans(FileHandle* file) {
+  InvalidateCaches();
+  const bool ok = LXArray::LitDans(file);
+  InvalidateCaches();
+  return ok;
 }
 
 }  // namespace genvora

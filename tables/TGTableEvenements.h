@@ -84,6 +84,8 @@ class TGTableEvenements : public LXArray {
   // Removes the index entry of an event.
   void DeleteKey(CodeID eventCode);
   int DeleteData(std::uint32_t code) override;
+  // Reading replaces the records and indexes: cached keys are forgotten.
+  bool LitDans(FileHandle* file) override;
 
   // Appends the owner's events in index order.
   void LesEvenementsDe(CodeID owner, LArray* out) const;

@@ -57,6 +57,10 @@ int TGTableIndividusComparatorAlpha::Compare(const void* a, const void* b, unsig
 
 TGTableIndividus::TGTableIndividus()
     : LXArray("TGTableIndividus", true), nomsOwned_(std::make_unique<TGTableDicoNoms>()) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+
   noms_ = nomsOwned_.get();
   alpha_ = new LArray(4, new TGTableIndividusComparatorAlpha(this, false), true);
   alpha_->SetClassName("TBPeople-IdxAlpha");
@@ -278,6 +282,13 @@ void TGTableIndividus::Reindex() {
   BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
   quickList_->Rebuild(quick);
   ticker.Done();
+}
+
+bool TGTableIndividus::LitDans(FileHandle* file) {
+  InvalidateCaches();
+  const bool ok = LXArray::LitDans(file);
+  InvalidateCaches();
+  return ok;
 }
 
 }  // namespace genvora

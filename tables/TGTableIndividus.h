@@ -83,6 +83,8 @@ class TGTableIndividus : public LXArray {
   int EcritData(TGIndividu* individu);
   bool FetchData(CodeID code, TGIndividu* individu);
   int DeleteData(std::uint32_t code) override;
+  // Reading replaces the records and indexes: cached keys are forgotten.
+  bool LitDans(FileHandle* file) override;
   using LXArray::EcritData;
   using LXArray::FetchData;
 

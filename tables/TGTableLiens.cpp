@@ -8,6 +8,10 @@
 namespace genvora {
 
 TGTableLiens::TGTableLiens() : LXArray("TBLINK", true) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+
   vers_ = new LArray(kKeySize, new LLongComparator(), true);
   vers_->SetClassName("TBLINK-IdxVERS");
   AttachArray(kVersSlot, vers_);

@@ -4,7 +4,12 @@
 
 namespace genvora {
 
-TGTableParticules::TGTableParticules() : LVariableArray(nullptr, false) { SetClassName("PartNameTbl"); }
+TGTableParticules::TGTableParticules() : LVariableArray(nullptr, false) {
+  SetClassName("PartNameTbl");
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+}
 
 void TGTableParticules::UpdateFrom(const std::vector<AnsiString>& list) {
   Flush();

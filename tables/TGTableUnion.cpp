@@ -9,6 +9,10 @@ namespace genvora {
 
 TGTableUnion::TGTableUnion()
     : LXArray("TGTableUnion", true), liens_(std::make_unique<TGTableLiensGenerique>("TGTableUnion-Liens")) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+
   husb_ = new LArray(kKeySize, new LLongComparator(), true);
   husb_->SetClassName("TBUnion-IdxHusb");
   AttachArray(kHusbSlot, husb_);
