@@ -185,6 +185,8 @@ void DumpRecords(const TGDatabase& db, const std::string& only,
           j["code"] = words.empty() ? 0u : words[0].get<std::uint32_t>();
           j["words"] = words;
         } else if (p != nullptr) {
+          // A text item (a particle) has no code of its own.
+          j["code"] = 0;
           j["text"] = AnsiToUtf8(std::string(reinterpret_cast<const char*>(p), strnlen(reinterpret_cast<const char*>(p), n)));
         }
         emit(j);

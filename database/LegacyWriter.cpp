@@ -36,17 +36,6 @@ bool WriteLevel(FileHandle& file, std::int32_t level) {
   return file.Write(bytes, 4);
 }
 
-// A table written with a dictionary inside it, in the slot older files use.
-bool WriteWithDictionary(FileHandle& file, LXArray& table, int slot, const LXArray& dictionary) {
-  LXArray* copy = slot == TGDatabaseTables::kSlotDicoNomsInIndividus ? TGDatabaseTables::NewDicoNoms()
-                                                                       : TGDatabaseTables::NewDicoLieux();
-  bool ok = CopyArrayBlock(dictionary, *copy);
-  table.AttachArray(slot, copy);
-  ok = ok && table.EcritDans(&file);
-  table.AttachArray(slot, nullptr);
-  return ok;
-}
-
 }  // namespace
 
 bool EcritGeneration(const TGDatabase& db, const AnsiString& path, Generation generation,
@@ -103,12 +92,18 @@ bool EcritGeneration(const TGDatabase& db, const AnsiString& path, Generation ge
     }
     mark(section.name);
     bool ok = true;
-    if (inside && section.array == t.individus)
-      ok = WriteWithDictionary(*file, *t.individus, TGDatabaseTables::kSlotDicoNomsInIndividus, *t.dicoNoms);
-    else if (inside && section.array == t.evenements)
-      ok = WriteWithDictionary(*file, *t.evenements, TGDatabaseTables::kSlotDicoLieuxInEvenements, *t.dicoLieux);
-    else
+    if (inside && section.array == t.individus) {
+      // The dictionary goes inside its owner's block, in the legacy slot.
+      t.individus->SetDatabaseVersion(version);
       ok = section.array->EcritDans(file.get());
+      t.individus->SetDatabaseVersion(TGHeader::kCurrentDatabaseVersion);
+    } else if (inside && section.array == t.evenements) {
+      t.evenements->SetDatabaseVersion(version);
+      ok = section.array->EcritDans(file.get());
+      t.evenements->SetDatabaseVersion(TGHeader::kCurrentDatabaseVersion);
+    } else {
+      ok = section.array->EcritDans(file.get());
+    }
     if (!ok) return false;
   }
   return file->Close();

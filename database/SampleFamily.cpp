@@ -24,11 +24,6 @@ void PutRaw(LXArray& store, CodeID code, const AnsiString& text) {
   store.EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
 }
 
-void AddPair(LArray& array, std::uint32_t a, std::uint32_t b) {
-  std::uint32_t pair[2] = {a, b};
-  array.AddItem(pair, 8);
-}
-
 void AddCode(LArray& array, std::uint32_t code) { array.AddItem(&code, 4); }
 
 }  // namespace
@@ -41,8 +36,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
     nom.SetCodeID(code);
     nom.SetNom(text);
     nom.SetRattachement(code);
-    nom.EcritDans(code, t.dicoNoms);
-    AddCode(*t.nomsAlpha, code);
+    t.dicoNoms->EcritData(&nom);
     return code;
   };
   auto place = [&](const char* town, const char* department) {
@@ -53,7 +47,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
     lieu.SetText(2, department);
     lieu.SetText(4, "France");
     lieu.SetRattachement(code);
-    lieu.EcritDans(code, t.dicoLieux);
+    t.dicoLieux->EcritData(&lieu);
     return code;
   };
   auto person = [&](const char* firstNames, CodeID nom, bool female, CodeID father, CodeID mother,
@@ -67,9 +61,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
     indi.SetCodeNom(nom);
     indi.SetCodePere(father);
     indi.SetCodeMere(mother);
-    indi.EcritDans(code, t.individus);
-    std::uint32_t quick[3] = {code, father, mother};
-    t.QuickList()->AddItem(quick, 12);
+    t.individus->EcritData(&indi);
     return code;
   };
   auto couple = [&](CodeID husband, CodeID wife) {
@@ -79,9 +71,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
     u.SetEpoux(husband);
     u.SetEpouse(wife);
     u.SetTypeUnion(1);
-    u.EcritDans(code, t.unions);
-    AddPair(*t.unions->GetAttachedArray(1), husband, code);
-    AddPair(*t.unions->GetAttachedArray(3), wife, code);
+    t.unions->EcritData(&u);
     return code;
   };
 
@@ -112,9 +102,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
   lien.SetLienVers(g3);
   lien.SetType(1);
   lien.SetTitre("t\xE9moin");
-  lien.EcritDans(linkCode, t.liens);
-  std::uint32_t idx[3] = {g3, g3s, linkCode};
-  t.liens->GetAttachedArray(1)->AddItem(idx, 12);
+  t.liens->EcritData(&lien);
 
   // Events, whose table carries the places in the oldest layouts.
   PutRaw(*t.evenements, db.GetNextID(), "naissance de No\xEBl, 3 brumaire an II");
@@ -140,12 +128,11 @@ CodeID FillSampleFamily(TGDatabase& db) {
   AddCode(*t.ordreEnfants, g3);
   AddCode(*t.ordreEnfants, g3s);
   AddCode(*t.ordreConjoints, g1w);
-  AddPair(*t.adresseLiens, g2, g3);
-  AddPair(*t.noteLiens, g4, g4);
+  t.adresseLiens->AjouteLien(g2, g3);
+  t.noteLiens->AjouteLien(g4, g4);
   std::uint32_t branch[3] = {db.GetNextID(), g1, 1};
   t.branches->AddItem(branch, 12);
-  std::uint32_t usual[3] = {g3, g3, 1};
-  t.liensPrenoms->AddItem(usual, 12);
+  t.liensPrenoms->AjouteLien(g3, g3, true);
 
   db.Header.SetDeCujus(g4);
   return g4;

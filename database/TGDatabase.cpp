@@ -248,20 +248,10 @@ bool TGDatabase::Damage(const std::string& what) {
   return true;
 }
 
-bool TGDatabase::ReadTableWithDictionary(FileHandle& file, LXArray& table, int slot, LXArray& dictionary,
-                                         const char* name) {
-  // Older files keep the dictionary as an attached array of the table: a
-  // scratch copy takes that slot for this one read.
-  LXArray* scratch = slot == TGDatabaseTables::kSlotDicoNomsInIndividus ? TGDatabaseTables::NewDicoNoms()
-                                                                          : TGDatabaseTables::NewDicoLieux();
-  table.AttachArray(slot, scratch);
+bool TGDatabase::ReadWithDictionaryInside(FileHandle& file, LXArray& table, const LXArray& dictionary,
+                                          const char* name) {
+  // The caller has put the dictionary in the table's legacy slot.
   SectionRead r = ReadSection(file, table, name);
-  bool copied = r != SectionRead::Ok || CopyArrayBlock(*scratch, dictionary);
-  table.AttachArray(slot, nullptr);
-  if (r == SectionRead::Ok && !copied) {
-    reason_ = std::string(name) + ": the dictionary inside it could not be kept";
-    return Damage(reason_);
-  }
   if (r == SectionRead::Ok) {
     sectionsRead_.push_back(dictionary.GetClassName());
     return true;
@@ -297,14 +287,19 @@ bool TGDatabase::sequentialRead(FileHandle& file) {
   if (!next(plain(*t.indiMarques, "CkeckedPeoples"))) return false;
   t.indiMarques->InvalidateSort();
   if (stopReading_) return true;
-  bool ok = inside ? ReadTableWithDictionary(file, *t.individus, TGDatabaseTables::kSlotDicoNomsInIndividus,
-                                             *t.dicoNoms, "TGTableIndividus")
+  // Older files keep each dictionary inside its owner's block: for this one
+  // read it takes the owner's legacy slot.
+  const int version = Header.GetDatabaseVersion();
+  t.individus->SetDatabaseVersion(version);
+  bool ok = inside ? ReadWithDictionaryInside(file, *t.individus, *t.dicoNoms, "TGTableIndividus")
                    : plain(*t.individus, "TGTableIndividus");
+  t.individus->SetDatabaseVersion(TGHeader::kCurrentDatabaseVersion);
   if (!next(ok)) return false;
   if (stopReading_) return true;
-  ok = inside ? ReadTableWithDictionary(file, *t.evenements, TGDatabaseTables::kSlotDicoLieuxInEvenements,
-                                        *t.dicoLieux, "TGTableEvenements")
+  t.evenements->SetDatabaseVersion(version);
+  ok = inside ? ReadWithDictionaryInside(file, *t.evenements, *t.dicoLieux, "TGTableEvenements")
               : plain(*t.evenements, "TGTableEvenements");
+  t.evenements->SetDatabaseVersion(TGHeader::kCurrentDatabaseVersion);
   if (!next(ok)) return false;
   if (stopReading_) return true;
   const std::pair<LArray*, const char*> rest[] = {{t.unions, "TGTableUnion"},      {t.medias, "TGTableMedias"},

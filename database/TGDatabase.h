@@ -183,7 +183,7 @@ class TGDatabase {
   bool sequentialRead(FileHandle& file);
   bool sequentialReadV8(FileHandle& file);
   bool sequentialReadV9(FileHandle& file);
-  bool ReadTableWithDictionary(FileHandle& file, LXArray& table, int slot, LXArray& dictionary, const char* name);
+  bool ReadWithDictionaryInside(FileHandle& file, LXArray& table, const LXArray& dictionary, const char* name);
   void RecoverTmpsav();
   void InitInstance();
 

@@ -2,7 +2,6 @@
 #include "database/TGDatabaseTables.h"
 
 #include "containers/LVariableArray.h"
-#include "containers/TG5indexWithMatch.h"
 
 namespace genvora {
 
@@ -16,60 +15,24 @@ LArray* NewArray(const char* name, unsigned itemSize, bool keepSorted) {
 
 LXArray* NewStore(const char* name) { return new LXArray(name, true); }
 
-// The quick list of the individuals: {individual, father, mother}, with the
-// parent-to-child pairs inside it.
-LArray* NewQuickList() {
-  LArray* quick = NewArray("QuickList", 12, true);
-  quick->AttachArray(1, NewArray("QuickList-Childs", 8, true));
-  return quick;
-}
-
-TG5indexWithMatch* NewIndexWithMatch(const char* name, const char* matchName) {
-  auto* index = new TG5indexWithMatch(4, nullptr, false);
-  index->SetClassName(name);
-  index->GetMatchArray()->SetClassName(matchName);
-  return index;
-}
-
 }  // namespace
-
-LXArray* TGDatabaseTables::NewDicoNoms() {
-  LXArray* store = NewStore("TGTableDicoNoms");
-  auto* particles = new LVariableArray(nullptr, false);
-  particles->SetClassName("PartNameTbl");
-  store->AttachArray(1, particles);
-  return store;
-}
-
-LXArray* TGDatabaseTables::NewDicoLieux() {
-  LXArray* store = NewStore("TGTableDicoLieux");
-  store->AttachArray(1, NewIndexWithMatch("TBPlace-IdxPlace", "TBPlace-IdxPlace-Match"));
-  store->AttachArray(3, NewIndexWithMatch("TBNom-IdxCode", "TBPlace-IdxCode-Match"));
-  return store;
-}
 
 TGDatabaseTables::TGDatabaseTables() {
   indiMarques = Own(NewArray("CkeckedPeoples", 4, false));
   indiMarques->InvalidateSort();
 
-  individus = Own(NewStore("TGTableIndividus"));
-  individus->AttachArray(1, NewArray("TBPeople-IdxAlpha", 4, false));
-  individus->AttachArray(2, NewArray("TBPeople-IdxAlphaR", 4, false));
-  individus->AttachArray(4, NewQuickList());
-
-  evenements = Own(NewStore("TGTableEvenements"));
-  evenements->AttachArray(1, NewArray("TBEvent-Idx", 16, true));
-
-  unions = Own(NewStore("TGTableUnion"));
-  unions->AttachArray(1, NewArray("TBUnion-IdxHusb", 8, true));
-  unions->AttachArray(3, NewArray("TBUnion-IdxSpouse", 8, true));
+  individus = Own(new TGTableIndividus);
+  evenements = Own(new TGTableEvenements);
+  individus->SetTableEvenements(evenements);
+  evenements->SetTableIndividus(individus);
+  dicoNoms = individus->GetDicoNoms();
+  dicoLieux = evenements->GetDicoLieux();
+  unions = Own(new TGTableUnion);
 
   medias = Own(NewStore("TGTableMedias"));
   medias->AttachArray(1, NewStore("TBMedia-IdxOwner"));
 
-  liens = Own(NewStore("TBLINK"));
-  liens->AttachArray(1, NewArray("TBLINK-IdxVERS", 12, true));
-  liens->AttachArray(2, NewArray("TBLINK-IdxDE", 12, true));
+  liens = Own(new TGTableLiens);
 
   dicoAdresses = Own(NewStore("TGTableDicoAdresses"));
 
@@ -89,21 +52,20 @@ TGDatabaseTables::TGDatabaseTables() {
   ordreEnfants = Own(NewArray("OrdreEnfants", 4, false));
   ordreConjoints = Own(NewArray("OrdreConjoints", 4, false));
   taches = Own(NewStore("TableTaches"));
-  tacheAdresses = Own(NewArray("TBTache-Adresses", 8, true));
-  tacheIndividus = Own(NewArray("TBTache-Individus", 8, true));
-  adresseLiens = Own(NewArray("TBAdresse-Liens", 8, true));
+  tacheAdresses = Own(new TGTableLiensGenerique("TBTache-Adresses"));
+  tacheIndividus = Own(new TGTableLiensGenerique("TBTache-Individus"));
+  adresseLiens = Own(new TGTableLiensGenerique("TBAdresse-Liens"));
   notes = Own(NewStore("TableNote"));
   prenoms = Own(NewStore("TablePrenoms"));
   professions = Own(NewStore("TableProfessions"));
-  liensPrenoms = Own(NewArray("TBLiensPrenoms", 12, true));
-  liensProfessions = Own(NewArray("TBLiensProfessions", 8, true));
+  liensPrenoms = Own(new TGTableLiensPrenoms);
+  liensProfessions = Own(new TGTableLiensProfessions);
   prenomsAlpha = Own(NewArray("TBPrenom-IdxAlpha", 4, false));
   professionsAlpha = Own(NewArray("TBProfession-IdxAlpha", 4, false));
-  nomsAlpha = Own(NewArray("TBNoms-IdxAlpha", 4, false));
-  dicoNoms = Own(NewDicoNoms());
-  dicoLieux = Own(NewDicoLieux());
-  unionLiens = Own(NewArray("TBUnion-Liens", 8, true));
-  noteLiens = Own(NewArray("TBNote-Liens", 8, true));
+  // The dictionary's own alphabetical index, saved as a section of its own.
+  nomsAlpha = dicoNoms->GetIndexAlpha();
+  unionLiens = Own(new TGTableLiensGenerique("TBUnion-Liens"));
+  noteLiens = Own(new TGTableLiensGenerique("TBNote-Liens"));
   notesAideRecherche = Own(NewStore("TableNoteAideRecherche"));
   rechercheLog = Own(NewStore("TableRechercheLog"));
   rechercheLog->AttachArray(1, NewArray("TBRechercheLog-Liens", 8, true));
@@ -115,7 +77,6 @@ TGDatabaseTables::~TGDatabaseTables() = default;
 
 LXArray* TGDatabaseTables::MediaLiens() const { return static_cast<LXArray*>(medias->GetAttachedArray(1)); }
 LXArray* TGDatabaseTables::DocumentLiens() const { return static_cast<LXArray*>(documents->GetAttachedArray(1)); }
-LArray* TGDatabaseTables::QuickList() const { return individus->GetAttachedArray(4); }
 
 std::vector<TGDatabaseTables::Section> TGDatabaseTables::Sections() const {
   return {
@@ -138,8 +99,8 @@ std::vector<TGDatabaseTables::Section> TGDatabaseTables::Sections() const {
       {"TableNote", notes, 6},
       {"TablePrenoms", prenoms, 8},
       {"TableProfessions", professions, 8},
-      {"TBLiensPrenoms", liensPrenoms, 8},
-      {"TBLiensProfessions", liensProfessions, 8},
+      {"TableLiensPrenoms", liensPrenoms, 8},
+      {"TableLiensProfessions", liensProfessions, 8},
       {"TBPrenom-IdxAlpha", prenomsAlpha, 8},
       {"TBProfession-IdxAlpha", professionsAlpha, 8},
       {"TBNoms-IdxAlpha", nomsAlpha, 8},

@@ -46,6 +46,15 @@
 #include "containers/LArray.h"
 #include "containers/LXArray.h"
 #include "platform/File.h"
+#include "tables/TGTableDicoLieux.h"
+#include "tables/TGTableDicoNoms.h"
+#include "tables/TGTableEvenements.h"
+#include "tables/TGTableIndividus.h"
+#include "tables/TGTableLiens.h"
+#include "tables/TGTableLiensGenerique.h"
+#include "tables/TGTableLiensPrenoms.h"
+#include "tables/TGTableLiensProfessions.h"
+#include "tables/TGTableUnion.h"
 
 namespace genvora {
 
@@ -56,22 +65,13 @@ class TGDatabaseTables {
   TGDatabaseTables(const TGDatabaseTables&) = delete;
   TGDatabaseTables& operator=(const TGDatabaseTables&) = delete;
 
-  // Builds an empty store of a dictionary with its attached arrays, as the
-  // database owns it (also the scratch copy read inside a legacy table).
-  static LXArray* NewDicoNoms();
-  static LXArray* NewDicoLieux();
-
-  // Attached slots used by files older than 12 for the dictionaries.
-  static constexpr int kSlotDicoNomsInIndividus = 3;
-  static constexpr int kSlotDicoLieuxInEvenements = 2;
-
   // Base tables, in file order.
   LArray* indiMarques;
-  LXArray* individus;
-  LXArray* evenements;
-  LXArray* unions;
+  TGTableIndividus* individus;
+  TGTableEvenements* evenements;
+  TGTableUnion* unions;
   LXArray* medias;
-  LXArray* liens;
+  TGTableLiens* liens;
   LXArray* dicoAdresses;
   LArray* sosa;
   LXArray* documents;
@@ -80,21 +80,22 @@ class TGDatabaseTables {
   LArray* ordreEnfants;
   LArray* ordreConjoints;
   LXArray* taches;
-  LArray* tacheAdresses;
-  LArray* tacheIndividus;
-  LArray* adresseLiens;
+  TGTableLiensGenerique* tacheAdresses;
+  TGTableLiensGenerique* tacheIndividus;
+  TGTableLiensGenerique* adresseLiens;
   LXArray* notes;
   LXArray* prenoms;
   LXArray* professions;
-  LArray* liensPrenoms;
-  LArray* liensProfessions;
+  TGTableLiensPrenoms* liensPrenoms;
+  TGTableLiensProfessions* liensProfessions;
   LArray* prenomsAlpha;
   LArray* professionsAlpha;
   LArray* nomsAlpha;
-  LXArray* dicoNoms;
-  LXArray* dicoLieux;
-  LArray* unionLiens;
-  LArray* noteLiens;
+  // Owned by the individuals and the events tables.
+  TGTableDicoNoms* dicoNoms;
+  TGTableDicoLieux* dicoLieux;
+  TGTableLiensGenerique* unionLiens;
+  TGTableLiensGenerique* noteLiens;
   LXArray* notesAideRecherche;
   LXArray* rechercheLog;
   LArray* branches;
@@ -103,7 +104,7 @@ class TGDatabaseTables {
   // Stores that live inside another's block.
   LXArray* MediaLiens() const;
   LXArray* DocumentLiens() const;
-  LArray* QuickList() const;
+  TG5QuickList* QuickList() const { return individus->GetQuickList(); }
 
   // One entry per section of the complete layout, in file order, with the
   // lowest extension level that holds it (0 for the base tables; the
