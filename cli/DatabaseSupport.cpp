@@ -9,7 +9,10 @@
 
 #include "platform/Encoding.h"
 #include "platform/Exception.h"
+#include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
+#include "records/TGMedia.h"
+#include "records/TVGNote.h"
 #include "records/TGLien.h"
 #include "records/TGLieu.h"
 #include "records/TGNom.h"
@@ -131,6 +134,45 @@ void AddFields(const std::string& table, LXArray& store, CodeID code, nlohmann::
       j["Rattachement"] = r.GetRattachement();
       j["Latitude"] = r.GetLatitude();
       j["Longitude"] = r.GetLongitude();
+      return;
+    }
+    if (table == "TGTableEvenements") {
+      TGEvenement r;
+      if (!r.LitDans(code, &store)) throw 0;
+      j["Proprietaire"] = r.GetProprietaire();
+      j["Type"] = static_cast<int>(r.GetType());
+      j["DicoLieu"] = r.GetDicoLieu();
+      const TGDate* date = r.GetDate();
+      nlohmann::ordered_json d;
+      d["text"] = U(date->GetText());
+      for (int side = 0; side < 2; ++side) {
+        nlohmann::ordered_json b;
+        b["calendar"] = std::string(1, date->GetCalendar(side != 0) == 0 ? ' ' : date->GetCalendar(side != 0));
+        b["day"] = date->GetDay(side != 0);
+        b["month"] = date->GetMonth(side != 0);
+        b["year"] = date->GetYear(side != 0);
+        b["keyword"] = date->GetKeywordIndex(side != 0);
+        d[side == 0 ? "first" : "second"] = b;
+      }
+      j["Date"] = d;
+      j["Subdivision"] = U(r.GetSubdivision());
+      j["Cause"] = U(r.GetCause());
+      j["Partage"] = r.GetPartage();
+      return;
+    }
+    if (table == "TableNote" || table == "TableNoteAideRecherche") {
+      TVGNote r;
+      if (!r.LitDans(code, &store)) throw 0;
+      j["Note"] = U(r.GetNoteRTF());
+      j["Texte"] = U(r.GetNoteTxt());
+      j["Privee"] = r.IsPrivee();
+      return;
+    }
+    if (table == "TGTableMedias") {
+      TGMedia r;
+      if (!r.LitDans(code, &store)) throw 0;
+      j["CheminOriginal"] = U(r.GetOriginalFullPath());
+      j["Note"] = U(r.GetNote());
       return;
     }
     if (table == "TGTableDicoNoms") {

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
+#include "records/TGMedia.h"
+#include "records/TVGNote.h"
 #include "records/TGLien.h"
 #include "records/TGLieu.h"
 #include "records/TGNom.h"
@@ -81,8 +84,6 @@ CodeID FillSampleFamily(TGDatabase& db) {
   CodeID dupre = surname("d'Upr\xE9");
   CodeID lyon = place("Lyon", "Rh\xF4ne");
   CodeID nancy = place("Nancy", "Meurthe-et-Moselle");
-  (void)lyon;
-  (void)nancy;
 
   CodeID g1 = person("Jean-Baptiste", fontaine, false, 0, 0, "laboureur");
   CodeID g1w = person("\xC9lise Ad\xE9la\xEF" "de", lefevre, true, 0, 0, "");
@@ -94,24 +95,41 @@ CodeID FillSampleFamily(TGDatabase& db) {
   CodeID g3s = person("Ang\xE8le", fontaine, true, g2, g2w, "");
   CodeID g4 = person("No\xEBl", fontaine, false, g3, 0, "");
 
-  // A witness: the sister witnessed the brother's record.
+  // Events: a republican birth, an approximate death, a marriage.
+  auto event = [&](CodeID owner, std::uint8_t type, const char* date, CodeID lieu) {
+    TGEvenement ev;
+    CodeID code = db.GetNextID();
+    ev.SetCodeID(code);
+    ev.SetProprietaire(owner);
+    ev.SetType(static_cast<TV5EventList>(type));
+    ev.GetDate()->SetText(date);
+    ev.SetDicoLieu(lieu);
+    ev.EcritDans(code, t.evenements);
+    return code;
+  };
+  CodeID birth = event(g2, 4, "3 brumaire an II", lyon);
+  event(g1, 12, "vers 1850", nancy);
+  event(g4, 4, "25/12/1901", lyon);
+
+  // A witness: the sister witnessed her brother's birth record.
   TGLien lien;
   CodeID linkCode = db.GetNextID();
   lien.SetCodeID(linkCode);
-  lien.SetLienDe(g3s);
-  lien.SetLienVers(g3);
-  lien.SetType(1);
+  lien.SetLienDe(birth);
+  lien.SetLienVers(g3s);
+  lien.SetType(101);
   lien.SetTitre("t\xE9moin");
   t.liens->EcritData(&lien);
 
-  // Events, whose table carries the places in the oldest layouts.
-  PutRaw(*t.evenements, db.GetNextID(), "naissance de No\xEBl, 3 brumaire an II");
-  PutRaw(*t.evenements, db.GetNextID(), "mariage de Fran\xE7ois");
-
   // A note in rich text on the root, a medium linked to him.
-  PutRaw(*t.notes, g4, "{\\rtf1\\ansi N\\'e9 pendant l'hiver, \\b baptis\\'e9\\b0  \\'e0 Lyon.\\par}");
+  TVGNote note;
+  note.NewNote(g4, "{\\rtf1\\ansi N\\'e9 pendant l'hiver, \\b baptis\\'e9\\b0  \\'e0 Lyon.\\par}", false);
+  note.EcritDans(g4, t.notes);
+  TGMedia media;
   CodeID medium = db.GetNextID();
-  PutRaw(*t.medias, medium, "Media/portrait-noel.jpg");
+  media.SetCodeID(medium);
+  media.SetOriginalFullPath("Media/portrait-no\xEBl.jpg");
+  media.EcritDans(medium, t.medias);
   CodeID mediaLink = db.GetNextID();
   PutRaw(*t.MediaLiens(), mediaLink, "portrait");
   PutRaw(*t.documents, db.GetNextID(), "Registre paroissial de Lyon, an II");
