@@ -19,5 +19,8 @@ struct ExitRequest {
 void RegisterInfoCommand(CLI::App& app);
 void RegisterDetectCommand(CLI::App& app);
 void RegisterDateCommand(CLI::App& app);
+void RegisterDumpCommand(CLI::App& app);
+void RegisterUpgradeCommand(CLI::App& app);
+void RegisterDemoCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/DatabaseSupport.h"
 #include "database/LireEntete.h"
 #include "database/TGHeader.h"
 #include "platform/Encoding.h"
@@ -48,7 +49,7 @@ void PrintHuman(const std::string& path, const nlohmann::json& j) {
   std::printf("%-20s %s\n", "file", path.c_str());
   for (const char* key : {"database_version", "program_text", "version_text", "verification_state",
                           "needs_verification", "individuals_at_save", "media_level", "save_count", "file_number",
-                          "last_code_id", "de_cujus", "guid", "legacy_header"}) {
+                          "last_code_id", "de_cujus", "guid", "legacy_header", "extension_level"}) {
     const auto& v = j[key];
     std::string text = v.is_string() ? v.get<std::string>() : v.dump();
     std::printf("%-20s %s\n", key, text.c_str());
@@ -60,6 +61,14 @@ void PrintHuman(const std::string& path, const nlohmann::json& j) {
     if (caption.empty() && tag.empty()) continue;
     std::string label = "user_field " + std::to_string(i);
     std::printf("%-20s %s\t%s\n", label.c_str(), caption.c_str(), tag.c_str());
+  }
+  if (j["tables"].is_object()) {
+    for (const auto& [name, count] : j["tables"].items()) {
+      if (count.get<unsigned>() == 0) continue;
+      std::printf("%-20s %s %s\n", "table", name.c_str(), count.dump().c_str());
+    }
+  } else if (j.contains("tables_error")) {
+    std::printf("%-20s %s\n", "tables", j["tables_error"].get<std::string>().c_str());
   }
 }
 
@@ -78,6 +87,18 @@ int ShowHeader(const std::string& path, bool json) {
     return kExitFailure;
   }
   nlohmann::json j = HeaderJson(header);
+  // The tables: a forced, read-only open, so that a header asking for a
+  // verification still shows what the file holds.
+  std::string tablesReason;
+  if (std::unique_ptr<TGDatabase> db = OpenForReading(path, true, tablesReason)) {
+    j["extension_level"] = db->ExtensionLevel();
+    j["tables"] = TablesJson(*db);
+    if (!db->Dropped().empty()) j["dropped"] = db->Dropped();
+  } else {
+    j["extension_level"] = nullptr;
+    j["tables"] = nullptr;
+    j["tables_error"] = AnsiToUtf8(tablesReason);
+  }
   if (json) {
     std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {

@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
   genvora::cli::RegisterInfoCommand(app);
   genvora::cli::RegisterDetectCommand(app);
   genvora::cli::RegisterDateCommand(app);
+  genvora::cli::RegisterDumpCommand(app);
+  genvora::cli::RegisterUpgradeCommand(app);
+  genvora::cli::RegisterDemoCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

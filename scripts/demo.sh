@@ -6,25 +6,31 @@ G="$BUILD/genvora"
 echo "== genvora info"
 "$G" info
 
-# A few files made on the spot: a header written by the engine, the legacy
-# form of the same block (block A alone, under a legacy extension), and a
-# file that is no database.
+# Everything happens in a temporary folder, the per-user store included.
 DEMO=$(mktemp -d)
 trap 'rm -rf "$DEMO"' EXIT
-"$G" make-header "$DEMO/family.genvora" --de-cujus 1
-tail -c +33 "$DEMO/family.genvora" | head -c 2380 > "$DEMO/family.GV9"
+export GENVORA_CONFIG_DIR="$DEMO/config"
+
+echo "== genvora demo: the demo family in five generations, each opened, upgraded, saved and compared"
+"$G" demo "$DEMO/family"
 echo "not a database" > "$DEMO/notes.txt"
 
 echo "== genvora detect"
-"$G" detect "$DEMO/family.genvora" "$DEMO/family.GV9" "$DEMO/notes.txt"
+"$G" detect "$DEMO/family/famille.GV5" "$DEMO/family/famille.G12" "$DEMO/family/famille-GV5-upgraded.genvora" "$DEMO/notes.txt"
 echo "== genvora detect --json"
-"$G" detect --json "$DEMO/family.GV9"
-echo "== genvora info family.genvora"
-"$G" info "$DEMO/family.genvora"
-echo "== genvora info family.GV9 --json"
-"$G" info "$DEMO/family.GV9" --json
+"$G" detect --json "$DEMO/family/famille.G11"
+echo "== genvora info famille-GV5-upgraded.genvora"
+"$G" info "$DEMO/family/famille-GV5-upgraded.genvora"
+echo "== genvora info famille.GV8 --json"
+"$G" info "$DEMO/family/famille.GV8" --json
+echo "== genvora dump famille.G12 --table TGTableIndividus"
+"$G" dump "$DEMO/family/famille.G12" --table TGTableIndividus
+echo "== genvora upgrade famille.GV5 (the input is never written)"
+"$G" upgrade "$DEMO/family/famille.GV5" "$DEMO/family/again.genvora"
 echo "== genvora info notes.txt (refused)"
 "$G" info "$DEMO/notes.txt" || echo "(exit status $?)"
+echo "== genvora dump missing.GV5 (refused)"
+"$G" dump "$DEMO/missing.GV5" || echo "(exit status $?)"
 echo "== genvora date"
 "$G" date "vers 1850" "12/03/1850" "ABT 1850" "1850//1860" "1 Tishri 5760"
 "$G" date --gregorian "3 brumaire an II" "J 1 janvier 1700"

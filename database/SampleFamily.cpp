@@ -1,0 +1,192 @@
+// A small real family and a synthetic one.
+#include "database/SampleFamily.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "records/TGEvenement.h"
+#include "records/TGIndividu.h"
+#include "records/TGMedia.h"
+#include "records/TVGNote.h"
+#include "records/TGLien.h"
+#include "records/TGLieu.h"
+#include "records/TGNom.h"
+#include "records/TGUnion.h"
+
+namespace genvora {
+
+namespace {
+
+// A record of a kind whose class is not part of this object: its code and a
+// text, as the record base lays out its first field.
+void PutRaw(LXArray& store, CodeID code, const AnsiString& text) {
+  std::vector<unsigned char> bytes(4 + text.size() + 1, 0);
+  std::memcpy(bytes.data(), &code, 4);
+  std::memcpy(bytes.data() + 4, text.data(), text.size());
+  store.EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
+}
+
+void AddCode(LArray& array, std::uint32_t code) { array.AddItem(&code, 4); }
+
+}  // namespace
+
+CodeID FillSampleFamily(TGDatabase& db) {
+  TGDatabaseTables& t = db.Tables();
+  auto surname = [&](const char* text) {
+    TGNom nom;
+    CodeID code = db.GetNextID();
+    nom.SetCodeID(code);
+    nom.SetNom(text);
+    nom.SetRattachement(code);
+    t.dicoNoms->EcritData(&nom);
+    return code;
+  };
+  auto place = [&](const char* town, const char* department) {
+    TGLieu lieu;
+    CodeID code = db.GetNextID();
+    lieu.SetCodeID(code);
+    lieu.SetText(1, town);
+    lieu.SetText(2, department);
+    lieu.SetText(4, "France");
+    lieu.SetRattachement(code);
+    t.dicoLieux->EcritData(&lieu);
+    return code;
+  };
+  auto person = [&](const char* firstNames, CodeID nom, bool female, CodeID father, CodeID mother,
+                    const char* profession) {
+    TGIndividu indi;
+    CodeID code = db.GetNextID();
+    indi.SetCodeID(code);
+    indi.SetChar(5, firstNames);
+    indi.SetChar(6, profession);
+    indi.SetFeminin(female);
+    indi.SetCodeNom(nom);
+    indi.SetCodePere(father);
+    indi.SetCodeMere(mother);
+    t.individus->EcritData(&indi);
+    return code;
+  };
+  auto couple = [&](CodeID husband, CodeID wife) {
+    TGUnion u;
+    CodeID code = db.GetNextID();
+    u.SetCodeID(code);
+    u.SetEpoux(husband);
+    u.SetEpouse(wife);
+    u.SetTypeUnion(1);
+    t.unions->EcritData(&u);
+    return code;
+  };
+
+  // Windows-1252 texts: "\xC9" É, "\xE9" é, "\xE8" è, "\xEF" ï, "\xE7" ç.
+  CodeID fontaine = surname("de la Fontaine");
+  CodeID lefevre = surname("Lef\xE8vre");
+  CodeID dupre = surname("d'Upr\xE9");
+  CodeID lyon = place("Lyon", "Rh\xF4ne");
+  CodeID nancy = place("Nancy", "Meurthe-et-Moselle");
+
+  CodeID g1 = person("Jean-Baptiste", fontaine, false, 0, 0, "laboureur");
+  CodeID g1w = person("\xC9lise Ad\xE9la\xEF" "de", lefevre, true, 0, 0, "");
+  couple(g1, g1w);
+  CodeID g2 = person("Fran\xE7ois", fontaine, false, g1, g1w, "instituteur");
+  CodeID g2w = person("Marie-Th\xE9r\xE8se", dupre, true, 0, 0, "couturi\xE8re");
+  couple(g2, g2w);
+  CodeID g3 = person("Ren\xE9", fontaine, false, g2, g2w, "m\xE9" "decin");
+  CodeID g3s = person("Ang\xE8le", fontaine, true, g2, g2w, "");
+  CodeID g4 = person("No\xEBl", fontaine, false, g3, 0, "");
+
+  // Events: a republican birth, an approximate death, a marriage.
+  auto event = [&](CodeID owner, std::uint8_t type, const char* date, CodeID lieu) {
+    TGEvenement ev;
+    CodeID code = db.GetNextID();
+    ev.SetCodeID(code);
+    ev.SetProprietaire(owner);
+    ev.SetType(static_cast<TV5EventList>(type));
+    ev.GetDate()->SetText(date);
+    ev.SetDicoLieu(lieu);
+    ev.EcritDans(code, t.evenements);
+    return code;
+  };
+  CodeID birth = event(g2, 4, "3 brumaire an II", lyon);
+  event(g1, 12, "vers 1850", nancy);
+  event(g4, 4, "25/12/1901", lyon);
+
+  // A witness: the sister witnessed her brother's birth record.
+  TGLien lien;
+  CodeID linkCode = db.GetNextID();
+  lien.SetCodeID(linkCode);
+  lien.SetLienDe(birth);
+  lien.SetLienVers(g3s);
+  lien.SetType(101);
+  lien.SetTitre("t\xE9moin");
+  t.liens->EcritData(&lien);
+
+  // A note in rich text on the root, a medium linked to him.
+  TVGNote note;
+  note.NewNote(g4, "{\\rtf1\\ansi N\\'e9 pendant l'hiver, \\b baptis\\'e9\\b0  \\'e0 Lyon.\\par}", false);
+  note.EcritDans(g4, t.notes);
+  TGMedia media;
+  CodeID medium = db.GetNextID();
+  media.SetCodeID(medium);
+  media.SetOriginalFullPath("Media/portrait-no\xEBl.jpg");
+  media.EcritDans(medium, t.medias);
+  CodeID mediaLink = db.GetNextID();
+  PutRaw(*t.MediaLiens(), mediaLink, "portrait");
+  PutRaw(*t.documents, db.GetNextID(), "Registre paroissial de Lyon, an II");
+  PutRaw(*t.dicoAdresses, db.GetNextID(), "12 rue de la R\xE9publique, Lyon");
+  PutRaw(*t.taches, db.GetNextID(), "Chercher l'acte de mariage de Fran\xE7ois");
+  PutRaw(*t.prenoms, db.GetNextID(), "Ren\xE9");
+  PutRaw(*t.professions, db.GetNextID(), "m\xE9" "decin");
+  PutRaw(*t.redaction, db.GetNextID(), "Introduction");
+  PutRaw(*t.rechercheLog, db.GetNextID(), "Archives du Rh\xF4ne, 3 brumaire an II");
+  PutRaw(*t.mediasCadres, db.GetNextID(), "cadre");
+  PutRaw(*t.notesAideRecherche, g2, "{\\rtf1 Voir l'\\'e9tat civil.\\par}");
+
+  AddCode(*t.indiMarques, g4);
+  AddCode(*t.ordreEnfants, g3);
+  AddCode(*t.ordreEnfants, g3s);
+  AddCode(*t.ordreConjoints, g1w);
+  t.adresseLiens->AjouteLien(g2, g3);
+  t.noteLiens->AjouteLien(g4, g4);
+  std::uint32_t branch[3] = {db.GetNextID(), g1, 1};
+  t.branches->AddItem(branch, 12);
+  t.liensPrenoms->AjouteLien(g3, g3, true);
+
+  db.Header.SetDeCujus(g4);
+  return g4;
+}
+
+void FillSyntheticFamily(TGDatabase& db, std::uint32_t individuals) {
+  TGDatabaseTables& t = db.Tables();
+  std::vector<CodeID> names;
+  for (int i = 0; i < 200; ++i) {
+    TGNom nom;
+    CodeID code = db.GetNextID();
+    nom.SetCodeID(code);
+    nom.SetNom("Nom" + std::to_string(i));
+    nom.EcritDans(code, t.dicoNoms);
+    names.push_back(code);
+  }
+  TGIndividu indi;
+  TGUnion u;
+  for (std::uint32_t i = 0; i < individuals; ++i) {
+    CodeID code = db.GetNextID();
+    indi.SetCodeID(code);
+    indi.SetChar(5, i % 2 == 0 ? "Jean Pierre" : "Marie Louise");
+    indi.SetFeminin(i % 2 == 1);
+    indi.SetCodeNom(names[i % names.size()]);
+    // Parents are the couple two generations of codes back.
+    indi.SetCodePere(i >= 4 ? code - 4 : 0);
+    indi.SetCodeMere(i >= 4 ? code - 3 : 0);
+    indi.EcritDans(code, t.individus);
+    if (i % 2 == 1) {
+      CodeID uc = db.GetNextID();
+      u.SetCodeID(uc);
+      u.SetEpoux(code - 1);
+      u.SetEpouse(code);
+      u.EcritDans(uc, t.unions);
+    }
+  }
+}
+
+}  // namespace genvora

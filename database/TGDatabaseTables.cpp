@@ -1,0 +1,143 @@
+// The stored shape of every table of a database.
+#include "database/TGDatabaseTables.h"
+
+#include "containers/LVariableArray.h"
+
+namespace genvora {
+
+namespace {
+
+LArray* NewArray(const char* name, unsigned itemSize, bool keepSorted) {
+  auto* array = new LArray(itemSize, nullptr, keepSorted);
+  array->SetClassName(name);
+  return array;
+}
+
+LXArray* NewStore(const char* name) { return new LXArray(name, true); }
+
+}  // namespace
+
+TGDatabaseTables::TGDatabaseTables() {
+  indiMarques = Own(NewArray("CkeckedPeoples", 4, false));
+  indiMarques->InvalidateSort();
+
+  individus = Own(new TGTableIndividus);
+  evenements = Own(new TGTableEvenements);
+  individus->SetTableEvenements(evenements);
+  evenements->SetTableIndividus(individus);
+  dicoNoms = individus->GetDicoNoms();
+  dicoLieux = evenements->GetDicoLieux();
+  unions = Own(new TGTableUnion);
+
+  medias = Own(NewStore("TGTableMedias"));
+  medias->AttachArray(1, NewStore("TBMedia-IdxOwner"));
+
+  liens = Own(new TGTableLiens);
+
+  dicoAdresses = Own(NewStore("TGTableDicoAdresses"));
+
+  sosa = Own(NewArray("SOSATbl", 36, false));
+  sosa->SetMinSize(512);
+  LArray* doubles = NewArray("SOSADbl", 8, false);
+  doubles->SetMinSize(512);
+  sosa->AttachArray(1, doubles);
+
+  documents = Own(NewStore("TG5Doc"));
+  LXArray* docLinks = NewStore("TG5LinkDoc");
+  docLinks->AttachArray(1, NewArray("TBDoc-IdxDoc", 12, true));
+  documents->AttachArray(1, docLinks);
+
+  redaction = Own(NewStore("TG8TableRedaction"));
+
+  ordreEnfants = Own(NewArray("OrdreEnfants", 4, false));
+  ordreConjoints = Own(NewArray("OrdreConjoints", 4, false));
+  taches = Own(NewStore("TableTaches"));
+  tacheAdresses = Own(new TGTableLiensGenerique("TBTache-Adresses"));
+  tacheIndividus = Own(new TGTableLiensGenerique("TBTache-Individus"));
+  adresseLiens = Own(new TGTableLiensGenerique("TBAdresse-Liens"));
+  notes = Own(NewStore("TableNote"));
+  prenoms = Own(NewStore("TablePrenoms"));
+  professions = Own(NewStore("TableProfessions"));
+  liensPrenoms = Own(new TGTableLiensPrenoms);
+  liensProfessions = Own(new TGTableLiensProfessions);
+  prenomsAlpha = Own(NewArray("TBPrenom-IdxAlpha", 4, false));
+  professionsAlpha = Own(NewArray("TBProfession-IdxAlpha", 4, false));
+  // The dictionary's own alphabetical index, saved as a section of its own.
+  nomsAlpha = dicoNoms->GetIndexAlpha();
+  unionLiens = Own(new TGTableLiensGenerique("TBUnion-Liens"));
+  noteLiens = Own(new TGTableLiensGenerique("TBNote-Liens"));
+  notesAideRecherche = Own(NewStore("TableNoteAideRecherche"));
+  rechercheLog = Own(NewStore("TableRechercheLog"));
+  rechercheLog->AttachArray(1, NewArray("TBRechercheLog-Liens", 8, true));
+  branches = Own(NewArray("BranchesMemorisees", 12, true));
+  mediasCadres = Own(NewStore("MediasCadres"));
+}
+
+TGDatabaseTables::~TGDatabaseTables() = default;
+
+LXArray* TGDatabaseTables::MediaLiens() const { return static_cast<LXArray*>(medias->GetAttachedArray(1)); }
+LXArray* TGDatabaseTables::DocumentLiens() const { return static_cast<LXArray*>(documents->GetAttachedArray(1)); }
+
+std::vector<TGDatabaseTables::Section> TGDatabaseTables::Sections() const {
+  return {
+      {"CkeckedPeoples", indiMarques, -1000},
+      {"TGTableIndividus", individus, -1000},
+      {"TGTableEvenements", evenements, -1000},
+      {"TGTableUnion", unions, -1000},
+      {"TGTableMedias", medias, -1000},
+      {"TBLINK", liens, -1000},
+      {"TGTableDicoAdresses", dicoAdresses, -1000},
+      {"SOSATbl", sosa, -1000},
+      {"TG5Doc", documents, -1000},
+      {"TG8TableRedaction", redaction, -1000},
+      {"OrdreEnfants", ordreEnfants, 1},
+      {"OrdreConjoints", ordreConjoints, 1},
+      {"TableTaches", taches, 2},
+      {"TBTache-Adresses", tacheAdresses, 4},
+      {"TBTache-Individus", tacheIndividus, 4},
+      {"TBAdresse-Liens", adresseLiens, 5},
+      {"TableNote", notes, 6},
+      {"TablePrenoms", prenoms, 8},
+      {"TableProfessions", professions, 8},
+      {"TableLiensPrenoms", liensPrenoms, 8},
+      {"TableLiensProfessions", liensProfessions, 8},
+      {"TBPrenom-IdxAlpha", prenomsAlpha, 8},
+      {"TBProfession-IdxAlpha", professionsAlpha, 8},
+      {"TBNoms-IdxAlpha", nomsAlpha, 8},
+      {"TGTableDicoNoms", dicoNoms, 15},
+      {"TGTableDicoLieux", dicoLieux, 15},
+      {"TBUnion-Liens", unionLiens, 16},
+      {"TBNote-Liens", noteLiens, 16},
+      {"TableNoteAideRecherche", notesAideRecherche, 18},
+      {"TableRechercheLog", rechercheLog, 18},
+      {"BranchesMemorisees", branches, 18},
+      {"MediasCadres", mediasCadres, 21},
+  };
+}
+
+std::vector<LXArray*> TGDatabaseTables::CodedStores() const {
+  return {individus, evenements, unions,  medias,   MediaLiens(),       liens,        dicoAdresses,
+          documents, DocumentLiens(), taches, prenoms, professions, dicoNoms, dicoLieux, rechercheLog,
+          mediasCadres, redaction};
+}
+
+void TGDatabaseTables::Flush() {
+  for (const Section& section : Sections()) {
+    section.array->Flush();
+    WalkArrays(section.array, [](const LArray& a) { const_cast<LArray&>(a).Flush(); });
+  }
+}
+
+void TGDatabaseTables::WalkArrays(const LArray* array, const std::function<void(const LArray&)>& visit) {
+  if (array == nullptr) return;
+  visit(*array);
+  for (int slot = 0; slot < LArray::kAttachedSlots; ++slot) WalkArrays(array->GetAttachedArray(slot), visit);
+}
+
+bool CopyArrayBlock(const LArray& from, LArray& to) {
+  MemoryFile buffer;
+  if (!from.EcritDans(&buffer) || !buffer.Seek(0)) return false;
+  return to.LitDans(&buffer);
+}
+
+}  // namespace genvora

@@ -1,0 +1,128 @@
+// The database commands of the tool: dump, upgrade, info's tables, demo,
+// and the promise that reading commands leave the folder and the per-user
+// store as they were.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "database/TV7RegFileManager.h"
+#include "platform/Settings.h"
+#include "tests/support/DatabaseFixtures.h"
+
+namespace genvora {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolResult {
+  int status;
+  std::string out;
+};
+
+ToolResult Tool(const std::string& args) {
+  std::string command = std::string(GENVORA_CLI_PATH) + " " + args + " 2>/dev/null";
+  ToolResult run{-1, {}};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+std::set<std::string> Listing(const std::string& dir) {
+  std::set<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) out.insert(e.path().string());
+  return out;
+}
+
+class DatabaseCliTest : public ::testing::Test {
+ protected:
+  testing::DatabaseSandbox box;
+};
+
+TEST_F(DatabaseCliTest, ReadingCommandsLeaveFolderAndStoreAlone) {
+  fs::create_directory(box.Path("in"));
+  std::string path = testing::WriteSample(box.Path("in/family"), Generation::G11);
+  auto bytes = ReadAll(path);
+  auto before = Listing(box.Dir());
+
+  ToolResult info = Tool("info --json " + path);
+  ASSERT_EQ(info.status, 0);
+  auto j = nlohmann::json::parse(info.out);
+  EXPECT_EQ(j["extension_level"], 6);
+  EXPECT_EQ(j["tables"]["TGTableIndividus"], 7);
+  EXPECT_EQ(j["tables"]["TGTableDicoNoms"], 3);
+  EXPECT_EQ(j["tables"]["OrdreEnfants"], 2);
+  EXPECT_FALSE(j["tables"].contains("TableNote"));  // above level 6
+
+  ToolResult dump = Tool("dump " + path);
+  ASSERT_EQ(dump.status, 0);
+  std::istringstream lines(dump.out);
+  std::string line;
+  int individuals = 0;
+  while (std::getline(lines, line)) {
+    auto r = nlohmann::json::parse(line);
+    ASSERT_TRUE(r.contains("table") && r.contains("code")) << line;
+    if (r["table"] == "TGTableIndividus") ++individuals;
+    if (r["table"] == "TGTableIndividus" && r["code"] == 7) {
+      EXPECT_EQ(r["Prenoms"], "Élise Adélaïde");
+    }
+  }
+  EXPECT_EQ(individuals, 7);
+  ToolResult one = Tool("dump " + path + " --table TGTableDicoNoms");
+  EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 3);
+  EXPECT_NE(one.out.find("de la Fontaine"), std::string::npos);
+
+  EXPECT_EQ(ReadAll(path), bytes);
+  EXPECT_EQ(Listing(box.Dir()), before);
+}
+
+TEST_F(DatabaseCliTest, UpgradeWritesOnlyTheOutput) {
+  fs::create_directory(box.Path("in"));
+  fs::create_directory(box.Path("out"));
+  std::string in = testing::WriteSample(box.Path("in/family"), Generation::GV5);
+  auto bytes = ReadAll(in);
+  ToolResult run = Tool("upgrade " + in + " " + box.Path("out/family.genvora"));
+  ASSERT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("G12 G13 G14"), std::string::npos);
+  EXPECT_EQ(ReadAll(in), bytes);
+  EXPECT_EQ(Listing(box.Path("in")), std::set<std::string>{in});
+  ToolResult info = Tool("info --json " + box.Path("out/family.genvora"));
+  auto j = nlohmann::json::parse(info.out);
+  EXPECT_EQ(j["extension_level"], 22);
+  EXPECT_EQ(j["database_version"], 300);
+  EXPECT_EQ(j["tables"]["TGTableIndividus"], 7);
+  EXPECT_EQ(Tool("upgrade " + in + " " + in).status, 1);
+}
+
+TEST_F(DatabaseCliTest, RefusalsExitWithOne) {
+  std::string path = testing::WriteSample(box.Path("busy"), Generation::Current);
+  EXPECT_EQ(Tool("dump " + box.Path("missing.GV5")).status, 1);
+  WriteAll(box.Path("text.GV9"), {'h', 'i'});
+  EXPECT_EQ(Tool("dump " + box.Path("text.GV9")).status, 1);
+  // Held by a running process (this test).
+  TV7RegFileManager().WriteFileName(path);
+  EXPECT_EQ(Tool("dump " + path).status, 1);
+  EXPECT_EQ(Tool("upgrade " + path + " " + box.Path("copy.genvora")).status, 1);
+  TV7RegFileManager().DeleteFileName(path);
+  EXPECT_EQ(Tool("dump " + path).status, 0);
+}
+
+TEST_F(DatabaseCliTest, DemoRunsTheMainJobOnEveryGeneration) {
+  ToolResult run = Tool("demo " + box.Path("demo"));
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 16);
+  EXPECT_EQ(run.out.find("DIFFER"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace genvora
