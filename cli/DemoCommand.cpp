@@ -55,8 +55,8 @@ void RegisterDemoCommand(CLI::App& app) {
       bool same = before && after;
       if (same) {
         nlohmann::json a = RecordsByTable(*before), b = RecordsByTable(*after);
-        a.erase("TBUnion-Liens");
-        b.erase("TBUnion-Liens");
+        a.erase("TGTableUnion-Liens");
+        b.erase("TGTableUnion-Liens");
         same = a == b;
       }
       std::printf("%s: reopened, %s\n", out.c_str(), same ? "same records as the input" : "RECORDS DIFFER");

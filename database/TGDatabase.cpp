@@ -315,9 +315,9 @@ bool TGDatabase::sequentialRead(FileHandle& file) {
 bool TGDatabase::sequentialReadV8(FileHandle& file) {
   if (!sequentialRead(file)) return false;
   if (stopReading_) return true;
-  SectionRead r = ReadSection(file, *tables_->redaction, "TG8TableRedaction");
+  SectionRead r = ReadSection(file, *tables_->redaction, "TableRedaction");
   if (r == SectionRead::Absent) {
-    reason_ = "the file ends before TG8TableRedaction";
+    reason_ = "the file ends before the redaction table";
     return false;
   }
   if (r == SectionRead::Damaged && !Damage(reason_)) return false;
@@ -330,7 +330,7 @@ bool TGDatabase::sequentialReadV9(FileHandle& file) {
   if (!sequentialRead(file)) return false;
   if (stopReading_) return true;
   TGDatabaseTables& t = *tables_;
-  SectionRead r = ReadSection(file, *t.redaction, "TG8TableRedaction");
+  SectionRead r = ReadSection(file, *t.redaction, "TableRedaction");
   if (r == SectionRead::Absent) {
     // An older file that ends after the base tables.
     plan_ = {true, true, true, false};

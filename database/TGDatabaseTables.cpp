@@ -47,14 +47,14 @@ TGDatabaseTables::TGDatabaseTables() {
   docLinks->AttachArray(1, NewArray("TBDoc-IdxDoc", 12, true));
   documents->AttachArray(1, docLinks);
 
-  redaction = Own(NewStore("TG8TableRedaction"));
+  redaction = Own(NewStore("TableRedaction"));
 
   ordreEnfants = Own(NewArray("OrdreEnfants", 4, false));
   ordreConjoints = Own(NewArray("OrdreConjoints", 4, false));
   taches = Own(NewStore("TableTaches"));
-  tacheAdresses = Own(new TGTableLiensGenerique("TBTache-Adresses"));
-  tacheIndividus = Own(new TGTableLiensGenerique("TBTache-Individus"));
-  adresseLiens = Own(new TGTableLiensGenerique("TBAdresse-Liens"));
+  tacheAdresses = Own(new TGTableLiensGenerique("TableTaches-Adresses"));
+  tacheIndividus = Own(new TGTableLiensGenerique("TableTaches-Individus"));
+  adresseLiens = Own(new TGTableLiensGenerique("TGTableDicoAdresses-Liens"));
   notes = Own(NewStore("TableNote"));
   prenoms = Own(NewStore("TablePrenoms"));
   professions = Own(NewStore("TableProfessions"));
@@ -64,11 +64,11 @@ TGDatabaseTables::TGDatabaseTables() {
   professionsAlpha = Own(NewArray("TBProfession-IdxAlpha", 4, false));
   // The dictionary's own alphabetical index, saved as a section of its own.
   nomsAlpha = dicoNoms->GetIndexAlpha();
-  unionLiens = Own(new TGTableLiensGenerique("TBUnion-Liens"));
-  noteLiens = Own(new TGTableLiensGenerique("TBNote-Liens"));
+  unionLiens = Own(new TGTableLiensGenerique("TGTableUnion-Liens"));
+  noteLiens = Own(new TGTableLiensGenerique("TableNote-Liens"));
   notesAideRecherche = Own(NewStore("TableNoteAideRecherche"));
   rechercheLog = Own(NewStore("TableRechercheLog"));
-  rechercheLog->AttachArray(1, NewArray("TBRechercheLog-Liens", 8, true));
+  rechercheLog->AttachArray(1, NewArray("TableRechercheLog-Liens", 8, true));
   branches = Own(NewArray("BranchesMemorisees", 12, true));
   mediasCadres = Own(NewStore("MediasCadres"));
 }
@@ -89,13 +89,13 @@ std::vector<TGDatabaseTables::Section> TGDatabaseTables::Sections() const {
       {"TGTableDicoAdresses", dicoAdresses, -1000},
       {"SOSATbl", sosa, -1000},
       {"TG5Doc", documents, -1000},
-      {"TG8TableRedaction", redaction, -1000},
+      {"TableRedaction", redaction, -1000},
       {"OrdreEnfants", ordreEnfants, 1},
       {"OrdreConjoints", ordreConjoints, 1},
       {"TableTaches", taches, 2},
-      {"TBTache-Adresses", tacheAdresses, 4},
-      {"TBTache-Individus", tacheIndividus, 4},
-      {"TBAdresse-Liens", adresseLiens, 5},
+      {"TableTaches-Adresses", tacheAdresses, 4},
+      {"TableTaches-Individus", tacheIndividus, 4},
+      {"TGTableDicoAdresses-Liens", adresseLiens, 5},
       {"TableNote", notes, 6},
       {"TablePrenoms", prenoms, 8},
       {"TableProfessions", professions, 8},
@@ -106,8 +106,8 @@ std::vector<TGDatabaseTables::Section> TGDatabaseTables::Sections() const {
       {"TBNoms-IdxAlpha", nomsAlpha, 8},
       {"TGTableDicoNoms", dicoNoms, 15},
       {"TGTableDicoLieux", dicoLieux, 15},
-      {"TBUnion-Liens", unionLiens, 16},
-      {"TBNote-Liens", noteLiens, 16},
+      {"TGTableUnion-Liens", unionLiens, 16},
+      {"TableNote-Liens", noteLiens, 16},
       {"TableNoteAideRecherche", notesAideRecherche, 18},
       {"TableRechercheLog", rechercheLog, 18},
       {"BranchesMemorisees", branches, 18},

@@ -30,7 +30,7 @@
 //   TGTableDicoNoms       | 0; 1 PartNameTbl (variable array of particle texts)
 //   TGTableDicoLieux      | 0; 1 TBPlace-IdxPlace 4 (match TBPlace-IdxPlace-Match);
 //                         | 3 TBNom-IdxCode 4 (match TBPlace-IdxCode-Match)
-//   TableRechercheLog     | 0; 1 TBRechercheLog-Liens 8
+//   TableRechercheLog     | 0; 1 TableRechercheLog-Liens 8
 //
 // Plain arrays: CkeckedPeoples 4, OrdreEnfants 4, OrdreConjoints 4, the
 // generic pair tables (8), TBLiensPrenoms 12, TBLiensProfessions 8, the three

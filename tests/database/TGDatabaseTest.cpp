@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 // Whether a generation's file holds a section (dictionaries travel inside
 // the tables of the generations before 12).
 bool Holds(Generation g, const TGDatabaseTables::Section& s) {
-  if (s.minLevel < 0) return !(std::string(s.name) == "TG8TableRedaction" && (g == Generation::GV5 || g == Generation::GV7));
+  if (s.minLevel < 0) return !(std::string(s.name) == "TableRedaction" && (g == Generation::GV5 || g == Generation::GV7));
   bool dico = std::string(s.name) == "TGTableDicoNoms" || std::string(s.name) == "TGTableDicoLieux";
   switch (g) {
     case Generation::GV5:
@@ -39,7 +39,7 @@ bool Holds(Generation g, const TGDatabaseTables::Section& s) {
     case Generation::G10:
     case Generation::G11: return dico || s.minLevel < 6;
     case Generation::G12: return s.minLevel < 16;
-    case Generation::Current: return std::string(s.name) != "TBUnion-Liens";
+    case Generation::Current: return std::string(s.name) != "TGTableUnion-Liens";
   }
   return false;
 }
@@ -380,7 +380,7 @@ TEST_F(DatabaseSaveTest, SavedUnderAnyOldExtensionKeepsEveryRecord) {
     EXPECT_EQ(back.ExtensionLevel(), 22);
     auto got = testing::Contents(back);
     // The union pair table is written for older readers and never kept.
-    for (auto* m : {&got, &expected}) m->erase("TBUnion-Liens/TBUnion-Liens");
+    for (auto* m : {&got, &expected}) m->erase("TGTableUnion-Liens/TGTableUnion-Liens");
     EXPECT_EQ(got, expected);
   }
 }
