@@ -26,6 +26,7 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Vg5reportstrings.inc"
 #include "platform/strings/Cg5vclfunctions.inc"
 #include "platform/strings/Locfiches.inc"
+#include "platform/strings/G13str.inc"
 };
 #undef RES
 
