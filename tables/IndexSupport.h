@@ -1,0 +1,100 @@
+// Shared upkeep of the sorted index arrays of the tables.
+//
+// Invariants:
+//  1. Within a run of items that the index's comparator finds equal, items
+//     stay in the order they were added (InsertInRun puts a new item after
+//     the run), so a rebuild that stable-sorts the entries of the stored
+//     records in store order gives the very array that adding them one by
+//     one gives.
+//  2. StableSortGuarded never reads outside its vector, whatever the
+//     comparator answers: orders taken from a damaged file need not be
+//     transitive.
+//  3. A progress loop reports at most about a hundred times and pumps the
+//     host's messages every few thousand steps.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "containers/LArray.h"
+#include "platform/Types.h"
+
+namespace genvora {
+
+// The next code of the shared number space; the database hands them out.
+class ICodeAllocator {
+ public:
+  virtual ~ICodeAllocator() = default;
+  virtual CodeID GetNextID() = 0;
+};
+
+// Reads the little-endian 32-bit word `word` (0-based) of an index item.
+inline std::uint32_t ItemWord(const void* item, int word) {
+  std::uint32_t value;
+  std::memcpy(&value, static_cast<const unsigned char*>(item) + 4 * word, 4);
+  return value;
+}
+
+// 1-based position after the run of items equal to `item`.
+int UpperBoundOf(const LArray& array, const void* item);
+// 1-based position of the first item not ordered before `item`.
+int LowerBoundOf(const LArray& array, const void* item);
+// First item whose first word, compared as the LLongComparator does, is not
+// below `key`; count + 1 when none.
+int LowerBoundFirstWord(const LArray& array, std::uint32_t key);
+
+// Inserts `item` after its run; the array stays sorted. Answers its index.
+int InsertInRun(LArray& array, const void* item);
+// Removes the first item whose bytes equal `item`: found in its run, or by
+// a scan when the index is out of order. False when absent.
+bool RemoveExact(LArray& array, const void* item);
+// Index of the first item whose bytes equal `item`, 0 when absent.
+int FindExact(const LArray& array, const void* item);
+
+// Replaces the items of a fixed array by `count` items of `items`, already
+// in order, in one pass.
+void BulkLoad(LArray& array, const void* items, std::size_t count);
+
+// Stable merge sort that stays within its vector whatever `less` answers.
+template <typename T, typename Less>
+void StableSortGuarded(std::vector<T>& values, Less less) {
+  const std::size_t n = values.size();
+  if (n < 2) return;
+  std::vector<T> buffer(n);
+  std::vector<T>* from = &values;
+  std::vector<T>* to = &buffer;
+  for (std::size_t width = 1; width < n; width *= 2) {
+    for (std::size_t left = 0; left < n; left += 2 * width) {
+      const std::size_t mid = left + width < n ? left + width : n;
+      const std::size_t right = left + 2 * width < n ? left + 2 * width : n;
+      std::size_t i = left, j = mid, k = left;
+      while (i < mid && j < right) (*to)[k++] = less((*from)[j], (*from)[i]) ? (*from)[j++] : (*from)[i++];
+      while (i < mid) (*to)[k++] = (*from)[i++];
+      while (j < right) (*to)[k++] = (*from)[j++];
+    }
+    std::swap(from, to);
+  }
+  if (from != &values) values.swap(*from);
+}
+
+// Progress of a long loop through the host: Step(done) reports now and then
+// and lets the host handle its events.
+class ProgressTicker {
+ public:
+  ProgressTicker(AnsiString what, std::int64_t total);
+  void Step(std::int64_t done) {
+    if (done >= nextReport_ || (done & kPumpMask) == 0) Report(done);
+  }
+  void Done();
+
+ private:
+  static constexpr std::int64_t kPumpMask = 4095;
+  void Report(std::int64_t done);
+  AnsiString what_;
+  std::int64_t total_;
+  std::int64_t stride_;
+  std::int64_t nextReport_;
+};
+
+}  // namespace genvora

@@ -1,0 +1,190 @@
+#include "tables/TGTableDicoLieux.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "utilities/Collation.h"
+#include "utilities/TextUtils.h"
+
+namespace genvora {
+
+int TGTableDicoLieuxComparator::Compare(const void* a, const void* b, unsigned, unsigned) const {
+  const auto& ka = table_->KeysOf(ItemWord(a, 0));
+  const auto& kb = table_->KeysOf(ItemWord(b, 0));
+  const int c = byCode_ ? ka.code.compare(kb.code) : ka.ville.compare(kb.ville);
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+TGTableDicoLieux::TGTableDicoLieux() : LXArray("TGTableDicoLieux", true) {
+  ville_ = new TG5indexWithMatch(4, new TGTableDicoLieuxComparator(this, false), true);
+  ville_->SetClassName("TBPlace-IdxPlace");
+  ville_->GetMatchArray()->SetClassName("TBPlace-IdxPlace-Match");
+  AttachArray(kVilleSlot, ville_);
+  code_ = new TG5indexWithMatch(4, new TGTableDicoLieuxComparator(this, true), true);
+  code_->SetClassName("TBNom-IdxCode");
+  code_->GetMatchArray()->SetClassName("TBPlace-IdxCode-Match");
+  AttachArray(kCodeSlot, code_);
+}
+
+TGTableDicoLieux::PlaceKeys TGTableDicoLieux::MakeKeys(const TGLieu& lieu) {
+  return {CollationKey(lieu.GetStored(TGLieu::kVille), true), CollationKey(lieu.GetStored(TGLieu::kCode), true),
+          AnsiUpperCase(lieu.GetStored(TGLieu::kVille))};
+}
+
+const TGTableDicoLieux::PlaceKeys& TGTableDicoLieux::KeysOf(CodeID code) const {
+  auto found = keys_.find(code);
+  if (found != keys_.end()) return found->second;
+  TGLieu lieu;
+  PlaceKeys keys;
+  if (lieu.LitDans(code, const_cast<TGTableDicoLieux*>(this))) keys = MakeKeys(lieu);
+  return keys_.emplace(code, std::move(keys)).first->second;
+}
+
+int TGTableDicoLieux::EcritData(TGLieu* lieu) {
+  if (lieu == nullptr) return 0;
+  const unsigned countBefore = GetCount();
+  const int position = lieu->EcritDans(lieu->GetCodeID(), this);
+  if (position == 0) return 0;
+  if (GetCount() == countBefore) RemoveLocalKey(lieu->GetCodeID());
+  AddKey(lieu->GetCodeID());
+  return position;
+}
+
+bool TGTableDicoLieux::FetchData(CodeID code, TGLieu* lieu) { return lieu != nullptr && lieu->LitDans(code, this); }
+
+int TGTableDicoLieux::DeleteData(std::uint32_t code) {
+  RemoveLocalKey(code);
+  return LXArray::DeleteData(code);
+}
+
+void TGTableDicoLieux::AddKey(CodeID code) {
+  keys_.erase(code);
+  InsertInRun(*ville_, &code);
+  InsertInRun(*code_, &code);
+}
+
+void TGTableDicoLieux::RemoveLocalKey(CodeID code) {
+  RemoveExact(*ville_, &code);
+  RemoveExact(*code_, &code);
+  keys_.erase(code);
+}
+
+int TGTableDicoLieux::FirstOfRun(const LArray& index, const std::string& key, bool byCode) const {
+  int low = 1;
+  int high = static_cast<int>(index.GetCount());
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const PlaceKeys& there = KeysOf(ItemWord(index.GetItemPtr(mid), 0));
+    if ((byCode ? there.code : there.ville) < key)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  return low;
+}
+
+CodeID TGTableDicoLieux::BinaryFind(const TGLieu* lieu) const {
+  if (lieu == nullptr) return 0;
+  const PlaceKeys wanted = MakeKeys(*lieu);
+  const int count = static_cast<int>(ville_->GetCount());
+  for (int i = FirstOfRun(*ville_, wanted.ville, false); i <= count; ++i) {
+    const CodeID code = ItemWord(ville_->GetItemPtr(i), 0);
+    if (KeysOf(code).ville != wanted.ville) break;
+    TGLieu stored;
+    if (stored.LitDans(code, const_cast<TGTableDicoLieux*>(this)) && !stored.InternalCompare(lieu)) return code;
+  }
+  return 0;
+}
+
+// Towns equal once upper-cased are equal for the caseless collation, so the
+// places looked for all lie in one run of the town index; among them the
+// one stored first is the one a scan of the store would meet first.
+CodeID TGTableDicoLieux::BinaryFindByVille(const AnsiString& text) const {
+  if (text.empty()) return 0;
+  const AnsiString upper = AnsiUpperCase(text);
+  const std::string key = CollationKey(text, true);
+  CodeID best = 0;
+  std::uint32_t bestItem = 0;
+  const LArray* codeList = GetCodeList();
+  const int count = static_cast<int>(ville_->GetCount());
+  for (int i = FirstOfRun(*ville_, key, false); i <= count; ++i) {
+    const CodeID code = ItemWord(ville_->GetItemPtr(i), 0);
+    const PlaceKeys& keys = KeysOf(code);
+    if (keys.ville != key) break;
+    if (keys.villeUpper != upper) continue;
+    const std::uint32_t pair[2] = {code, 0};
+    const int at = codeList->FetchIndexOf(pair, 8);
+    if (at == 0) continue;
+    const std::uint32_t item = ItemWord(codeList->GetItemPtr(at), 1);
+    if (best == 0 || item < bestItem) {
+      best = code;
+      bestItem = item;
+    }
+  }
+  return best;
+}
+
+void TGTableDicoLieux::LesLieuxDuCode(const AnsiString& code, LArray* out) const {
+  if (out == nullptr) return;
+  const std::string key = CollationKey(code, true);
+  const int count = static_cast<int>(code_->GetCount());
+  for (int i = FirstOfRun(*code_, key, true); i <= count; ++i) {
+    const CodeID place = ItemWord(code_->GetItemPtr(i), 0);
+    if (KeysOf(place).code != key) break;
+    out->AddItem(&place, 4);
+  }
+}
+
+CodeID TGTableDicoLieux::MetAJour(TGLieu& lieu, ICodeAllocator* codes, bool lookupOnly) {
+  const AnsiString joined = lieu.GetStored(TGLieu::kPays) + lieu.GetStored(TGLieu::kRegion) +
+                            lieu.GetStored(TGLieu::kDepartement) + lieu.GetStored(TGLieu::kCode) +
+                            lieu.GetStored(TGLieu::kVille);
+  if (joined.empty()) return 0;
+  const CodeID found = BinaryFind(&lieu);
+  if (found != 0) {
+    lieu.SetCodeID(found);
+    return found;
+  }
+  if (lookupOnly || codes == nullptr) return 0;
+  const CodeID code = codes->GetNextID();
+  if (code == 0) return 0;
+  lieu.SetCodeID(code);
+  lieu.SetRattachement(code);
+  return EcritData(&lieu) != 0 ? code : 0;
+}
+
+CodeID TGTableDicoLieux::GetVarianteMaitre(CodeID code) {
+  TGLieu lieu;
+  if (!lieu.LitDans(code, this)) return code;
+  return lieu.GetIsR() ? lieu.GetRattachement() : code;
+}
+
+void TGTableDicoLieux::ReIndex() {
+  keys_.clear();
+  const LArray* codeList = GetCodeList();
+  const int count = static_cast<int>(codeList->GetCount());
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  byItem.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i)
+    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
+  std::sort(byItem.begin(), byItem.end());
+  std::vector<CodeID> codes;
+  codes.reserve(byItem.size());
+  ProgressTicker ticker("TGTableDicoLieux", count);
+  std::int64_t done = 0;
+  for (const auto& entry : byItem) {
+    ticker.Step(++done);
+    KeysOf(entry.second);
+    codes.push_back(entry.second);
+  }
+  std::vector<CodeID> byVille = codes;
+  StableSortGuarded(byVille, [this](CodeID a, CodeID b) { return KeysOf(a).ville < KeysOf(b).ville; });
+  BulkLoad(*ville_, byVille.data(), byVille.size());
+  StableSortGuarded(codes, [this](CodeID a, CodeID b) { return KeysOf(a).code < KeysOf(b).code; });
+  BulkLoad(*code_, codes.data(), codes.size());
+  ville_->GetMatchArray()->Flush();
+  code_->GetMatchArray()->Flush();
+  ticker.Done();
+}
+
+}  // namespace genvora

@@ -1,0 +1,94 @@
+// TGTableDicoLieux: the places dictionary. An indexed store of TGLieu records
+// by code with two attached indexes of place codes:
+//   slot 1: "TBPlace-IdxPlace" (TG5indexWithMatch), by town; its match array
+//           "TBPlace-IdxPlace-Match" is written empty;
+//   slot 3: "TBNom-IdxCode" (TG5indexWithMatch), by place code; match array
+//           "TBPlace-IdxCode-Match", written empty.
+// Towns and place codes order by the French collation without regard to
+// case; equal ones keep the order they were added.
+//
+// Invariant: the collation keys of a place are computed once and cached
+// until it is rewritten or deleted, so placing n places costs n keys.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include "containers/LXArray.h"
+#include "containers/TG5indexWithMatch.h"
+#include "records/TGLieu.h"
+#include "tables/IndexSupport.h"
+
+namespace genvora {
+
+class TGTableDicoLieux;
+
+class TGTableDicoLieuxComparator : public LComparator {
+ public:
+  TGTableDicoLieuxComparator(const TGTableDicoLieux* table, bool byCode) : table_(table), byCode_(byCode) {}
+  int Compare(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const override;
+  bool IsEqualTo(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const override {
+    return Compare(a, b, sizeA, sizeB) == 0;
+  }
+  LComparator* Clone() const override { return new TGTableDicoLieuxComparator(table_, byCode_); }
+
+ private:
+  const TGTableDicoLieux* table_;
+  bool byCode_;
+};
+
+class TGTableDicoLieux : public LXArray {
+ public:
+  static constexpr int kVilleSlot = 1;
+  static constexpr int kCodeSlot = 3;
+
+  TGTableDicoLieux();
+
+  int EcritData(TGLieu* lieu);
+  bool FetchData(CodeID code, TGLieu* lieu);
+  int DeleteData(std::uint32_t code) override;
+  using LXArray::EcritData;
+  using LXArray::FetchData;
+
+  // Adds the code to both indexes; RemoveLocalKey removes it from the town
+  // index and then from the code index.
+  void AddKey(CodeID code);
+  void RemoveLocalKey(CodeID code);
+
+  // Insert or find; 0 for a place whose five fields are all empty.
+  CodeID MetAJour(TGLieu& lieu, ICodeAllocator* codes, bool lookupOnly);
+  // The stored place with the same town and the same displayed fields; 0
+  // when none.
+  CodeID BinaryFind(const TGLieu* lieu) const;
+  // The first place in store order whose upper-cased town equals the
+  // upper-cased text; 0 when none or for an empty text.
+  CodeID BinaryFindByVille(const AnsiString& text) const;
+  // Codes of the places whose place code equals `code` (case ignored), in
+  // index order.
+  void LesLieuxDuCode(const AnsiString& code, LArray* out) const;
+  CodeID rattachementDe(CodeID) const { return 0; }
+  CodeID GetVarianteMaitre(CodeID code);
+
+  void ReIndex();
+
+  TG5indexWithMatch* GetIndexVille() const { return ville_; }
+  TG5indexWithMatch* GetIndexCode() const { return code_; }
+  void InvalidateCaches() const { keys_.clear(); }
+
+  struct PlaceKeys {
+    std::string ville;
+    std::string code;
+    AnsiString villeUpper;
+  };
+  const PlaceKeys& KeysOf(CodeID code) const;
+
+ private:
+  static PlaceKeys MakeKeys(const TGLieu& lieu);
+  int FirstOfRun(const LArray& index, const std::string& key, bool byCode) const;
+
+  TG5indexWithMatch* ville_;  // slot 1
+  TG5indexWithMatch* code_;   // slot 3
+  mutable std::unordered_map<CodeID, PlaceKeys> keys_;
+};
+
+}  // namespace genvora

@@ -1,0 +1,250 @@
+#include "tables/TGTableDicoNoms.h"
+
+#include <algorithm>
+
+#include "platform/Preferences.h"
+#include "tables/TGTableParticules.h"
+#include "utilities/Collation.h"
+#include "utilities/TextUtils.h"
+
+namespace genvora {
+
+namespace {
+
+// Sets the application's current record to none for the life of the object.
+class CurrentRecordCleared {
+ public:
+  CurrentRecordCleared() : prefs_(SharedPrefs()) {
+    if (prefs_ != nullptr) {
+      saved_ = prefs_->CurrentRecord;
+      prefs_->CurrentRecord = 0;
+    }
+  }
+  ~CurrentRecordCleared() {
+    if (prefs_ != nullptr) prefs_->CurrentRecord = saved_;
+  }
+  CurrentRecordCleared(const CurrentRecordCleared&) = delete;
+  CurrentRecordCleared& operator=(const CurrentRecordCleared&) = delete;
+
+ private:
+  TPreferenceGenvora5* prefs_;
+  CodeID saved_ = 0;
+};
+
+}  // namespace
+
+int TGTableDicoNomsComparatorAlpha::Compare(const void* a, const void* b, unsigned, unsigned) const {
+  const std::string& ka = table_->KeyOf(ItemWord(a, 0));
+  const std::string& kb = table_->KeyOf(ItemWord(b, 0));
+  const int c = ka.compare(kb);
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+TGTableDicoNoms::TGTableDicoNoms()
+    : LXArray("TGTableDicoNoms", true),
+      splitter_(std::make_unique<TV5SplitterParticule>()),
+      indexAlpha_(std::make_unique<LArray>(4, new TGTableDicoNomsComparatorAlpha(this), true)),
+      scratch_(splitter_.get()) {
+  indexAlpha_->SetClassName("TBNoms-IdxAlpha");
+  particules_ = new TGTableParticules();
+  particules_->UpdateFrom(TV5SplitterParticule::DefaultParticles());
+  AttachArray(kParticulesSlot, particules_);
+}
+
+TGTableDicoNoms::~TGTableDicoNoms() = default;
+
+std::string TGTableDicoNoms::KeyOfNom(const TGNom& nom) {
+  // Surname, then particle: both keys end with a NUL and hold no other, so
+  // the concatenation orders by the first and then by the second.
+  return CollationKey(nom.GetNom(), true) + CollationKey(nom.GetParticule(), true);
+}
+
+const std::string& TGTableDicoNoms::KeyOf(CodeID code) const {
+  auto found = keys_.find(code);
+  if (found != keys_.end()) return found->second;
+  TGNom nom(splitter_.get());
+  // A code without a readable record sorts as an empty surname.
+  if (!nom.LitDans(code, const_cast<TGTableDicoNoms*>(this))) nom.SetNom("");
+  return keys_.emplace(code, KeyOfNom(nom)).first->second;
+}
+
+void TGTableDicoNoms::InvalidateCaches() const {
+  keys_.clear();
+  ranks_.clear();
+  ranksValid_ = false;
+}
+
+void TGTableDicoNoms::EnsureRanks() const {
+  if (ranksValid_) return;
+  ranks_.clear();
+  ranks_.reserve(indexAlpha_->GetCount());
+  const int count = static_cast<int>(indexAlpha_->GetCount());
+  for (int i = 1; i <= count; ++i) ranks_.emplace(ItemWord(indexAlpha_->GetItemPtr(i), 0), static_cast<std::uint32_t>(i));
+  ranksValid_ = true;
+}
+
+int TGTableDicoNoms::premierDe(CodeID a, CodeID b) const {
+  if (a == b) return 0;
+  EnsureRanks();
+  const auto ra = ranks_.find(a);
+  const auto rb = ranks_.find(b);
+  if (ra == ranks_.end() && rb == ranks_.end()) return 0;
+  if (rb == ranks_.end()) return -1;
+  if (ra == ranks_.end()) return 1;
+  return ra->second < rb->second ? -1 : 1;
+}
+
+int TGTableDicoNoms::EcritData(TGNom* nom) {
+  if (nom == nullptr) return 0;
+  CurrentRecordCleared cleared;
+  const int position = nom->EcritDans(nom->GetCodeID(), this);
+  if (position != 0) {
+    RemoveLocalKey(nom->GetCodeID());
+    AddKey(nom->GetCodeID());
+  }
+  return position;
+}
+
+bool TGTableDicoNoms::FetchData(CodeID code, TGNom* nom) {
+  if (nom == nullptr) return false;
+  nom->SetInterprete(splitter_.get());
+  return nom->LitDans(code, this);
+}
+
+int TGTableDicoNoms::DeleteData(std::uint32_t code) {
+  RemoveLocalKey(code);
+  return LXArray::DeleteData(code);
+}
+
+void TGTableDicoNoms::AddKey(CodeID code) {
+  keys_.erase(code);
+  InsertInRun(*indexAlpha_, &code);
+  ranksValid_ = false;
+}
+
+void TGTableDicoNoms::RemoveLocalKey(CodeID code) {
+  // The cached key is the one the code was placed with: its run is found by
+  // halving. Without it the key of the stored record may differ from the
+  // placed one, and FindExact falls back on a scan.
+  RemoveExact(*indexAlpha_, &code);
+  keys_.erase(code);
+  ranksValid_ = false;
+}
+
+void TGTableDicoNoms::RemoveKeySequential(CodeID code) {
+  const int count = static_cast<int>(indexAlpha_->GetCount());
+  for (int i = 1; i <= count; ++i) {
+    if (ItemWord(indexAlpha_->GetItemPtr(i), 0) == code) {
+      indexAlpha_->RemoveItemsAt(1, i);
+      break;
+    }
+  }
+  keys_.erase(code);
+  ranksValid_ = false;
+}
+
+CodeID TGTableDicoNoms::NomExists(const AnsiString& text) const {
+  scratch_.SetInterprete(splitter_.get());
+  scratch_.SetNom(AnsiTrim(text));
+  const std::string wanted = KeyOfNom(scratch_);
+  int low = 1;
+  int high = static_cast<int>(indexAlpha_->GetCount());
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const CodeID code = ItemWord(indexAlpha_->GetItemPtr(mid), 0);
+    const int c = KeyOf(code).compare(wanted);
+    if (c == 0) return code;
+    if (c < 0)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  return 0;
+}
+
+// Insert or find. The record takes the code of the stored surname with the
+// same text; otherwise, unless `lookupOnly`, it gets a new code, is its own
+// master and is written. Answers the code, 0 when not found in lookup mode
+// or when no code can be had.
+CodeID TGTableDicoNoms::MetAJour(TGNom& nom, ICodeAllocator* codes, bool lookupOnly) {
+  const CodeID found = NomExists(nom.GetStoredNom());
+  if (found != 0) {
+    nom.SetCodeID(found);
+    return found;
+  }
+  if (lookupOnly || codes == nullptr) return 0;
+  const CodeID code = codes->GetNextID();
+  if (code == 0) return 0;
+  nom.SetCodeID(code);
+  nom.SetRattachement(code);
+  nom.SetInterprete(splitter_.get());
+  return EcritData(&nom) != 0 ? code : 0;
+}
+
+CodeID TGTableDicoNoms::GetVarianteMaitre(CodeID code) {
+  TGNom nom(splitter_.get());
+  if (!nom.LitDans(code, this)) return code;
+  return nom.GetIsR() ? nom.GetRattachement() : code;
+}
+
+void TGTableDicoNoms::FillListeIDsMaitre(LArray* list) {
+  if (list == nullptr) return;
+  LArray* codeList = GetCodeList();
+  const int count = static_cast<int>(codeList->GetCount());
+  for (int i = 1; i <= count; ++i) {
+    TGNom nom(splitter_.get());
+    if (!nom.LitDans(ItemWord(codeList->GetItemPtr(i), 0), this) || !nom.GetIsR()) continue;
+    const CodeID master = nom.GetRattachement();
+    bool listed = false;
+    for (int j = 1; j <= static_cast<int>(list->GetCount()) && !listed; ++j)
+      listed = ItemWord(list->GetItemPtr(j), 0) == master;
+    if (!listed) list->AddItem(&master, 4);
+  }
+}
+
+void TGTableDicoNoms::LesVariantesDe(CodeID master, LArray* out) {
+  if (out == nullptr) return;
+  // Store order: pairs name their item, so list the items in order.
+  LArray* codeList = GetCodeList();
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  const int count = static_cast<int>(codeList->GetCount());
+  for (int i = 1; i <= count; ++i) {
+    const void* pair = codeList->GetItemPtr(i);
+    byItem.emplace_back(ItemWord(pair, 1), ItemWord(pair, 0));
+  }
+  std::sort(byItem.begin(), byItem.end());
+  for (const auto& [item, code] : byItem) {
+    TGNom nom(splitter_.get());
+    if (nom.LitDans(code, this) && nom.GetIsR() && nom.GetRattachement() == master) out->AddItem(&code, 4);
+  }
+}
+
+void TGTableDicoNoms::ReIndex() {
+  InvalidateCaches();
+  LArray* codeList = GetCodeList();
+  const int count = static_cast<int>(codeList->GetCount());
+  // Store order first: the rebuilt index is the one adding each stored
+  // record in turn gives.
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  byItem.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i) {
+    const void* pair = codeList->GetItemPtr(i);
+    byItem.emplace_back(ItemWord(pair, 1), ItemWord(pair, 0));
+  }
+  std::sort(byItem.begin(), byItem.end());
+  std::vector<CodeID> codes;
+  codes.reserve(byItem.size());
+  ProgressTicker ticker("TBNoms-IdxAlpha", count);
+  std::int64_t done = 0;
+  for (const auto& entry : byItem) {
+    KeyOf(entry.second);
+    codes.push_back(entry.second);
+    ticker.Step(++done);
+  }
+  StableSortGuarded(codes, [this](CodeID a, CodeID b) { return KeyOf(a) < KeyOf(b); });
+  BulkLoad(*indexAlpha_, codes.data(), codes.size());
+  ranksValid_ = false;
+  ticker.Done();
+}
+
+}  // namespace genvora

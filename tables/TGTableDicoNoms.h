@@ -1,0 +1,106 @@
+// TGTableDicoNoms: the surnames dictionary. An indexed store of TGNom records
+// by code, its alphabetical index "TBNoms-IdxAlpha" (surname codes; saved as
+// an array of its own, not attached), the particle splitter its records use
+// and, in slot 1, the particles table "PartNameTbl".
+//
+// Order of the alphabetical index: the surname without particle, then the
+// particle, each by the French collation without regard to case; surnames
+// equal in both keep the order they were added.
+//
+// Invariants:
+//  1. Every comparison of the index compares cached collation keys; a key
+//     is computed once per surname and dropped when its record is rewritten
+//     or deleted, so ordering n surnames costs n keys and n log n byte
+//     comparisons instead of two record loads per probe.
+//  2. premierDe answers from the rank of each code in the index (its first
+//     position), rebuilt in one pass after the index changed: the answer is
+//     the one a walk from the start of the index gives.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "containers/LXArray.h"
+#include "platform/TV5SplitterParticule.h"
+#include "records/TGNom.h"
+#include "tables/IndexSupport.h"
+
+namespace genvora {
+
+class TGTableDicoNoms;
+class TGTableParticules;
+
+class TGTableDicoNomsComparatorAlpha : public LComparator {
+ public:
+  explicit TGTableDicoNomsComparatorAlpha(const TGTableDicoNoms* table) : table_(table) {}
+  int Compare(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const override;
+  bool IsEqualTo(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const override {
+    return Compare(a, b, sizeA, sizeB) == 0;
+  }
+  LComparator* Clone() const override { return new TGTableDicoNomsComparatorAlpha(table_); }
+
+ private:
+  const TGTableDicoNoms* table_;
+};
+
+class TGTableDicoNoms : public LXArray {
+ public:
+  static constexpr int kParticulesSlot = 1;
+
+  TGTableDicoNoms();
+  ~TGTableDicoNoms() override;
+
+  // Stores the surname and moves its alphabetical key. Answers the position
+  // of its code in the code list, 0 when nothing was written.
+  int EcritData(TGNom* nom);
+  bool FetchData(CodeID code, TGNom* nom);
+  int DeleteData(std::uint32_t code) override;
+  using LXArray::EcritData;
+  using LXArray::FetchData;
+
+  void AddKey(CodeID code);
+  void RemoveLocalKey(CodeID code);
+  void RemoveKeySequential(CodeID code);
+
+  // The code of the surname stored with the same surname and particle as
+  // `text` (trimmed, split by the dictionary's splitter); 0 when none.
+  CodeID NomExists(const AnsiString& text) const;
+  // Insert or find: see the source.
+  CodeID MetAJour(TGNom& nom, ICodeAllocator* codes, bool lookupOnly);
+  // 0 for equal codes; else -1 when `a` comes first in the alphabetical
+  // index, 1 when `b` does, 0 when neither is there.
+  int premierDe(CodeID a, CodeID b) const;
+
+  CodeID GetVarianteMaitre(CodeID code);
+  void FillListeIDsMaitre(LArray* list);
+  // Codes of the surnames attached to `master`, in store order.
+  void LesVariantesDe(CodeID master, LArray* out);
+
+  // Empties the alphabetical index and rebuilds it from the store.
+  void ReIndex();
+
+  LArray* GetIndexAlpha() const { return indexAlpha_.get(); }
+  TGTableParticules* GetParticules() const { return particules_; }
+  TV5SplitterParticule* GetSplitter() const { return splitter_.get(); }
+  // The index was read or changed from outside: forget ranks and keys.
+  void InvalidateCaches() const;
+
+  // The collation key of a stored surname (cached).
+  const std::string& KeyOf(CodeID code) const;
+  static std::string KeyOfNom(const TGNom& nom);
+
+ private:
+  void EnsureRanks() const;
+
+  std::unique_ptr<TV5SplitterParticule> splitter_;
+  std::unique_ptr<LArray> indexAlpha_;
+  TGTableParticules* particules_;  // owned through slot 1
+  mutable TGNom scratch_;
+  mutable std::unordered_map<CodeID, std::string> keys_;
+  mutable std::unordered_map<CodeID, std::uint32_t> ranks_;
+  mutable bool ranksValid_ = false;
+};
+
+}  // namespace genvora

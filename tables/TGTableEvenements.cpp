@@ -1,0 +1,222 @@
+#include "tables/TGTableEvenements.h"
+
+#include <algorithm>
+
+#include "tables/IndexSupport.h"
+#include "tables/TGTableDicoLieux.h"
+#include "tables/TGTableIndividus.h"
+
+namespace genvora {
+
+namespace {
+
+std::int32_t WrapDifference(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b); }
+
+void ToItem(const EvenementIndexT& key, std::uint32_t item[4]) {
+  item[0] = key.proprio;
+  item[1] = key.dateKey;
+  item[2] = key.type;
+  item[3] = key.code;
+}
+
+EvenementIndexT FromItem(const void* item) {
+  return {ItemWord(item, 0), ItemWord(item, 1), ItemWord(item, 2), ItemWord(item, 3)};
+}
+
+bool IsArrivalType(std::uint32_t type) {
+  return type == TGTableEvenements::kNaissance || type == TGTableEvenements::kBapteme ||
+         type == TGTableEvenements::kDeces || type == TGTableEvenements::kInhumation;
+}
+
+}  // namespace
+
+int TG5EventComparator::Compare(const void* a, const void* b, unsigned, unsigned) const {
+  for (int word = 0; word < 4; ++word) {
+    const std::int32_t difference = WrapDifference(ItemWord(a, word), ItemWord(b, word));
+    if (difference != 0) return difference < 0 ? -1 : 1;
+  }
+  return 0;
+}
+
+TGTableEvenements::TGTableEvenements()
+    : LXArray("TGTableEvenements", true), lieuxOwned_(std::make_unique<TGTableDicoLieux>()) {
+  lieux_ = lieuxOwned_.get();
+  index_ = new LArray(kIndexItemSize, new TG5EventComparator(), true);
+  index_->SetClassName("TBEvent-Idx");
+  index_->SetAuxComparator(new TG5EventProprioComparator(), true);
+  AttachArray(kIndexSlot, index_);
+}
+
+TGTableEvenements::~TGTableEvenements() = default;
+
+void TGTableEvenements::SetDatabaseVersion(int version) {
+  const bool legacy = version < 12;
+  if (legacy && lieuxOwned_) {
+    attached_[kLegacyPlacesSlot] = lieuxOwned_.release();
+  } else if (!legacy && !lieuxOwned_) {
+    lieuxOwned_.reset(static_cast<TGTableDicoLieux*>(attached_[kLegacyPlacesSlot]));
+    attached_[kLegacyPlacesSlot] = nullptr;
+  }
+}
+
+// The entries of every event, learnt in one pass over the index the first
+// time they are needed (after a read), then kept in step.
+void TGTableEvenements::EnsureEntries() const {
+  if (entriesValid_) return;
+  entries_.clear();
+  const int count = static_cast<int>(index_->GetCount());
+  entries_.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i) {
+    const EvenementIndexT key = FromItem(index_->GetItemPtr(i));
+    entries_.emplace(key.code, key);  // the first entry of a code, as a scan meets it
+  }
+  entriesValid_ = true;
+}
+
+bool TGTableEvenements::TouchesArrival(const EvenementIndexT& key) const {
+  if (individus_ == nullptr || individus_->GetBatchMode() || !IsArrivalType(key.type)) return false;
+  unsigned char probe = 0;
+  return individus_->FetchData(key.proprio, &probe, 1) != 0;
+}
+
+void TGTableEvenements::AddKey(const EvenementIndexT& key) {
+  std::uint32_t item[4];
+  ToItem(key, item);
+  InsertInRun(*index_, item);
+  entries_[key.code] = key;
+}
+
+void TGTableEvenements::DeleteKey(CodeID eventCode) {
+  EnsureEntries();
+  auto found = entries_.find(eventCode);
+  if (found == entries_.end()) return;
+  std::uint32_t item[4];
+  ToItem(found->second, item);
+  RemoveExact(*index_, item);
+  entries_.erase(found);
+}
+
+int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* data, unsigned size) {
+  if (key.code == 0) return 0;
+  const int position = LXArray::EcritData(key.code, data, size);
+  if (position == 0) return 0;
+  EnsureEntries();
+  // The owners whose arrival may move: the new one and, when the event
+  // changed owner or type, the old one.
+  std::vector<CodeID> owners;
+  if (TouchesArrival(key)) owners.push_back(key.proprio);
+  auto old = entries_.find(key.code);
+  if (old != entries_.end() && old->second.proprio != key.proprio && TouchesArrival(old->second))
+    owners.push_back(old->second.proprio);
+  for (CodeID owner : owners) individus_->RemoveKey(owner);
+  DeleteKey(key.code);
+  AddKey(key);
+  for (CodeID owner : owners) individus_->AddKey(owner);
+  return position;
+}
+
+int TGTableEvenements::DeleteData(std::uint32_t code) {
+  EnsureEntries();
+  auto old = entries_.find(code);
+  CodeID owner = 0;
+  if (old != entries_.end() && TouchesArrival(old->second)) owner = old->second.proprio;
+  if (owner != 0) individus_->RemoveKey(owner);
+  DeleteKey(code);
+  const int result = LXArray::DeleteData(code);
+  if (owner != 0) individus_->AddKey(owner);
+  return result;
+}
+
+void TGTableEvenements::LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const {
+  const int count = static_cast<int>(index_->GetCount());
+  for (int i = LowerBoundFirstWord(*index_, owner); i <= count; ++i) {
+    const void* item = index_->GetItemPtr(i);
+    if (ItemWord(item, 0) != owner) break;
+    out.push_back(ItemWord(item, 3));
+  }
+}
+
+void TGTableEvenements::LesEvenementsDe(CodeID owner, LArray* out) const {
+  if (out == nullptr) return;
+  std::vector<CodeID> codes;
+  LesEvenementsDe(owner, codes);
+  for (CodeID code : codes) out->AddItem(&code, 4);
+}
+
+CodeID TGTableEvenements::EvenementTypeDe(CodeID owner, std::uint32_t type) const {
+  const int count = static_cast<int>(index_->GetCount());
+  for (int i = LowerBoundFirstWord(*index_, owner); i <= count; ++i) {
+    const void* item = index_->GetItemPtr(i);
+    if (ItemWord(item, 0) != owner) break;
+    if (ItemWord(item, 2) == type) return ItemWord(item, 3);
+  }
+  return 0;
+}
+
+std::uint32_t TGTableEvenements::ArriveeDe(CodeID owner) const {
+  std::uint32_t result = 0;
+  const int count = static_cast<int>(index_->GetCount());
+  for (int i = LowerBoundFirstWord(*index_, owner); i <= count; ++i) {
+    const void* item = index_->GetItemPtr(i);
+    if (ItemWord(item, 0) != owner) break;
+    const std::uint32_t key = ItemWord(item, 1);
+    if (key == 0) continue;
+    switch (ItemWord(item, 2)) {
+      case kNaissance:
+        return key;
+      case kBapteme:
+        result = key;
+        break;
+      case kDeces:
+      case kInhumation:
+        if (result == 0 || key < result) result = key;
+        break;
+      default:
+        break;
+    }
+  }
+  return result;
+}
+
+void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
+  // Store order of the events, then the index order: the array adding them
+  // one by one would give.
+  std::unordered_map<CodeID, std::uint32_t> itemOf;
+  const LArray* codeList = GetCodeList();
+  const int pairs = static_cast<int>(codeList->GetCount());
+  itemOf.reserve(static_cast<std::size_t>(pairs));
+  for (int i = 1; i <= pairs; ++i) itemOf.emplace(ItemWord(codeList->GetItemPtr(i), 0), ItemWord(codeList->GetItemPtr(i), 1));
+  std::vector<std::pair<std::uint32_t, EvenementIndexT>> stored;
+  stored.reserve(keys.size());
+  ProgressTicker ticker("TBEvent-Idx", static_cast<std::int64_t>(keys.size()));
+  std::int64_t done = 0;
+  for (const EvenementIndexT& key : keys) {
+    ticker.Step(++done);
+    auto found = itemOf.find(key.code);
+    if (found != itemOf.end()) stored.emplace_back(found->second, key);
+  }
+  std::stable_sort(stored.begin(), stored.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<EvenementIndexT> ordered;
+  ordered.reserve(stored.size());
+  for (const auto& entry : stored) ordered.push_back(entry.second);
+  const TG5EventComparator comparator;
+  StableSortGuarded(ordered, [&comparator](const EvenementIndexT& a, const EvenementIndexT& b) {
+    std::uint32_t ia[4], ib[4];
+    ToItem(a, ia);
+    ToItem(b, ib);
+    return comparator.Compare(ia, ib, kIndexItemSize, kIndexItemSize) < 0;
+  });
+  std::vector<std::uint32_t> words;
+  words.reserve(ordered.size() * 4);
+  entries_.clear();
+  for (const EvenementIndexT& key : ordered) {
+    words.insert(words.end(), {key.proprio, key.dateKey, key.type, key.code});
+    entries_.emplace(key.code, key);
+  }
+  BulkLoad(*index_, words.data(), ordered.size());
+  entriesValid_ = true;
+  ticker.Done();
+}
+
+}  // namespace genvora

@@ -1,0 +1,283 @@
+#include "tables/TGTableIndividus.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "platform/Preferences.h"
+#include "tables/IndexSupport.h"
+#include "tables/TGTableDicoNoms.h"
+#include "tables/TGTableEvenements.h"
+#include "utilities/Collation.h"
+
+namespace genvora {
+
+namespace {
+
+class CurrentRecordCleared {
+ public:
+  CurrentRecordCleared() : prefs_(SharedPrefs()) {
+    if (prefs_ != nullptr) {
+      saved_ = prefs_->CurrentRecord;
+      prefs_->CurrentRecord = 0;
+    }
+  }
+  ~CurrentRecordCleared() {
+    if (prefs_ != nullptr) prefs_->CurrentRecord = saved_;
+  }
+  CurrentRecordCleared(const CurrentRecordCleared&) = delete;
+  CurrentRecordCleared& operator=(const CurrentRecordCleared&) = delete;
+
+ private:
+  TPreferenceGenvora5* prefs_;
+  CodeID saved_ = 0;
+};
+
+// Codes of the stored records in store order (the order of their items).
+std::vector<CodeID> CodesInStoreOrder(const LXArray& store) {
+  const LArray* codeList = store.GetCodeList();
+  const int count = static_cast<int>(codeList->GetCount());
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  byItem.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i) {
+    const void* pair = codeList->GetItemPtr(i);
+    byItem.emplace_back(ItemWord(pair, 1), ItemWord(pair, 0));
+  }
+  std::sort(byItem.begin(), byItem.end());
+  std::vector<CodeID> codes;
+  codes.reserve(byItem.size());
+  for (const auto& entry : byItem) codes.push_back(entry.second);
+  return codes;
+}
+
+}  // namespace
+
+int TGTableIndividusComparatorAlpha::Compare(const void* a, const void* b, unsigned, unsigned) const {
+  return table_->AlphaCompareIndividus(ItemWord(a, 0), ItemWord(b, 0), rattachement_);
+}
+
+TGTableIndividus::TGTableIndividus()
+    : LXArray("TGTableIndividus", true), nomsOwned_(std::make_unique<TGTableDicoNoms>()) {
+  noms_ = nomsOwned_.get();
+  alpha_ = new LArray(4, new TGTableIndividusComparatorAlpha(this, false), true);
+  alpha_->SetClassName("TBPeople-IdxAlpha");
+  AttachArray(kAlphaSlot, alpha_);
+  alphaR_ = new LArray(4, new TGTableIndividusComparatorAlpha(this, true), true);
+  alphaR_->SetClassName("TBPeople-IdxAlphaR");
+  AttachArray(kAlphaRSlot, alphaR_);
+  quickList_ = new TG5QuickList();
+  AttachArray(kQuickListSlot, quickList_);
+}
+
+TGTableIndividus::~TGTableIndividus() = default;
+
+void TGTableIndividus::SetDatabaseVersion(int version) {
+  const bool legacy = version < 12;
+  if (legacy && nomsOwned_) {
+    attached_[kLegacyNomsSlot] = nomsOwned_.release();
+  } else if (!legacy && !nomsOwned_) {
+    // Taken out of the slot without destroying it: the table still owns it.
+    nomsOwned_.reset(static_cast<TGTableDicoNoms*>(attached_[kLegacyNomsSlot]));
+    attached_[kLegacyNomsSlot] = nullptr;
+  }
+}
+
+CodeID TGTableIndividus::SurnameOf(CodeID nom, bool rattachement) const {
+  if (!rattachement || nom == 0) return nom;
+  auto found = rattachements_.find(nom);
+  if (found != rattachements_.end()) return found->second;
+  TGNom record(noms_->GetSplitter());
+  // The Rattachement as stored, 0 included: an unreadable surname gives 0.
+  const CodeID master = record.LitDans(nom, noms_) ? record.GetRattachement() : 0;
+  rattachements_.emplace(nom, master);
+  return master;
+}
+
+TGTableIndividus::AlphaKey TGTableIndividus::MakeKey(const TGIndividu& individu) const {
+  AlphaKey key;
+  key.nom = individu.GetCodeNom();
+  key.nomR = SurnameOf(key.nom, true);
+  key.prenoms = CollationKey(individu.GetChar(5), false);
+  const AnsiString sexe = individu.GetChar(10);
+  key.sexe = sexe.empty() ? 0 : static_cast<std::uint8_t>(sexe[0]);
+  return key;
+}
+
+TGTableIndividus::AlphaKey& TGTableIndividus::KeyOf(CodeID code) const {
+  auto found = keys_.find(code);
+  if (found != keys_.end()) return found->second;
+  TGIndividu individu;
+  AlphaKey key;
+  if (individu.LitDans(code, const_cast<TGTableIndividus*>(this))) key = MakeKey(individu);
+  return keys_.emplace(code, std::move(key)).first->second;
+}
+
+std::uint32_t TGTableIndividus::ArrivalOf(AlphaKey& key, CodeID code) const {
+  if (!key.arriveeKnown) {
+    key.arrivee = events_ != nullptr ? events_->ArriveeDe(code) : 0;
+    key.arriveeKnown = true;
+  }
+  return key.arrivee;
+}
+
+int TGTableIndividus::AlphaCompareIndividus(CodeID a, CodeID b, bool rattachement) const {
+  if (a == b) return 0;
+  AlphaKey& ka = KeyOf(a);
+  AlphaKey& kb = KeyOf(b);
+  const CodeID na = rattachement ? ka.nomR : ka.nom;
+  const CodeID nb = rattachement ? kb.nomR : kb.nom;
+  if (na != nb) return noms_->premierDe(na, nb);
+  const int byPrenoms = ka.prenoms.compare(kb.prenoms);
+  if (byPrenoms != 0) return byPrenoms < 0 ? -1 : 1;
+  if (events_ != nullptr) {
+    const std::uint32_t arrivalA = ArrivalOf(ka, a);
+    const std::uint32_t arrivalB = ArrivalOf(kb, b);
+    if (arrivalA != arrivalB) return arrivalA < arrivalB ? -1 : 1;
+  }
+  return a < b ? -1 : 1;
+}
+
+int TGTableIndividus::EcritData(TGIndividu* individu) {
+  if (individu == nullptr) return 0;
+  CurrentRecordCleared cleared;
+  const unsigned countBefore = GetCount();
+  const int position = individu->EcritDans(individu->GetCodeID(), this);
+  if (position == 0 || batch_) return position;
+  const CodeID code = individu->GetCodeID();
+  if (GetCount() == countBefore) RemoveKey(code);
+  AddKey(code);
+  quickList_->Ecrit(code, individu->GetCodePere(), individu->GetCodeMere());
+  return position;
+}
+
+bool TGTableIndividus::FetchData(CodeID code, TGIndividu* individu) {
+  return individu != nullptr && individu->LitDans(code, this);
+}
+
+int TGTableIndividus::DeleteData(std::uint32_t code) {
+  RemoveKey(code);
+  quickList_->Supprime(code);
+  return LXArray::DeleteData(code);
+}
+
+void TGTableIndividus::AddKey(CodeID code) {
+  keys_.erase(code);
+  InsertInRun(*alpha_, &code);
+  InsertInRun(*alphaR_, &code);
+}
+
+void TGTableIndividus::RemoveKey(CodeID code) {
+  // The cached key still is the one the entries were placed with.
+  RemoveExact(*alpha_, &code);
+  RemoveExact(*alphaR_, &code);
+  keys_.erase(code);
+}
+
+void TGTableIndividus::RemoveKeySequential(CodeID code) {
+  for (LArray* index : {alpha_, alphaR_}) {
+    const int count = static_cast<int>(index->GetCount());
+    for (int i = 1; i <= count; ++i) {
+      if (ItemWord(index->GetItemPtr(i), 0) == code) {
+        index->RemoveItemsAt(1, i);
+        break;
+      }
+    }
+  }
+  keys_.erase(code);
+}
+
+void TGTableIndividus::UpdateAlphaIndis(const LArray* codes) {
+  if (codes == nullptr) return;
+  const int count = static_cast<int>(codes->GetCount());
+  for (int i = 1; i <= count; ++i) {
+    const CodeID code = ItemWord(codes->GetItemPtr(i), 0);
+    RemoveKey(code);
+    AddKey(code);
+  }
+}
+
+CodeID TGTableIndividus::PremierDuNom(CodeID nom, bool rattachement) const {
+  const LArray* index = rattachement ? alphaR_ : alpha_;
+  int low = 1;
+  int high = static_cast<int>(index->GetCount());
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const CodeID there = KeyOf(ItemWord(index->GetItemPtr(mid), 0)).*(rattachement ? &AlphaKey::nomR : &AlphaKey::nom);
+    if (there == nom) {
+      int first = mid;
+      while (first > 1) {
+        const AlphaKey& before = KeyOf(ItemWord(index->GetItemPtr(first - 1), 0));
+        if ((rattachement ? before.nomR : before.nom) != nom) break;
+        --first;
+      }
+      return ItemWord(index->GetItemPtr(first), 0);
+    }
+    if (noms_->premierDe(there, nom) < 0)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  return 0;
+}
+
+void TGTableIndividus::PorteursDuNom(CodeID nom, LArray* out, TPorteeRequete portee, bool rattachement) const {
+  if (out == nullptr) return;
+  const CodeID first = PremierDuNom(nom, rattachement);
+  if (first == 0) return;
+  const LArray* index = rattachement ? alphaR_ : alpha_;
+  const int count = static_cast<int>(index->GetCount());
+  int i = FindExact(*index, &first);
+  for (; i >= 1 && i <= count; ++i) {
+    const CodeID code = ItemWord(index->GetItemPtr(i), 0);
+    const AlphaKey& key = KeyOf(code);
+    if ((rattachement ? key.nomR : key.nom) != nom) break;
+    if (portee == prPasFemmes && key.sexe == 'f') continue;
+    if (portee == prPasHommes && key.sexe == 'm') continue;
+    out->AddItem(&code, 4);
+  }
+}
+
+void TGTableIndividus::LesEnfantsDe(CodeID parent1, CodeID parent2, LArray* out) const {
+  if (out == nullptr) return;
+  std::vector<CodeID> children;
+  quickList_->Enfants(parent1, children);
+  if (parent2 == 0) {
+    for (CodeID child : children) out->AddItem(&child, 4);
+    return;
+  }
+  std::vector<CodeID> others;
+  quickList_->Enfants(parent2, others);
+  const std::unordered_set<CodeID> ofBoth(others.begin(), others.end());
+  for (CodeID child : children) {
+    if (ofBoth.count(child) != 0) out->AddItem(&child, 4);
+  }
+}
+
+void TGTableIndividus::Reindex() {
+  InvalidateCaches();
+  noms_->InvalidateCaches();
+  const std::vector<CodeID> codes = CodesInStoreOrder(*this);
+  ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
+  std::vector<QuickListT> quick;
+  quick.reserve(codes.size());
+  std::vector<CodeID> present;
+  present.reserve(codes.size());
+  std::int64_t done = 0;
+  for (CodeID code : codes) {
+    TGIndividu individu;
+    ticker.Step(++done);
+    if (!individu.LitDans(code, this)) continue;  // a damaged entry is gone
+    keys_[code] = MakeKey(individu);
+    quick.push_back({code, individu.GetCodePere(), individu.GetCodeMere()});
+    present.push_back(code);
+  }
+  std::vector<CodeID> byAlpha = present;
+  StableSortGuarded(byAlpha, [this](CodeID a, CodeID b) { return AlphaCompareIndividus(a, b, false) < 0; });
+  BulkLoad(*alpha_, byAlpha.data(), byAlpha.size());
+  std::vector<CodeID> byAlphaR = std::move(present);
+  StableSortGuarded(byAlphaR, [this](CodeID a, CodeID b) { return AlphaCompareIndividus(a, b, true) < 0; });
+  BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
+  quickList_->Rebuild(quick);
+  ticker.Done();
+}
+
+}  // namespace genvora

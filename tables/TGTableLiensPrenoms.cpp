@@ -1,0 +1,105 @@
+#include "tables/TGTableLiensPrenoms.h"
+
+#include <vector>
+
+#include "tables/IndexSupport.h"
+
+namespace genvora {
+
+int TGTableLiensPrenomsComparator::Compare(const void* a, const void* b, unsigned, unsigned) const {
+  for (int word = 0; word < 2; ++word) {
+    const std::uint32_t x = ItemWord(a, word);
+    const std::uint32_t y = ItemWord(b, word);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return 0;
+}
+
+TGTableLiensPaires::TGTableLiensPaires(const char* className, unsigned itemSize)
+    : LArray(itemSize, new TGTableLiensPrenomsComparator(), true) {
+  SetClassName(className);
+}
+
+int TGTableLiensPaires::FindPair(CodeID a, CodeID b) const {
+  unsigned char probe[12] = {};
+  std::memcpy(probe, &a, 4);
+  std::memcpy(probe + 4, &b, 4);
+  const int index = LowerBoundOf(*this, probe);
+  if (index <= static_cast<int>(GetCount()) && ItemWord(GetItemPtr(index), 0) == a &&
+      ItemWord(GetItemPtr(index), 1) == b)
+    return index;
+  return 0;
+}
+
+void TGTableLiensPaires::WritePair(CodeID a, CodeID b, std::uint8_t usual) {
+  unsigned char item[12] = {};  // the padding stays zero
+  std::memcpy(item, &a, 4);
+  std::memcpy(item + 4, &b, 4);
+  item[8] = usual;
+  const unsigned size = GetItemSize(1);
+  if (const int index = FindPair(a, b)) {
+    PokeItem(index, item, size);
+  } else {
+    InsertInRun(*this, item);
+  }
+}
+
+void TGTableLiensPaires::GetLiens(CodeID a, LArray* out) const {
+  if (out == nullptr) return;
+  const int count = static_cast<int>(GetCount());
+  for (int i = LowerBoundFirstWord(*this, a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i) {
+    const std::uint32_t b = ItemWord(GetItemPtr(i), 1);
+    out->AddItem(&b, 4);
+  }
+}
+
+void TGTableLiensPaires::SupprLiensUnCode(CodeID a) {
+  std::vector<CodeID> others;
+  const int first = LowerBoundFirstWord(*this, a);
+  int last = first;
+  const int count = static_cast<int>(GetCount());
+  while (last <= count && ItemWord(GetItemPtr(last), 0) == a) others.push_back(ItemWord(GetItemPtr(last++), 1));
+  if (last > first) RemoveItemsAt(static_cast<unsigned>(last - first), first);
+  for (CodeID b : others) {
+    if (const int mirror = FindPair(b, a)) RemoveItemsAt(1, mirror);
+  }
+}
+
+void TGTableLiensPaires::SupprLiensDeuxCodes(CodeID a, CodeID b) {
+  if (const int index = FindPair(a, b)) RemoveItemsAt(1, index);
+  if (const int index = FindPair(b, a)) RemoveItemsAt(1, index);
+}
+
+TGTableLiensPrenoms::TGTableLiensPrenoms() : TGTableLiensPaires("TableLiensPrenoms", kItemSize) {}
+
+void TGTableLiensPrenoms::AjouteLien(CodeID a, CodeID b, bool usual) {
+  WritePair(a, b, usual ? 1 : 0);
+  WritePair(b, a, usual ? 1 : 0);
+}
+
+CodeID TGTableLiensPrenoms::GetUsuel(CodeID a) const {
+  const int count = static_cast<int>(GetCount());
+  for (int i = LowerBoundFirstWord(*this, a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i) {
+    if (static_cast<const unsigned char*>(GetItemPtr(i))[8] != 0) return ItemWord(GetItemPtr(i), 1);
+  }
+  return 0;
+}
+
+bool TGTableLiensPrenoms::EstUsuel(CodeID a, CodeID b) const {
+  const int index = FindPair(a, b);
+  return index != 0 && static_cast<const unsigned char*>(GetItemPtr(index))[8] != 0;
+}
+
+void TGTableLiensPrenoms::SetUsuel(CodeID a, CodeID b) {
+  std::vector<CodeID> others;
+  const int count = static_cast<int>(GetCount());
+  for (int i = LowerBoundFirstWord(*this, a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i)
+    others.push_back(ItemWord(GetItemPtr(i), 1));
+  for (CodeID other : others) {
+    const std::uint8_t flag = other == b ? 1 : 0;
+    WritePair(a, other, flag);
+    WritePair(other, a, flag);
+  }
+}
+
+}  // namespace genvora

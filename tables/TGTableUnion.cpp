@@ -1,0 +1,154 @@
+#include "tables/TGTableUnion.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "tables/IndexSupport.h"
+
+namespace genvora {
+
+TGTableUnion::TGTableUnion()
+    : LXArray("TGTableUnion", true), liens_(std::make_unique<TGTableLiensGenerique>("TGTableUnion-Liens")) {
+  husb_ = new LArray(kKeySize, new LLongComparator(), true);
+  husb_->SetClassName("TBUnion-IdxHusb");
+  AttachArray(kHusbSlot, husb_);
+  spouse_ = new LArray(kKeySize, new LLongComparator(), true);
+  spouse_->SetClassName("TBUnion-IdxSpouse");
+  AttachArray(kSpouseSlot, spouse_);
+}
+
+void TGTableUnion::MakeKey(const TGUnion& uni, std::uint32_t key[2], bool husbandSide) {
+  key[0] = husbandSide ? uni.GetEpoux() : uni.GetEpouse();
+  key[1] = uni.GetCodeID();
+}
+
+void TGTableUnion::AddKeys(const TGUnion& uni) {
+  std::uint32_t key[2];
+  MakeKey(uni, key, true);
+  InsertInRun(*husb_, key);
+  MakeKey(uni, key, false);
+  InsertInRun(*spouse_, key);
+}
+
+void TGTableUnion::RemoveLocalKey(CodeID code) {
+  TGUnion stored;
+  if (stored.LitDans(code, this)) {
+    std::uint32_t key[2];
+    MakeKey(stored, key, true);
+    const bool husbandFound = RemoveExact(*husb_, key);
+    MakeKey(stored, key, false);
+    const bool wifeFound = RemoveExact(*spouse_, key);
+    if (husbandFound && wifeFound) return;
+  }
+  // The entries do not match the stored record: find them by union code.
+  for (LArray* index : {husb_, spouse_}) {
+    for (int i = static_cast<int>(index->GetCount()); i >= 1; --i) {
+      if (ItemWord(index->GetItemPtr(i), 1) == code) index->RemoveItemsAt(1, i);
+    }
+  }
+}
+
+int TGTableUnion::EcritData(TGUnion* uni) {
+  if (uni == nullptr) return 0;
+  const CodeID code = uni->GetCodeID() != 0 ? uni->GetCodeID() : 0;
+  // The old entries are those of the record as it is stored, before it is
+  // replaced.
+  std::uint32_t probe[2] = {code, 0};
+  const bool existed = code != 0 && GetCodeList()->FetchIndexOf(probe, 8) != 0;
+  if (existed) RemoveLocalKey(code);
+  const int position = uni->EcritDans(uni->GetCodeID(), this);
+  if (position != 0) {
+    AddKeys(*uni);
+  } else if (existed) {
+    TGUnion stored;
+    if (stored.LitDans(code, this)) AddKeys(stored);
+  }
+  return position;
+}
+
+bool TGTableUnion::FetchData(CodeID code, TGUnion* uni) { return uni != nullptr && uni->LitDans(code, this); }
+
+int TGTableUnion::DeleteData(std::uint32_t code) {
+  RemoveLocalKey(code);
+  return LXArray::DeleteData(code);
+}
+
+void TGTableUnion::LesUnionsDe(CodeID husband, CodeID wife, std::vector<CodeID>& out) const {
+  const LArray* index = husband != 0 ? husb_ : spouse_;
+  const CodeID person = husband != 0 ? husband : wife;
+  const int count = static_cast<int>(index->GetCount());
+  for (int i = LowerBoundFirstWord(*index, person); i <= count; ++i) {
+    const void* item = index->GetItemPtr(i);
+    if (ItemWord(item, 0) != person) break;
+    out.push_back(ItemWord(item, 1));
+  }
+}
+
+void TGTableUnion::LesUnionsDe(CodeID husband, CodeID wife, LArray* out) const {
+  if (out == nullptr) return;
+  std::vector<CodeID> codes;
+  LesUnionsDe(husband, wife, codes);
+  for (CodeID code : codes) out->AddItem(&code, 4);
+}
+
+void TGTableUnion::LesConjointsDe(CodeID person, const LArray* unions, LArray* out) {
+  if (unions == nullptr || out == nullptr) return;
+  const int count = static_cast<int>(unions->GetCount());
+  for (int i = 1; i <= count; ++i) {
+    TGUnion uni;
+    if (!uni.LitDans(ItemWord(unions->GetItemPtr(i), 0), this)) continue;
+    CodeID other = 0;
+    if (uni.GetEpoux() == person)
+      other = uni.GetEpouse();
+    else if (uni.GetEpouse() == person)
+      other = uni.GetEpoux();
+    if (other != 0) out->AddItem(&other, 4);
+  }
+}
+
+CodeID TGTableUnion::UnionCouple(CodeID husband, CodeID wife) const {
+  if (husband == 0 || wife == 0) return 0;
+  std::vector<CodeID> ofHusband;
+  std::vector<CodeID> ofWife;
+  LesUnionsDe(husband, 0, ofHusband);
+  LesUnionsDe(0, wife, ofWife);
+  const std::unordered_set<CodeID> wifeSet(ofWife.begin(), ofWife.end());
+  for (CodeID code : ofHusband) {
+    if (wifeSet.count(code) != 0) return code;
+  }
+  return 0;
+}
+
+void TGTableUnion::ReIndex() {
+  const LArray* codeList = GetCodeList();
+  const int count = static_cast<int>(codeList->GetCount());
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  byItem.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i)
+    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
+  std::sort(byItem.begin(), byItem.end());
+  struct Key {
+    std::uint32_t spouse, uni;
+  };
+  std::vector<Key> husbands, wives;
+  husbands.reserve(byItem.size());
+  wives.reserve(byItem.size());
+  ProgressTicker ticker("TGTableUnion", count);
+  std::int64_t done = 0;
+  for (const auto& entry : byItem) {
+    ticker.Step(++done);
+    TGUnion uni;
+    if (!uni.LitDans(entry.second, this)) continue;
+    husbands.push_back({uni.GetEpoux(), entry.second});
+    wives.push_back({uni.GetEpouse(), entry.second});
+  }
+  const auto bySpouse = [](const Key& a, const Key& b) { return static_cast<std::int32_t>(a.spouse - b.spouse) < 0; };
+  StableSortGuarded(husbands, bySpouse);
+  StableSortGuarded(wives, bySpouse);
+  static_assert(sizeof(Key) == kKeySize);
+  BulkLoad(*husb_, husbands.data(), husbands.size());
+  BulkLoad(*spouse_, wives.data(), wives.size());
+  ticker.Done();
+}
+
+}  // namespace genvora
