@@ -27,6 +27,7 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Cg5vclfunctions.inc"
 #include "platform/strings/Locfiches.inc"
 #include "platform/strings/G13str.inc"
+#include "platform/strings/Database.inc"
 };
 #undef RES
 

@@ -1,0 +1,201 @@
+// The database object: one per open genealogy file. It owns the file header
+// and every table, opens a file of any generation, saves it in the current
+// layout, keeps the shared identifier counter and re-indexes the stores.
+//
+// File layout, in order (no framing between the tables; each is a container
+// block that knows its own length):
+//
+//   # | content                                  | present in
+//   --+------------------------------------------+---------------------------------
+//   1 | header: "GENVORA" chunk + blocks A and B | chunked files; legacy: block A
+//   2 | CkeckedPeoples .. TG5Doc (base tables)   | every generation
+//   3 | TG8TableRedaction                        | .GV8 and later
+//   4 | extension level L, 4 bytes little-endian | .GV9 and later
+//   5 | the sections that L admits               | .GV9 and later
+//
+// Which reader a file gets: a chunked header of DatabaseVersion 300 (what
+// this engine writes) is read by the complete reader whatever the
+// extension; any other file by the reader of its extension: ".GV5" and
+// ".GV7" the base tables, ".GV8" also the redaction table, every other
+// extension the complete reader. Files older than 12 keep the surname and
+// place dictionaries inside the individuals and events tables.
+//
+// Invariants:
+//  1. A save writes the complete current layout (DatabaseVersion 300,
+//     level 22) to "<path>.tmpsav", syncs it, and only then renames it over
+//     the file; the previous file is never deleted first. A failed save
+//     leaves the file and the in-memory header as they were.
+//  2. After every successful read LastCodeID is at least the greatest code
+//     of every store that draws from the shared counter.
+//  3. A table that fails to read while bytes remain is damage: a normal
+//     open refuses the file; a forced open keeps what was read and lists
+//     what was dropped. A file that simply ends before the redaction table
+//     or a section is an older layout.
+//  4. A read-only open changes nothing on disk: no ".tmpsav" rename, no
+//     active-files entry, no history.
+//  5. Every refusal leaves its reason in LastReason().
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/TGDatabaseTables.h"
+#include "database/TGHeader.h"
+#include "database/TV7RegFileManager.h"
+#include "platform/File.h"
+#include "platform/Types.h"
+
+namespace genvora {
+
+class TGDatabase {
+ public:
+  using Event = std::function<void(TGDatabase&)>;
+
+  // On-disk constants: they never change.
+  static constexpr std::int32_t kExtensionLevel = 22;
+  static constexpr std::int32_t kRefusedExtensionLevel = 8;
+  static constexpr std::int32_t kDictionariesInTablesBelow = 12;
+  static constexpr const char* kTmpSuffix = ".tmpsav";
+  static constexpr const char* kErrorSuffix = ".erreur";
+  static constexpr const char* kBackupExtension = ".bak";
+  static constexpr const char* kSavingHistory = "Files saving history";
+  static constexpr const char* kIntegrityHistory = "Files integrity history";
+  static constexpr std::int64_t kIntegrityDays = 60;
+
+  // The reader a file gets.
+  enum class Reader { Base, V8, V9 };
+  // Which upgrades a read calls for.
+  struct UpgradePlan {
+    bool g12 = false, g13 = false, g14 = false, g15 = false;
+  };
+
+  TGDatabase();
+  // `activeFilesPath` empty: the per-user list.
+  explicit TGDatabase(std::string activeFilesPath);
+  virtual ~TGDatabase();
+  TGDatabase(const TGDatabase&) = delete;
+  TGDatabase& operator=(const TGDatabase&) = delete;
+
+  // --- file name and state
+  bool AssigneNomDeFichier(const AnsiString& path);
+  bool FileAssigned() const { return !Chemin.empty(); }
+  bool SetAsNewFile();
+  void _RAZ();
+
+  // --- opening
+  bool FichierOuvrir();
+  bool LireEntete();
+  // The reader chosen for a file whose header is `header`, named `path`.
+  static Reader ReaderFor(const AnsiString& path, const TGHeader& header);
+  static bool FilerV9(const AnsiString& path);
+
+  // --- saving
+  bool FichierFermer(bool makeBackup);
+  bool FichierEnregistrer(bool makeBackup);
+  bool FichierEnregistrerSous(const AnsiString& path, bool makeBackup);
+  // The complete layout at the start of `file`.
+  bool sequentialWriteV9(FileHandle& file);
+  bool CreerFichierBak();
+  bool ControlsDatabase() { return true; }
+  virtual bool GetTaggedFile();
+  virtual bool GetOutDateFile();
+  virtual void TagFile(bool resetIntegrity);
+  std::int64_t GetEstimatedFileSize() const;
+
+  // --- upgrades (hooks: each runs after a successful read that calls for it)
+  void MiseAJour(const UpgradePlan& plan);
+  virtual void MiseAJourG12();
+  virtual void MiseAJourG13();
+  virtual void MiseAJourG14();
+  virtual void MiseAJourG15();
+  // The folder of the database (or the one set for upgrades) with its
+  // separator; media folders are made there, never beside a read-only input.
+  AnsiString GetDatabaseCurrentDir();
+  void SetDatabaseDir(const AnsiString& dir) { DatabaseDir = dir; }
+
+  // --- identifiers and checks
+  CodeID GetNextID();
+  static CodeID GetLastLArrayCodeID(const LXArray* table);
+  void ReloadLastID();
+  void CheckDatabase();
+  static bool CheckLXArray(const LXArray* table);
+  bool ReIndexMatchLXArray(LXArray* table);
+  bool ReIndexArrays(bool includeEvents);
+  // Gives the medium `oldCode` the code `newCode` in the media store and in
+  // the media links that name it as their medium's owner word.
+  bool RemplaceCodeIDMedia(CodeID oldCode, CodeID newCode);
+
+  // --- records and roots
+  CodeID GetPremierIndividu() const;
+  void SetDeCujus(CodeID code);
+  static bool EstDans(const LXArray* table, CodeID code);
+  bool EstIndividu(CodeID c) const { return EstDans(tables_->individus, c); }
+  bool EstEvenement(CodeID c) const { return EstDans(tables_->evenements, c); }
+  bool EstUnion(CodeID c) const { return EstDans(tables_->unions, c); }
+  bool EstMedia(CodeID c) const { return EstDans(tables_->medias, c); }
+  bool EstDicoNom(CodeID c) const { return EstDans(tables_->dicoNoms, c); }
+  bool EstLieu(CodeID c) const { return EstDans(tables_->dicoLieux, c); }
+
+  // --- progress: per table of a read or write
+  void Progress(const char* what, std::int64_t done, std::int64_t total);
+
+  TGHeader Header;
+  TGDatabaseTables& Tables() { return *tables_; }
+  const TGDatabaseTables& Tables() const { return *tables_; }
+  LArray& Basket() { return *basket_; }
+
+  AnsiString Chemin;
+  bool FichierOuvert = false;
+  bool FichierModifie = false;
+  bool ForcedMode = false;
+  // Open without touching the disk (the read-only commands).
+  bool ReadOnly = false;
+  bool ControlKeyAtOpen = false;
+  bool NotesMoved = false;
+  Event OnIOProgress;
+  Event OnPostOpenFile;
+  Event OnCorruptedFile;
+
+  // What the last open or save found.
+  const std::string& LastReason() const { return reason_; }
+  const std::vector<std::string>& Dropped() const { return dropped_; }
+  std::int32_t ExtensionLevel() const { return level_; }
+  Reader LastReader() const { return reader_; }
+  const UpgradePlan& LastUpgradePlan() const { return plan_; }
+  // Called by the upgrade step of a save test: after the temporary file is
+  // complete, before it replaces the database (failure injection).
+  std::function<bool()> BeforeReplace;
+
+  // The name a left-behind temporary file is given at the next opening.
+  static AnsiString ErrorNameFor(const AnsiString& path, double now);
+
+ private:
+  // A section read: no bytes left, read, or damaged with bytes left.
+  enum class SectionRead { Absent, Ok, Damaged };
+  SectionRead ReadSection(FileHandle& file, LArray& array, const char* name);
+  bool Damage(const std::string& what);
+
+  bool sequentialRead(FileHandle& file);
+  bool sequentialReadV8(FileHandle& file);
+  bool sequentialReadV9(FileHandle& file);
+  bool ReadTableWithDictionary(FileHandle& file, LXArray& table, int slot, LXArray& dictionary, const char* name);
+  void RecoverTmpsav();
+  void InitInstance();
+
+  std::unique_ptr<TGDatabaseTables> tables_;
+  std::unique_ptr<LArray> basket_;
+  TV7RegFileManager activeFiles_;
+  AnsiString DatabaseDir;
+  bool closing_ = false;
+  bool stopReading_ = false;
+  std::string reason_;
+  std::vector<std::string> dropped_;
+  std::int32_t level_ = 0;
+  Reader reader_ = Reader::V9;
+  UpgradePlan plan_;
+};
+
+}  // namespace genvora

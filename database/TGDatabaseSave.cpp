@@ -1,0 +1,184 @@
+// The save path of the database object and the per-user save history.
+//
+// A save never writes over the database in place:
+//  1. the complete layout goes to "<path>.tmpsav", which is synced to disk;
+//  2. with a backup, the current file is hard-linked (or copied) to
+//     "<name>.bak" through a temporary name renamed over the old backup;
+//  3. the temporary file is renamed over the database (atomic: a crash
+//     leaves either the old file or the new one), then the folder is synced
+//     so that the rename itself survives a crash.
+// A failure at any step leaves the database file as it was.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "database/TGDatabase.h"
+#include "platform/Exception.h"
+#include "platform/Preferences.h"
+#include "platform/Resources.h"
+#include "platform/System.h"
+#include "utilities/FileFormat.h"
+
+namespace genvora {
+
+namespace {
+
+// Makes a rename in `dir` durable.
+void SyncDirectory(const std::string& path) {
+  const std::string dir = std::filesystem::path(path).parent_path().string();
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+AnsiString BackupNameOf(const AnsiString& path) {
+  std::filesystem::path p(path);
+  return (p.parent_path() / p.stem()).string() + TGDatabase::kBackupExtension;
+}
+
+}  // namespace
+
+bool TGDatabase::sequentialWriteV9(FileHandle& file) {
+  TGDatabaseTables& t = *tables_;
+  Header.SetNombreIndividus(static_cast<std::int32_t>(t.individus->GetCount()));
+  Header.IncrementNumeroEnregistrement();
+  Progress("header", 0, 1);
+  if (!file.Seek(0) || !Header.EcritDans(file)) return false;
+  // Whatever the name, the complete layout: a shorter level would drop the
+  // dictionaries and notes that the sections above it hold.
+  const std::vector<TGDatabaseTables::Section> sections = t.Sections();
+  int done = 0;
+  for (const TGDatabaseTables::Section& section : sections) {
+    if (section.minLevel == 1) {
+      // The level goes between the redaction table and the first section.
+      std::int32_t level = kExtensionLevel;
+      unsigned char bytes[4] = {static_cast<unsigned char>(level), static_cast<unsigned char>(level >> 8),
+                                static_cast<unsigned char>(level >> 16), static_cast<unsigned char>(level >> 24)};
+      if (section.array == t.ordreEnfants && !file.Write(bytes, 4)) return false;
+    }
+    if (!section.array->EcritDans(&file)) return false;
+    Progress(section.name, ++done, static_cast<std::int64_t>(sections.size()));
+  }
+  return true;
+}
+
+bool TGDatabase::CreerFichierBak() {
+  if (Chemin.empty()) return false;
+  if (!KELFileExists(Chemin)) return false;
+  AnsiString backup = BackupNameOf(Chemin);
+  AnsiString staging = backup + ".tmpbak";
+  std::remove(staging.c_str());
+  // A hard link costs nothing and keeps the old bytes under the new name; a
+  // file system without links gets a copy.
+  if (::link(Chemin.c_str(), staging.c_str()) != 0) {
+    std::error_code ec;
+    std::filesystem::copy_file(Chemin, staging, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) return false;
+  }
+  if (std::rename(staging.c_str(), backup.c_str()) != 0) {
+    std::remove(staging.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool TGDatabase::FichierFermer(bool makeBackup) {
+  if (closing_) return false;
+  closing_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{closing_};
+  if (Chemin.empty()) throw EGenvoraError("G5vclstrings.M1404");
+  reason_.clear();
+  ControlsDatabase();
+
+  const AnsiString tmp = Chemin + kTmpSuffix;
+  // The header changes a save makes (counter, version, count) are undone
+  // when the save fails: the file did not change, nor does its header.
+  const TGHeader before = Header;
+  bool ok = false;
+  try {
+    std::unique_ptr<PlatformFile> file = PlatformFile::Open(tmp, FileMode::Create);
+    if (!file) {
+      reason_ = LoadResString("G5vclstrings.M1409") + " " + tmp + ": " + std::strerror(errno);
+    } else {
+      ok = sequentialWriteV9(*file);
+      ok = ok && file->Sync();
+      ok = file->Close() && ok;
+      if (!ok) reason_ = LoadResString("G5vclstrings.ExceptionFichier") + " " + tmp;
+    }
+  } catch (const std::exception& e) {
+    ok = false;
+    reason_ = e.what();
+  }
+  if (ok && BeforeReplace && !BeforeReplace()) {
+    ok = false;
+    reason_ = "the save was interrupted before the file was replaced";
+  }
+  if (ok) {
+    // A backup that cannot be made does not stop the save: the database is
+    // still replaced atomically.
+    if (makeBackup) CreerFichierBak();
+    if (std::rename(tmp.c_str(), Chemin.c_str()) != 0) {
+      ok = false;
+      reason_ = "cannot replace " + Chemin + ": " + std::strerror(errno);
+    } else {
+      SyncDirectory(Chemin);
+    }
+  }
+  if (!ok) Header = before;
+  FichierOuvert = !ok;
+  if (OnPostOpenFile) OnPostOpenFile(*this);
+  // Only a save that reached the disk confirms the file's integrity.
+  if (ok) TagFile(false);
+  return ok;
+}
+
+bool TGDatabase::FichierEnregistrer(bool makeBackup) {
+  bool ok = FichierFermer(makeBackup);
+  FichierOuvert = true;
+  if (ok) FichierModifie = false;
+  return ok;
+}
+
+bool TGDatabase::FichierEnregistrerSous(const AnsiString& path, bool makeBackup) {
+  // The entry of the old name goes with it, unless this object never wrote
+  // one.
+  const bool listed = FichierOuvert && !ReadOnly && !Chemin.empty();
+  AnsiString previous = Chemin;
+  Chemin = path;
+  bool ok = FichierEnregistrer(makeBackup);
+  if (ok && listed && previous != Chemin) {
+    activeFiles_.DeleteFileName(previous);
+    activeFiles_.WriteFileName(Chemin);
+  }
+  return ok;
+}
+
+void TGDatabase::TagFile(bool resetIntegrity) {
+  TPreferenceGenvora5* prefs = SharedPrefs();
+  if (prefs == nullptr || Chemin.empty()) return;
+  const std::int64_t today = TodaySerial();
+  prefs->GetConfigFile().WriteInteger(kIntegrityHistory, Chemin, resetIntegrity ? 0 : today);
+  prefs->GetConfigFile().WriteInteger(kSavingHistory, Chemin, today);
+}
+
+bool TGDatabase::GetTaggedFile() {
+  TPreferenceGenvora5* prefs = SharedPrefs();
+  if (prefs == nullptr) return false;
+  return prefs->GetConfigFile().ReadString(kSavingHistory, Chemin, "1") != "1";
+}
+
+bool TGDatabase::GetOutDateFile() {
+  if (!GetTaggedFile()) return false;
+  std::int64_t confirmed = SharedPrefs()->GetConfigFile().ReadInteger(kIntegrityHistory, Chemin, 0);
+  return static_cast<std::int64_t>(TodaySerial()) - confirmed > kIntegrityDays;
+}
+
+}  // namespace genvora
