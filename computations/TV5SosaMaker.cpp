@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "database/TGDatabase.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 
@@ -71,13 +72,43 @@ int LArraySosaComparator::Compare(const void* a, const void* b, unsigned sizeA, 
                               static_cast<const unsigned char*>(b) + TV5SosaData::kOffsetNumber);
 }
 
-TV5SosaMaker::TV5SosaMaker()
-    : sosaTbl_(sizeof(TV5SosaData), new LLongComparator, false),
-      sosaDbl_(sizeof(SosaOccurrence), new LLongComparator, false) {
-  sosaTbl_.SetClassName("SOSATbl");
-  sosaTbl_.SetMinSize(kMinSize);
-  sosaDbl_.SetClassName("SOSADbl");
-  sosaDbl_.SetMinSize(kMinSize);
+TV5SosaMaker::TV5SosaMaker() : own_(new LArray(sizeof(TV5SosaData), new LLongComparator, false)) {
+  // SOSADbl travels inside the SOSATbl block, as attached slot 1, the way
+  // the database file stores them.
+  own_->SetClassName("SOSATbl");
+  own_->SetMinSize(kMinSize);
+  auto* occurrences = new LArray(sizeof(SosaOccurrence), new LLongComparator, false);
+  occurrences->SetClassName("SOSADbl");
+  occurrences->SetMinSize(kMinSize);
+  own_->AttachArray(kSlotSOSADbl, occurrences);
+  sosaTbl_ = own_.get();
+  sosaDbl_ = occurrences;
+}
+
+TV5SosaMaker::~TV5SosaMaker() = default;
+
+void TV5SosaMaker::SetFiler(TGDatabase* database) {
+  if (database == filer_) return;
+  SetAction(kSosaAucune);
+  filer_ = database;
+  if (database == nullptr) {
+    sosaTbl_ = own_.get();
+    sosaDbl_ = own_->GetAttachedArray(kSlotSOSADbl);
+    quickList_ = nullptr;
+    return;
+  }
+  // The database's own tables: the numbers then go to and come from its
+  // file. Tables of another shape are not used: the maker keeps its own.
+  TGDatabaseTables& tables = database->Tables();
+  LArray* table = tables.sosa;
+  LArray* occurrences = table != nullptr ? table->GetAttachedArray(kSlotSOSADbl) : nullptr;
+  if (table != nullptr && table->HasFixedItems() && table->GetItemSize(1) == sizeof(TV5SosaData) &&
+      occurrences != nullptr && occurrences->HasFixedItems() &&
+      occurrences->GetItemSize(1) == sizeof(SosaOccurrence)) {
+    sosaTbl_ = table;
+    sosaDbl_ = occurrences;
+  }
+  quickList_ = tables.QuickList();
 }
 
 std::uint32_t TV5SosaMaker::GetLimiteExpansion() const {
@@ -157,12 +188,12 @@ bool TV5SosaMaker::FetchEntry(CodeID code, SosaAncestryEntry& out) const {
 
 TV5SosaData TV5SosaMaker::RecordAt(unsigned index1) const {
   TV5SosaData data;
-  std::memcpy(&data, sosaTbl_.GetItemPtr(static_cast<int>(index1)), sizeof data);
+  std::memcpy(&data, sosaTbl_->GetItemPtr(static_cast<int>(index1)), sizeof data);
   return data;
 }
 
 void TV5SosaMaker::PokeRecordAt(unsigned index1, const TV5SosaData& data) {
-  std::memcpy(sosaTbl_.GetItemPtr(static_cast<int>(index1)), &data, sizeof data);
+  std::memcpy(sosaTbl_->GetItemPtr(static_cast<int>(index1)), &data, sizeof data);
 }
 
 void TV5SosaMaker::SortByNumber() {
@@ -170,10 +201,10 @@ void TV5SosaMaker::SortByNumber() {
   // the sort only. Afterwards the items are in number order, which the code
   // comparator does not know as sorted, so lookups by code scan.
   static LArraySosaComparator numberOrder;
-  LComparator* byCode = sosaTbl_.GetComparator();
-  sosaTbl_._SetComparator(&numberOrder, false);
-  sosaTbl_.Sort();
-  sosaTbl_._SetComparator(byCode, false);
+  LComparator* byCode = sosaTbl_->GetComparator();
+  sosaTbl_->_SetComparator(&numberOrder, false);
+  sosaTbl_->Sort();
+  sosaTbl_->_SetComparator(byCode, false);
 }
 
 // ---------------------------------------------------------------- numberings
@@ -181,14 +212,14 @@ void TV5SosaMaker::SortByNumber() {
 void TV5SosaMaker::SosaMonoPasse() {
   if (deCujus_ == 0 || quickList_ == nullptr) return;
   const Run run = StartRun();
-  sosaTbl_.Flush();
-  sosaDbl_.Flush();
+  sosaTbl_->Flush();
+  sosaDbl_->Flush();
   TV5Sosa person;
   person.SetCodeID(deCujus_);
   person.SetValue(1);
-  sosaTbl_.AddItem(&person.GetData());
+  sosaTbl_->AddItem(&person.GetData());
   SosaOccurrence occurrence{deCujus_, 1};
-  sosaDbl_.AddItem(&occurrence);
+  sosaDbl_->AddItem(&occurrence);
   // Person -> its record's index in SOSATbl; also what SOSADbl holds.
   std::unordered_map<CodeID, unsigned> numbered;
   numbered.emplace(deCujus_, 1U);
@@ -207,8 +238,8 @@ void TV5SosaMaker::SosaMonoPasse() {
           Pumped state = Pump(run);
           if (state == Pumped::Superseded) return;
           if (state == Pumped::Aborted) {
-            sosaTbl_.Flush();
-            sosaDbl_.Flush();
+            sosaTbl_->Flush();
+            sosaDbl_->Flush();
             return;
           }
         }
@@ -221,8 +252,8 @@ void TV5SosaMaker::SosaMonoPasse() {
           continue;
         }
         occurrence = SosaOccurrence{parent, 1};
-        sosaDbl_.AddItem(&occurrence);
-        numbered.emplace(parent, static_cast<unsigned>(sosaTbl_.AddItem(&record.GetData())));
+        sosaDbl_->AddItem(&occurrence);
+        numbered.emplace(parent, static_cast<unsigned>(sosaTbl_->AddItem(&record.GetData())));
         ReportProgress(++done);
         next.push_back(parent);
       }
@@ -234,13 +265,13 @@ void TV5SosaMaker::SosaMonoPasse() {
 }
 
 void TV5SosaMaker::SosaMonoEtoile() {
-  sosaTbl_.Flush();
+  sosaTbl_->Flush();
   if (deCujus_ == 0 || quickList_ == nullptr) return;
   const Run run = StartRun();
   TV5Sosa person;
   person.SetCodeID(deCujus_);
   person.SetValue(1);
-  sosaTbl_.AddItem(&person.GetData());
+  sosaTbl_->AddItem(&person.GetData());
   std::unordered_map<CodeID, unsigned> numbered;
   numbered.emplace(deCujus_, 1U);
 
@@ -253,7 +284,7 @@ void TV5SosaMaker::SosaMonoEtoile() {
       Pumped state = Pump(run);
       if (state == Pumped::Superseded) return;
       if (state == Pumped::Aborted) {
-        sosaTbl_.Flush();
+        sosaTbl_->Flush();
         return;
       }
       SosaAncestryEntry entry;
@@ -270,7 +301,7 @@ void TV5SosaMaker::SosaMonoEtoile() {
             ++horsCapacite_;
             continue;
           }
-          numbered.emplace(parent, static_cast<unsigned>(sosaTbl_.AddItem(&record.GetData())));
+          numbered.emplace(parent, static_cast<unsigned>(sosaTbl_->AddItem(&record.GetData())));
           ReportProgress(++done);
           next.push_back(parent);
         } else {
@@ -291,8 +322,8 @@ void TV5SosaMaker::SosaMonoEtoile() {
 void TV5SosaMaker::SosaCompletFichier() {
   if (deCujus_ == 0 || quickList_ == nullptr) return;
   const Run run = StartRun();
-  sosaTbl_.Flush();
-  sosaDbl_.Flush();
+  sosaTbl_->Flush();
+  sosaDbl_->Flush();
   const std::uint32_t limit = GetLimiteExpansion();
 
   // Occurrences as the legacy table orders them: a raised record is removed
@@ -324,7 +355,7 @@ void TV5SosaMaker::SosaCompletFichier() {
   TV5Sosa root;
   root.SetCodeID(deCujus_);
   root.SetValue(1);
-  sosaTbl_.AddItem(&root.GetData());
+  sosaTbl_->AddItem(&root.GetData());
   push(root);
   std::uint64_t done = 1;
   bool stopped = false;
@@ -342,7 +373,7 @@ void TV5SosaMaker::SosaCompletFichier() {
       ++cyclesCoupes_;
       continue;
     }
-    if (sosaTbl_.GetCount() >= limit) {
+    if (sosaTbl_->GetCount() >= limit) {
       tronque_ = true;
       stopped = true;
       continue;
@@ -356,13 +387,13 @@ void TV5SosaMaker::SosaCompletFichier() {
     Raise& raise = raises[parent];
     ++raise.count;
     raise.last = sequence++;
-    sosaTbl_.AddItem(&record.GetData());
+    sosaTbl_->AddItem(&record.GetData());
     ReportProgress(++done);
     if (done % 256 == 0) {
       Pumped state = Pump(run);
       if (state == Pumped::Superseded) return;
       if (state == Pumped::Aborted) {
-        sosaTbl_.Flush();
+        sosaTbl_->Flush();
         return;
       }
     }
@@ -373,7 +404,7 @@ void TV5SosaMaker::SosaCompletFichier() {
   ordered.reserve(raises.size());
   for (const auto& [code, raise] : raises) ordered.push_back({raise.last, SosaOccurrence{code, raise.count}});
   std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [last, occurrence] : ordered) sosaDbl_.AddItem(&occurrence);
+  for (const auto& [last, occurrence] : ordered) sosaDbl_->AddItem(&occurrence);
 
   // Sorted before the completion event, so that its handler reads the
   // table in number order.
@@ -444,8 +475,8 @@ void TV5SosaMaker::SosaCompletIndividu() {
   // 4-5. Expansion: each record moves one generation up per pass, the
   // father in place and the mother appended, until every record is the
   // observer's or nothing moves.
-  sosaTbl_.Flush();
-  sosaDbl_.Flush();
+  sosaTbl_->Flush();
+  sosaDbl_->Flush();
   const std::uint32_t limit = GetLimiteExpansion();
   std::vector<TV5SosaData> working;
   {
@@ -527,19 +558,19 @@ void TV5SosaMaker::SosaCompletIndividu() {
                                  }),
                   working.end());
   }
-  for (const TV5SosaData& data : working) sosaTbl_.AddItem(&data);
+  for (const TV5SosaData& data : working) sosaTbl_->AddItem(&data);
   SetAction(kSosaAucune);
 }
 
 unsigned TV5SosaMaker::SosaCount(CodeID code) {
-  sosaTbl_.Flush();
+  sosaTbl_->Flush();
   if (code == 0 || quickList_ == nullptr) return 0;
   const Run run = StartRun();
   TV5Sosa person;
   person.SetCodeID(code);
   person.SetValue(1);
   person.SetOccurrences(1);
-  sosaTbl_.AddItem(&person.GetData());
+  sosaTbl_->AddItem(&person.GetData());
   std::unordered_map<CodeID, unsigned> numbered;
   numbered.emplace(code, 1U);
 
@@ -568,7 +599,7 @@ unsigned TV5SosaMaker::SosaCount(CodeID code) {
             ++horsCapacite_;
             continue;
           }
-          numbered.emplace(parent, static_cast<unsigned>(sosaTbl_.AddItem(&record.GetData())));
+          numbered.emplace(parent, static_cast<unsigned>(sosaTbl_->AddItem(&record.GetData())));
           counter = 1;
         } else {
           TV5SosaData data = RecordAt(found->second);
@@ -584,7 +615,7 @@ unsigned TV5SosaMaker::SosaCount(CodeID code) {
     }
     generation.swap(next);
   }
-  return sosaTbl_.GetCount();
+  return sosaTbl_->GetCount();
 }
 
 // ---------------------------------------------------------------- paths
@@ -611,7 +642,7 @@ CodeID TV5SosaMaker::CodeIDValue(const TV5Sosa& number) const {
 }
 
 bool TV5SosaMaker::LoadSosaData(int index, TV5Sosa& out) const {
-  if (!sosaTbl_.ValidIndex(index)) return false;
+  if (!sosaTbl_->ValidIndex(index)) return false;
   out.PokeData(RecordAt(static_cast<unsigned>(index)));
   return true;
 }
@@ -619,9 +650,15 @@ bool TV5SosaMaker::LoadSosaData(int index, TV5Sosa& out) const {
 bool TV5SosaMaker::LitDans(FileHandle* file) {
   // The block's own checks refuse any item size but 36; a refused block
   // leaves the table empty.
-  bool ok = sosaTbl_.LitDans(file);
+  bool ok = sosaTbl_->LitDans(file);
+  if (!ok) {
+    // Numbers can always be made again; half a table (SOSADbl cut short)
+    // would only mislead.
+    sosaTbl_->Flush();
+    sosaDbl_->Flush();
+  }
   // Read in file order, which is number order, not code order.
-  sosaTbl_.InvalidateSort();
+  sosaTbl_->InvalidateSort();
   return ok;
 }
 

@@ -39,6 +39,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "containers/LArray.h"
@@ -48,6 +49,8 @@
 #include "platform/Types.h"
 
 namespace genvora {
+
+class TGDatabase;
 
 using sosaActionT = std::uint8_t;
 constexpr sosaActionT kSosaAucune = 0;
@@ -86,9 +89,19 @@ class TV5SosaMaker {
   static constexpr std::uint32_t kLimiteExpansionMax = 1000000;
   using Notify = std::function<void(TV5SosaMaker&)>;
 
+  // Attached slot of SOSADbl in the SOSATbl block; on disk, never changes.
+  static constexpr int kSlotSOSADbl = 1;
+
   TV5SosaMaker();
+  ~TV5SosaMaker();
   TV5SosaMaker(const TV5SosaMaker&) = delete;
   TV5SosaMaker& operator=(const TV5SosaMaker&) = delete;
+
+  // Binds the maker to a database: its Sosa tables (SOSATbl with SOSADbl
+  // attached), saved with its file, and its ancestry quick list. A different
+  // database first aborts what runs. Null: the maker's own tables, no list.
+  void SetFiler(TGDatabase* database);
+  TGDatabase* GetFiler() const { return filer_; }
 
   // The ancestry list the computations walk: an LArray of 12-byte entries
   // {person, father, mother} found by person (the individuals table's quick
@@ -128,13 +141,14 @@ class TV5SosaMaker {
   // Copies record `index` (1-based) of SOSATbl; false for an invalid index.
   bool LoadSosaData(int index, TV5Sosa& out) const;
 
-  LArray& GetSOSATbl() { return sosaTbl_; }
-  const LArray& GetSOSATbl() const { return sosaTbl_; }
-  LArray& GetSOSADbl() { return sosaDbl_; }
-  const LArray& GetSOSADbl() const { return sosaDbl_; }
+  LArray& GetSOSATbl() { return *sosaTbl_; }
+  const LArray& GetSOSATbl() const { return *sosaTbl_; }
+  LArray& GetSOSADbl() { return *sosaDbl_; }
+  const LArray& GetSOSADbl() const { return *sosaDbl_; }
 
-  // The Sosa table stored with the database file: the SOSATbl block.
-  bool EcritDans(FileHandle* file) const { return sosaTbl_.EcritDans(file); }
+  // The Sosa table as the database file stores it: the SOSATbl block, with
+  // SOSADbl inside it when SOSATbl is not empty.
+  bool EcritDans(FileHandle* file) const { return sosaTbl_->EcritDans(file); }
   bool LitDans(FileHandle* file);
 
   // What the last computation had to leave out (invariants 4 and 5).
@@ -162,8 +176,10 @@ class TV5SosaMaker {
   TV5SosaData RecordAt(unsigned index1) const;
   void PokeRecordAt(unsigned index1, const TV5SosaData& data);
 
-  LArray sosaTbl_;
-  LArray sosaDbl_;
+  std::unique_ptr<LArray> own_;
+  LArray* sosaTbl_ = nullptr;
+  LArray* sosaDbl_ = nullptr;
+  TGDatabase* filer_ = nullptr;
   const LArray* quickList_ = nullptr;
   CodeID deCujus_ = 0;
   CodeID observateur_ = 0;

@@ -353,6 +353,8 @@ TEST_F(SosaMakerTest, TheNumbersAreStoredAndReadBackUnchanged) {
   file.Seek(0);
   ASSERT_TRUE(reread.LitDans(&file));
   EXPECT_EQ(RowsOf(reread), RowsOf(maker));
+  EXPECT_EQ(OccurrencesOf(reread), OccurrencesOf(maker));
+  EXPECT_EQ(OccurrencesOf(reread)[A], 2U);
   EXPECT_STREQ(reread.GetSOSATbl().GetClassName(), "SOSATbl");
   // Looked up by person after reading, although the order is by number.
   TV5SosaData probe;
