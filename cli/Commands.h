@@ -19,5 +19,6 @@ struct ExitRequest {
 void RegisterInfoCommand(CLI::App& app);
 void RegisterDetectCommand(CLI::App& app);
 void RegisterDateCommand(CLI::App& app);
+void RegisterSosaCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   genvora::cli::RegisterInfoCommand(app);
   genvora::cli::RegisterDetectCommand(app);
   genvora::cli::RegisterDateCommand(app);
+  genvora::cli::RegisterSosaCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

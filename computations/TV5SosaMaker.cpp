@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -154,6 +155,7 @@ void TV5SosaMaker::SetAbort(bool abort) {
 
 TV5SosaMaker::Run TV5SosaMaker::StartRun() {
   ResetFlags();
+  PrepareAncestry();
   return Run{++runId_, abortId_};
 }
 
@@ -175,8 +177,35 @@ void TV5SosaMaker::ResetFlags() {
   cyclesCoupes_ = 0;
 }
 
+void TV5SosaMaker::PrepareAncestry() const {
+  // A list kept in code order under the first-word comparator is searched by
+  // halving. Any other (a list read with another comparator, or unsorted)
+  // gets a private index, built once per computation, instead of a scan per
+  // lookup.
+  byIndex_.clear();
+  useIndex_ = false;
+  if (quickList_ == nullptr || quickList_->GetCount() == 0 || !quickList_->HasFixedItems() ||
+      quickList_->GetItemSize(1) != sizeof(SosaAncestryEntry))
+    return;
+  const LComparator* comparator = quickList_->GetComparator();
+  if (quickList_->IsSorted() && comparator != nullptr && typeid(*comparator) == typeid(LLongComparator)) return;
+  useIndex_ = true;
+  byIndex_.reserve(quickList_->GetCount());
+  for (int i = 1; i <= static_cast<int>(quickList_->GetCount()); ++i) {
+    SosaAncestryEntry entry;
+    std::memcpy(&entry, quickList_->GetItemPtr(i), sizeof entry);
+    byIndex_.try_emplace(entry.code, entry);  // the first entry of a code wins, as a search would find it
+  }
+}
+
 bool TV5SosaMaker::FetchEntry(CodeID code, SosaAncestryEntry& out) const {
   if (quickList_ == nullptr || code == 0 || quickList_->GetItemSize(1) != sizeof(SosaAncestryEntry)) return false;
+  if (useIndex_) {
+    auto found = byIndex_.find(code);
+    if (found == byIndex_.end()) return false;
+    out = found->second;
+    return true;
+  }
   SosaAncestryEntry probe{code, 0, 0};
   int index = quickList_->FetchIndexOf(&probe, sizeof probe);
   if (index == 0) return false;
@@ -623,6 +652,7 @@ unsigned TV5SosaMaker::SosaCount(CodeID code) {
 std::vector<CodeID> TV5SosaMaker::CheminVersDeCujus(const TV5Sosa& number) const {
   const unsigned generation = number.GetGeneration();
   if (generation == 0 || deCujus_ == 0) return {};
+  PrepareAncestry();
   std::vector<CodeID> path{deCujus_};
   path.reserve(generation);
   // The digits below the leading 1, from the top: 0 father, 1 mother.

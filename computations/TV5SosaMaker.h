@@ -40,6 +40,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "containers/LArray.h"
@@ -170,6 +171,7 @@ class TV5SosaMaker {
   Run StartRun();
   Pumped Pump(const Run& run);
   void ReportProgress(std::uint64_t done);
+  void PrepareAncestry() const;
   bool FetchEntry(CodeID code, SosaAncestryEntry& out) const;
   void ResetFlags();
   void SortByNumber();
@@ -181,6 +183,8 @@ class TV5SosaMaker {
   LArray* sosaDbl_ = nullptr;
   TGDatabase* filer_ = nullptr;
   const LArray* quickList_ = nullptr;
+  mutable bool useIndex_ = false;
+  mutable std::unordered_map<CodeID, SosaAncestryEntry> byIndex_;
   CodeID deCujus_ = 0;
   CodeID observateur_ = 0;
   sosaActionT action_ = kSosaAucune;
