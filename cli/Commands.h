@@ -22,5 +22,6 @@ void RegisterDateCommand(CLI::App& app);
 void RegisterDumpCommand(CLI::App& app);
 void RegisterUpgradeCommand(CLI::App& app);
 void RegisterDemoCommand(CLI::App& app);
+void RegisterSosaCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   genvora::cli::RegisterDumpCommand(app);
   genvora::cli::RegisterUpgradeCommand(app);
   genvora::cli::RegisterDemoCommand(app);
+  genvora::cli::RegisterSosaCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -28,6 +28,7 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Locfiches.inc"
 #include "platform/strings/Database.inc"
 #include "platform/strings/Prjconst.inc"
+#include "platform/strings/G13str.inc"
 };
 #undef RES
 

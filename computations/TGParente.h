@@ -1,0 +1,110 @@
+// TGParente: the kinship services of a database — ancestors, descendants,
+// spouses and witnesses gathered into the basket, children and unions in the
+// order the user gave them, and a descendancy walk with a caller's collector.
+//
+// The services ask their questions of a TGParenteSource (parents of a
+// person, children of a couple, unions and partners, events, links), which
+// the database answers from its tables and indexes; tests answer from a
+// family built in memory.
+//
+// Invariants:
+//  1. The basket is sorted, each CodeID at most once, and only individuals
+//     enter it through the spouse-and-witness gathering.
+//  2. Every walk stops at persons already in its list, so a person reached
+//     by two ways (an implex, a cycle in a damaged file) is visited once;
+//     the walks keep their own stacks, so no file can exhaust the call stack.
+//  3. Unset basket options add no spouse and no witness.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "containers/LArray.h"
+#include "platform/Types.h"
+
+namespace genvora {
+
+// Which links LesLiensDe returns: individual-to-individual only,
+// individual-to-event only, or all.
+enum LesLienDeT { ldIISeuls = 0, ldIESeuls = 1, ldTous = 2 };
+
+class TGParenteSource {
+ public:
+  virtual ~TGParenteSource() = default;
+  // The ancestry entry of a person; false when it has none.
+  virtual bool Parents(CodeID person, CodeID& pere, CodeID& mere) const = 0;
+  // All children of p when q is 0, the common children of p and q otherwise.
+  virtual void LesEnfantsDe(CodeID p, CodeID q, std::vector<CodeID>& out) const = 0;
+  // The unions of a person, as husband then as wife.
+  virtual void LesUnionsDe(CodeID person, std::vector<CodeID>& out) const = 0;
+  virtual bool Partenaires(CodeID unionCode, CodeID& mari, CodeID& femme) const = 0;
+  virtual void LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const = 0;
+  // Link codes of `code` of the kind asked, and a link's LienVers.
+  virtual void LesLiensDe(CodeID code, std::vector<CodeID>& out, LesLienDeT kind) const = 0;
+  virtual CodeID LienVers(CodeID link) const = 0;
+  virtual bool EstIndividu(CodeID code) const = 0;
+};
+
+// The collector of DescendanceDe: called with each person the walk reaches
+// that is not yet in the list; it normally adds the person to the list.
+class TDescendanceList {
+ public:
+  virtual ~TDescendanceList() = default;
+  virtual void Ajoute(CodeID code, LArray* list) = 0;
+};
+
+struct TPanierOptions {
+  bool conjoints = false;
+  bool temoins = false;
+};
+
+class TGParente {
+ public:
+  // `source` is not owned and outlives this object.
+  explicit TGParente(const TGParenteSource* source);
+
+  // The basket options the host keeps (not owned); null adds nobody.
+  void SetPanierOptions(const TPanierOptions* options) { options_ = options; }
+  // The order lists of the database (not owned); null: empty own lists.
+  void SetListesOrdre(LArray* enfants, LArray* conjoints);
+  LArray& Panier() { return panier_; }
+
+  bool AjouterAuPanier(CodeID code);
+  bool AjouterAuPanierUniquementIndi(CodeID code);
+  void AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target);
+  void AjouterAscendance(CodeID code, LArray* list, int generations);
+  void AjouterDescendance(CodeID code, LArray* list, int generations);
+  void AjouterAscendanceAuPanier(CodeID code);
+  void AjouterParentsAuPanier(CodeID code);
+  void AjouterDescendanceAuPanier(CodeID code);
+  void AjouterEnfantsAuPanier(CodeID code);
+  void AjouterAscendanceEtDescendanceAuPanier(CodeID code);
+  void AjouterNoyauAuPanier(CodeID code);
+  // Confirms with the user (OK / Cancel), then inserts; answers the count of
+  // items processed, 0 on Cancel.
+  unsigned AjouterListeAuPanier(LArray* list);
+  void ViderLePanier() { panier_.Flush(); }
+  void DetruireElementPanier(CodeID code);
+
+  void GetListeOrdonnee(LArray* list, bool enfants) const;
+  void GetListeOrdonneeUnion(CodeID person, LArray* unions) const;
+  void LesEnfantsDeORDONNES(CodeID pere, CodeID mere, LArray* list) const;
+
+  // Answers the count of collector calls; 0 when nothing was done.
+  unsigned DescendanceDe(CodeID code, LArray* list, TDescendanceList* collector);
+  bool Insertable(CodeID code, LArray* list, TDescendanceList* collector);
+
+ private:
+  void AjouterPersonneEtListe(CodeID code, int ascendance, int descendance);
+  void Spouses(CodeID person, std::vector<CodeID>& out) const;
+
+  const TGParenteSource* source_;
+  const TPanierOptions* options_ = nullptr;
+  LArray panier_;
+  LArray ownEnfants_;
+  LArray ownConjoints_;
+  LArray* ordreEnfants_;
+  LArray* ordreConjoints_;
+};
+
+}  // namespace genvora
