@@ -7,8 +7,11 @@ namespace genvora {
 
 namespace {
 
+// Sorted arrays of code tuples order by their first word (the record code),
+// as every index of the file does; a byte comparison would order
+// little-endian codes wrongly and could not find an entry by its code.
 LArray* NewArray(const char* name, unsigned itemSize, bool keepSorted) {
-  auto* array = new LArray(itemSize, nullptr, keepSorted);
+  auto* array = new LArray(itemSize, keepSorted ? new LLongComparator : nullptr, keepSorted);
   array->SetClassName(name);
   return array;
 }
