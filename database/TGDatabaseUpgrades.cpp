@@ -108,17 +108,28 @@ AnsiString CleanProfessionText(const AnsiString& text) {
   return out;
 }
 
-// The occurrences of `key` in `text` that stand between separators or the
-// ends of the text.
-bool ContainsBounded(const AnsiString& text, const AnsiString& key) {
-  if (key.empty()) return false;
-  for (std::size_t at = text.find(key); at != AnsiString::npos; at = text.find(key, at + 1)) {
-    const bool startOk = at == 0 || IsProfessionSeparator(text[at - 1]);
-    const std::size_t end = at + key.size();
-    const bool endOk = end == text.size() || IsProfessionSeparator(text[end]);
-    if (startOk && endOk) return true;
+// The known professions that occur in `text` between separators or the
+// ends of the text. Such an occurrence is exactly a piece of the text that
+// starts at its beginning or after a separator and ends at its end or on a
+// separator, so the pieces are looked up rather than every profession
+// searched: the cost follows the text, not the size of the dictionary.
+std::vector<CodeID> BoundedMatches(const AnsiString& text, const std::map<AnsiString, CodeID>& known) {
+  std::vector<std::size_t> starts{0}, ends;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsProfessionSeparator(text[i])) continue;
+    starts.push_back(i + 1);
+    ends.push_back(i);
   }
-  return false;
+  ends.push_back(text.size());
+  std::set<CodeID> found;
+  for (std::size_t s : starts) {
+    for (std::size_t e : ends) {
+      if (e <= s) continue;
+      auto it = known.find(text.substr(s, e - s));
+      if (it != known.end()) found.insert(it->second);
+    }
+  }
+  return {found.begin(), found.end()};
 }
 
 // Rebuilds an alphabetical index of 4-byte codes from (key, code) pairs.
@@ -127,6 +138,37 @@ void RebuildAlpha(LArray* index, std::vector<std::pair<AnsiString, CodeID>> entr
   std::sort(entries.begin(), entries.end());
   index->Flush();
   for (const auto& e : entries) index->AddItem(&e.second, 4);
+}
+
+// A pair of a link table: {a, b} and its usual flag.
+struct Pair {
+  CodeID a, b;
+  std::uint8_t flag;
+};
+
+// Adds `added` (each pair and its mirror) to a pair table in one pass:
+// inserting a million pairs one by one into the sorted array would move
+// its tail each time. Entries of a code in `reset` are dropped first; a
+// pair already there keeps its flag.
+void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<Pair>& added,
+                const std::set<CodeID>& reset) {
+  if (added.empty() && reset.empty()) return;
+  std::map<std::pair<CodeID, CodeID>, std::uint8_t> all;
+  for (int i = 1; i <= static_cast<int>(table->GetCount()); ++i) {
+    std::uint32_t item[3] = {0, 0, 0};
+    if (table->GetItemSize(i) != itemSize || !table->FetchItemAt(i, item)) continue;
+    if (reset.count(item[0]) != 0 || reset.count(item[1]) != 0) continue;
+    all.emplace(std::make_pair(item[0], item[1]), static_cast<std::uint8_t>(item[2] & 0xFF));
+  }
+  for (const Pair& p : added) {
+    all.emplace(std::make_pair(p.a, p.b), p.flag);
+    all.emplace(std::make_pair(p.b, p.a), p.flag);
+  }
+  table->Flush();
+  for (const auto& [key, flag] : all) {
+    const std::uint32_t item[3] = {key.first, key.second, flag};
+    table->AddItem(item, itemSize);
+  }
 }
 
 }  // namespace
@@ -257,6 +299,9 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     if (p.LitDans(code, t.professions)) professions.emplace(p.GetProfessionUCD(), code);
   }
 
+  std::vector<Pair> prenomLinks;
+  std::vector<Pair> professionLinks;
+  std::set<CodeID> professionsReset;
   auto addPrenom = [&](const AnsiString& word, CodeID indi, sexePrenomT sexe, bool griot) {
     const AnsiString key = EnleveAccentsEtUpperCase(word);
     if (key.empty()) return;
@@ -276,7 +321,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
       p.EcritDans(code, t.prenoms);
       prenoms.emplace(key, code);
       ++upgradeReport_.firstNamesAdded;
-      t.liensPrenoms->AjouteLien(indi, code, false);
+      prenomLinks.push_back({indi, code, 0});
       ++upgradeReport_.firstNameLinks;
       return;
     }
@@ -286,10 +331,9 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
       p.SetSexe(sexe);
       p.EcritDans(found->second, t.prenoms);
     }
-    if (!t.liensPrenoms->EstUsuel(indi, found->second)) {
-      t.liensPrenoms->AjouteLien(indi, found->second, false);
-      ++upgradeReport_.firstNameLinks;
-    }
+    // A link already there keeps its usual flag.
+    prenomLinks.push_back({indi, found->second, 0});
+    ++upgradeReport_.firstNameLinks;
   };
 
   auto addProfession = [&](const AnsiString& text, const AnsiString& key, CodeID indi) {
@@ -311,7 +355,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     } else {
       code = found->second;
     }
-    t.liensProfessions->AjouteLien(indi, code);
+    professionLinks.push_back({indi, code, 0});
     ++upgradeReport_.professionLinks;
   };
 
@@ -339,20 +383,17 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     const AnsiString profText = indi.GetChar(6);
     const AnsiString cleaned = CleanProfessionText(profText);
     if (!cleaned.empty()) {
-      t.liensProfessions->SupprLiensUnCode(code);
+      professionsReset.insert(code);
       if (cleaned != profText) {
         indi.SetChar(6, cleaned);
         changed = true;
       }
       const AnsiString upper = EnleveAccentsEtUpperCase(cleaned);
-      std::vector<std::pair<AnsiString, CodeID>> known(professions.begin(), professions.end());
       bool any = false;
-      for (const auto& [key, pcode] : known) {
-        if (ContainsBounded(upper, key)) {
-          t.liensProfessions->AjouteLien(code, pcode);
-          ++upgradeReport_.professionLinks;
-          any = true;
-        }
+      for (CodeID pcode : BoundedMatches(upper, professions)) {
+        professionLinks.push_back({code, pcode, 0});
+        ++upgradeReport_.professionLinks;
+        any = true;
       }
       // An older file has an empty dictionary: each part of the text between
       // ",", ";" and "/" that no known profession covers becomes one, so
@@ -370,6 +411,9 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     }
     if (changed) indi.EcritDans(code, t.individus);
   }
+
+  MergePairs(t.liensPrenoms, TGTableLiensPrenoms::kItemSize, prenomLinks, {});
+  MergePairs(t.liensProfessions, TGTableLiensProfessions::kItemSize, professionLinks, professionsReset);
 
   std::vector<std::pair<AnsiString, CodeID>> alpha(prenoms.begin(), prenoms.end());
   RebuildAlpha(t.prenomsAlpha, alpha);
