@@ -110,6 +110,7 @@ struct OldFile {
     genvora::FillSyntheticFamily(db, 1000000);
     genvora::TGTableIndividus* table = db.Tables().individus;
     genvora::LArray* codes = table->GetCodeList();
+    table->SetBatchModeTo(true);
     static const char* const kJobs[] = {"laboureur", "tisserand, cordonnier", "instituteur", "marchand"};
     for (int i = 1; i <= static_cast<int>(codes->GetCount()); ++i) {
       std::uint32_t pair[2];
@@ -120,6 +121,8 @@ struct OldFile {
       if (i % 4 == 0) indi.SetChar(6, kJobs[(i / 4) % 4]);
       if (i % 10 == 0 || i % 4 == 0) indi.EcritDans(pair[0], table);
     }
+    table->SetBatchModeTo(false);
+    table->Reindex();
     genvora::EcritGeneration(db, path, genvora::Generation::GV7);
   }
 };

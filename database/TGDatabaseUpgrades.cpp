@@ -215,9 +215,20 @@ AnsiString TGDatabase::GetDatabaseCurrentDir() {
 
 void TGDatabase::MiseAJourG12() {
   NotesMoved = true;
+  // Individuals are rewritten by the thousand: their indexes are rebuilt
+  // once, by the surname step's Reindex, not entry by entry.
+  TGTableIndividus* individus = tables_->individus;
+  const bool batch = individus->GetBatchMode();
+  individus->SetBatchModeTo(true);
+  struct Restore {
+    TGTableIndividus* table;
+    bool batch;
+    ~Restore() { table->SetBatchModeTo(batch); }
+  } restore{individus, batch};
   DeplaceNotesVersTable();
   TraitePrenomsEtProfessionsV12();
   ProgressStep = 3;
+  individus->SetBatchModeTo(batch);
   TraiteNomsV12();
 }
 
@@ -455,16 +466,18 @@ void TGDatabase::MAJG13_Medias(const AnsiString& mediaDirectory) {
   const bool rebuild = level != 0 && level != 1;
   Header.SetMediaLevel(TGHeader::kMediaLevelCurrent);
 
-  const AnsiString folder = KELGetFilePath(mediaDirectory, true);
+  // `mediaDirectory` is where the bundle would be if the file were saved
+  // where it was read; the save decides, so nothing is made there now.
+  (void)mediaDirectory;
   const std::vector<CodeID> codes = CodesOf(t.medias);
   std::vector<CodeID> failed;
   for (std::size_t i = 0; i < codes.size(); ++i) {
     if (i % 20 == 0) SetUpgradeProgress(4, static_cast<std::int32_t>(i * 100 / codes.size()));
     const CodeID code = codes[i];
-    TGMedia media(folder);
+    TGMedia media;
     Quiet(media);
     try {
-      if (!media.LitDans(code, t.medias, folder)) {
+      if (!media.LitDans(code, t.medias)) {
         failed.push_back(code);
         continue;
       }
