@@ -171,6 +171,58 @@ void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<
   }
 }
 
+// Rewrites of many records of one store. Replacing a record by one of
+// another size moves every record after it, so a walk that rewrites a
+// large share of a big store rebuilds it once instead, in its item order,
+// with the same codes. A few rewrites go in place.
+class BulkRewrite {
+ public:
+  explicit BulkRewrite(LXArray* store) : store_(store) {}
+  void Put(TGRoot& record, CodeID code) {
+    if (record.GetDateLT(0) == 0) record.SetCreatedNow();
+    changed_[code] = record.EncodeToString();
+  }
+  void Apply() {
+    if (changed_.empty()) return;
+    if (changed_.size() < kInPlace) {
+      for (const auto& [code, bytes] : changed_)
+        store_->EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
+      changed_.clear();
+      return;
+    }
+    LArray* list = store_->GetCodeList();
+    std::vector<std::pair<std::uint32_t, CodeID>> order;  // item index, code
+    order.reserve(list->GetCount());
+    for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
+      std::uint32_t pair[2] = {0, 0};
+      if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) order.emplace_back(pair[1], pair[0]);
+    }
+    std::sort(order.begin(), order.end());
+    std::vector<std::pair<CodeID, std::string>> items;
+    items.reserve(order.size());
+    for (const auto& [index, code] : order) {
+      auto found = changed_.find(code);
+      if (found != changed_.end()) {
+        items.emplace_back(code, std::move(found->second));
+        continue;
+      }
+      int at = static_cast<int>(index);
+      if (!store_->ValidIndex(at)) continue;
+      const auto* data = static_cast<const char*>(store_->GetItemPtr(at));
+      items.emplace_back(code, std::string(data, store_->GetItemSize(at)));
+    }
+    store_->Flush();
+    list->Flush();
+    for (const auto& [code, bytes] : items) store_->EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
+    changed_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kInPlace = 256;
+  LXArray* store_;
+  std::map<CodeID, std::string> changed_;
+};
+
 }  // namespace
 
 // --- progress
@@ -253,6 +305,7 @@ void TGDatabase::DeplaceNotesVersTable() {
 
   SetUpgradeProgress(1, 0);
   const std::vector<CodeID> individus = CodesOf(t.individus);
+  BulkRewrite rewrite(t.individus);
   for (std::size_t i = 0; i < individus.size(); ++i) {
     band(i, individus.size(), 0);
     TGIndividu indi;
@@ -265,8 +318,9 @@ void TGDatabase::DeplaceNotesVersTable() {
       moveNote(individus[i], text, indi.GetNoteFlag());
     indi.SetChar(11, {});
     indi.SetNoteFlag(false);
-    indi.EcritDans(individus[i], t.individus);
+    rewrite.Put(indi, individus[i]);
   }
+  rewrite.Apply();
 
   const std::vector<CodeID> unions = CodesOf(t.unions);
   for (std::size_t i = 0; i < unions.size(); ++i) {
@@ -371,6 +425,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
   };
 
   const std::vector<CodeID> individus = CodesOf(t.individus);
+  BulkRewrite rewrite(t.individus);
   for (std::size_t i = 0; i < individus.size(); ++i) {
     if (i % 100 == 0 && !individus.empty())
       SetUpgradeProgress(2, static_cast<std::int32_t>(i * 100 / individus.size()));
@@ -420,8 +475,9 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
         }
       }
     }
-    if (changed) indi.EcritDans(code, t.individus);
+    if (changed) rewrite.Put(indi, code);
   }
+  rewrite.Apply();
 
   MergePairs(t.liensPrenoms, TGTableLiensPrenoms::kItemSize, prenomLinks, {});
   MergePairs(t.liensProfessions, TGTableLiensProfessions::kItemSize, professionLinks, professionsReset);
