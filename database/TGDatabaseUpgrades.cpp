@@ -872,14 +872,21 @@ void TGDatabase::RemetNotesVersStructure() {
   };
   AnsiString text;
   bool prive = false;
+  // The indexes of individuals do not depend on their notes: the store is
+  // rewritten without them.
+  const bool batch = t.individus->GetBatchMode();
+  t.individus->SetBatchModeTo(true);
+  BulkRewrite rewrite(t.individus);
   for (CodeID code : CodesOf(t.individus)) {
     TGIndividu indi;
     Quiet(indi);
     if (!noteOf(code, text, prive) || !indi.LitDans(code, t.individus)) continue;
     indi.SetChar(11, text);
     indi.SetNoteFlag(prive);
-    indi.EcritDans(code, t.individus);
+    rewrite.Put(indi, code);
   }
+  rewrite.Apply();
+  t.individus->SetBatchModeTo(batch);
   for (CodeID code : CodesOf(t.unions)) {
     TGUnion u;
     Quiet(u);
