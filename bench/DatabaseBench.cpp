@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <string>
 
+#include "database/LegacyWriter.h"
 #include "database/SampleFamily.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
+#include "records/TVGNote.h"
 
 namespace {
 
@@ -96,5 +98,58 @@ void BM_SaveMillionIndividuals(benchmark::State& state) {
   state.counters["save_over_cp"] = total / static_cast<double>(state.iterations()) / cp;
 }
 BENCHMARK(BM_SaveMillionIndividuals)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same million individuals written as a ".GV7" file whose individuals
+// keep notes in their records, as that generation did: one in ten has one.
+struct OldFile {
+  std::string path;
+  OldFile() {
+    path = File().dir + "/synthetic.GV7";
+    genvora::TGDatabase db;
+    genvora::FillSyntheticFamily(db, 1000000);
+    genvora::LArray* codes = db.Tables().individus->GetCodeList();
+    for (int i = 10; i <= static_cast<int>(codes->GetCount()); i += 10) {
+      std::uint32_t pair[2];
+      codes->FetchItemAt(i, pair);
+      genvora::TVGNote note;
+      note.NewNote(pair[0], "Vu dans le registre paroissial", false);
+      note.EcritDans(pair[0], db.Tables().notes);
+    }
+    db.RemetNotesVersStructure();
+    genvora::EcritGeneration(db, path, genvora::Generation::GV7);
+  }
+};
+
+// Open a ".GV7" file (reading and the upgrades 12 to 14), then save it in
+// the current layout; the two phases are reported apart.
+void BM_UpgradeMillionIndividualsFromGV7(benchmark::State& state) {
+  static QuietHost host;
+  genvora::SetHost(&host);
+  static OldFile old;
+  const std::string out = File().dir + "/upgraded.genvora";
+  double open = 0, save = 0;
+  genvora::TGDatabase::UpgradeReport report;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    genvora::TGDatabase db;
+    db.ReadOnly = true;
+    db.AssigneNomDeFichier(old.path);
+    if (!db.FichierOuvrir()) state.SkipWithError("open failed");
+    auto opened = std::chrono::steady_clock::now();
+    if (!db.FichierEnregistrerSous(out, false)) state.SkipWithError("save failed");
+    auto saved = std::chrono::steady_clock::now();
+    open += std::chrono::duration<double>(opened - start).count();
+    save += std::chrono::duration<double>(saved - opened).count();
+    report = db.LastUpgradeReport();
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["gv7_bytes"] = static_cast<double>(fs::file_size(old.path));
+  state.counters["open_upgrade_s"] = open / n;
+  state.counters["save_s"] = save / n;
+  state.counters["notes_moved"] = report.notesMoved;
+  state.counters["first_name_links"] = report.firstNameLinks;
+  state.counters["profession_links"] = report.professionLinks;
+}
+BENCHMARK(BM_UpgradeMillionIndividualsFromGV7)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

@@ -20,6 +20,35 @@ std::string PlanText(const TGDatabase::UpgradePlan& p) {
   return out.empty() ? " none" : out;
 }
 
+void PrintReport(const std::string& out, const TGDatabase::UpgradeReport& r) {
+  const std::pair<const char*, std::uint32_t> lines[] = {
+      {"notes moved into the note table", r.notesMoved},
+      {"places stored again", r.placesRestored},
+      {"first names capitalised", r.firstNamesCapitalised},
+      {"first names added to the dictionary", r.firstNamesAdded},
+      {"first-name links", r.firstNameLinks},
+      {"professions added to the dictionary", r.professionsAdded},
+      {"profession links", r.professionLinks},
+      {"surnames indexed", r.surnamesIndexed},
+      {"media notes moved", r.mediaNotesMoved},
+      {"main media set", r.mainMediaSet},
+      {"notes rewritten", r.notesRewritten},
+      {"notes without owner deleted", r.notesDeleted},
+      {"sources converted", r.documentsConverted},
+      {"surnames detached from themselves", r.surnamesDetached},
+      {"links converted", r.linksConverted},
+      {"union types converted", r.unionTypesConverted},
+      {"thumbnails rebuilt", r.thumbnailsRebuilt},
+      {"unreadable records removed", r.recordsRemoved},
+      {"media copied beside the output", r.mediaCopied},
+      {"thumbnails written as pictures", r.thumbnailsWritten},
+      {"media that could not be copied", r.mediaFailed},
+  };
+  for (const auto& [what, count] : lines)
+    if (count != 0) std::printf("%s: upgrade: %s: %u\n", out.c_str(), what, count);
+  if (r.guidRenewed) std::printf("%s: upgrade: new file GUID\n", out.c_str());
+}
+
 }  // namespace
 
 int UpgradeFile(const std::string& in, const std::string& out, bool quiet) {
@@ -35,6 +64,7 @@ int UpgradeFile(const std::string& in, const std::string& out, bool quiet) {
     return kExitFailure;
   }
   ToolHost host;
+  // The open queued the media work; the save does it beside OUT.
   std::filesystem::path outDir = std::filesystem::absolute(out).parent_path();
   db->SetDatabaseDir(outDir.string() + "/");
   if (!db->FichierEnregistrerSous(out, false)) {
@@ -50,6 +80,7 @@ int UpgradeFile(const std::string& in, const std::string& out, bool quiet) {
     std::printf("%s: saved in the current layout: %u individuals, %u unions, %u links, %u surnames, %u places\n",
                 out.c_str(), db->Tables().individus->GetCount(), db->Tables().unions->GetCount(),
                 db->Tables().liens->GetCount(), db->Tables().dicoNoms->GetCount(), db->Tables().dicoLieux->GetCount());
+    PrintReport(out, db->LastUpgradeReport());
   }
   return kExitOk;
 }

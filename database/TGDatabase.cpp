@@ -388,28 +388,13 @@ bool TGDatabase::sequentialReadV9(FileHandle& file) {
 // --- upgrades
 
 void TGDatabase::MiseAJour(const UpgradePlan& plan) {
+  upgradeReport_ = {};
+  pendingMedia_.clear();
   if (plan.g12) MiseAJourG12();
   if (plan.g13) MiseAJourG13();
   if (plan.g14) MiseAJourG14();
   if (plan.g15) MiseAJourG15();
 }
-
-// The upgrades of the older generations are not part of this object yet:
-// the hooks keep their order and their conditions.
-void TGDatabase::MiseAJourG12() {}
-void TGDatabase::MiseAJourG13() {}
-void TGDatabase::MiseAJourG14() {}
-void TGDatabase::MiseAJourG15() {}
-
-AnsiString TGDatabase::GetDatabaseCurrentDir() {
-  if (DatabaseDir.empty()) {
-    DatabaseDir = KELGetFilePath(Chemin, false);
-    if (!DatabaseDir.empty() && DatabaseDir.back() != '/' && DatabaseDir.back() != '\\') DatabaseDir += '/';
-  }
-  return DatabaseDir;
-}
-
-// --- identifiers
 
 CodeID TGDatabase::GetNextID() {
   std::uint32_t last = Header.GetLastCodeID();

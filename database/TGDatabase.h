@@ -106,15 +106,85 @@ class TGDatabase {
   std::int64_t GetEstimatedFileSize() const;
 
   // --- upgrades (hooks: each runs after a successful read that calls for it)
+  //
+  // The upgrades only change records in memory. What they would do on disk
+  // (media copied into the bundle, thumbnails written as pictures) is kept
+  // as pending media work and done by the next successful save, in the
+  // folder of the file saved: an open never writes beside its input, and
+  // "upgrade IN OUT" puts the media beside OUT.
   void MiseAJour(const UpgradePlan& plan);
   virtual void MiseAJourG12();
   virtual void MiseAJourG13();
   virtual void MiseAJourG14();
   virtual void MiseAJourG15();
+  void DeplaceNotesVersTable();
+  void TraitePrenomsEtProfessionsV12();
+  void TraiteNomsV12();
+  void MAJG13_Medias(const AnsiString& mediaDirectory);
+  void MAJG13_Notes();
+  void MAJG13_Sources();
+  void MAJG13_Noms();
+  void MAJG13_LiensEtTemoins();
+  void MAJG13_TypesUnions();
+  bool SupprimeLesNotesNonUtilisees();
+  // Notes of the note table back into the records that keep a note field
+  // (individuals, unions, media), before writing an older generation.
+  void RemetNotesVersStructure();
+  void PrepareCompatibiliteGV8() {}
   // The folder of the database (or the one set for upgrades) with its
-  // separator; media folders are made there, never beside a read-only input.
+  // separator. It creates nothing: media folders are made by the save.
   AnsiString GetDatabaseCurrentDir();
   void SetDatabaseDir(const AnsiString& dir) { DatabaseDir = dir; }
+
+  // What the upgrades of the last open changed, step by step.
+  struct UpgradeReport {
+    std::uint32_t notesMoved = 0;          // record notes into the note table
+    std::uint32_t placesRestored = 0;
+    std::uint32_t firstNamesCapitalised = 0;
+    std::uint32_t firstNamesAdded = 0;     // new first-name records
+    std::uint32_t firstNameLinks = 0;
+    std::uint32_t professionsAdded = 0;
+    std::uint32_t professionLinks = 0;
+    std::uint32_t surnamesIndexed = 0;
+    std::uint32_t mediaNotesMoved = 0;
+    std::uint32_t mediaToCopy = 0;         // media whose file goes into the bundle at the save
+    std::uint32_t thumbnailsToWrite = 0;   // stored thumbnails saved as the medium's picture
+    std::uint32_t thumbnailsRebuilt = 0;
+    std::uint32_t mainMediaSet = 0;
+    std::uint32_t notesRewritten = 0;
+    std::uint32_t notesDeleted = 0;        // notes whose owner is gone
+    std::uint32_t documentsConverted = 0;
+    std::uint32_t surnamesDetached = 0;
+    std::uint32_t linksConverted = 0;
+    std::uint32_t unionTypesConverted = 0;
+    std::uint32_t recordsRemoved = 0;      // unreadable records dropped by a step
+    bool guidRenewed = false;
+    // Filled by the save that did the pending media work.
+    std::uint32_t mediaCopied = 0;
+    std::uint32_t thumbnailsWritten = 0;
+    std::uint32_t mediaFailed = 0;
+  };
+  const UpgradeReport& LastUpgradeReport() const { return upgradeReport_; }
+  // Media work the upgrades left for the save.
+  struct PendingMedia {
+    CodeID code = 0;
+    bool copyOriginal = false;     // copy the original file into the bundle when its date changed
+    bool writeThumbnail = false;   // the original is gone: save the stored thumbnail as the picture
+  };
+  const std::vector<PendingMedia>& PendingMediaWork() const { return pendingMedia_; }
+  // Does the pending media work in the folder of `databasePath`; answers
+  // the count of media that could not be written.
+  std::uint32_t ApplyPendingMedia(const AnsiString& databasePath);
+
+  // Progress of the upgrade steps: the step code under way, its percentage.
+  std::uint8_t ProgressStep = 0;
+  std::int32_t ProgressPercent = 0;
+  std::int32_t ProgressTotal = 0;
+  AnsiString ProgressText;
+  // The hook handed to long media operations: kind 0 starts (value = total),
+  // 1 advances, 2 names the step, 3 ends.
+  void ProgressCallback(int kind, std::int64_t value, const AnsiString& text = {});
+  void SetUpgradeProgress(std::uint8_t step, std::int32_t percent);
 
   // --- identifiers and checks
   CodeID GetNextID();
@@ -191,6 +261,8 @@ class TGDatabase {
   std::unique_ptr<LArray> basket_;
   TV7RegFileManager activeFiles_;
   AnsiString DatabaseDir;
+  UpgradeReport upgradeReport_;
+  std::vector<PendingMedia> pendingMedia_;
   bool closing_ = false;
   bool stopReading_ = false;
   std::string reason_;

@@ -130,6 +130,9 @@ bool TGDatabase::FichierFermer(bool makeBackup) {
       reason_ = "cannot replace " + Chemin + ": " + std::strerror(errno);
     } else {
       SyncDirectory(Chemin);
+      // The media the upgrades left go beside the file just written; a
+      // medium that cannot be copied does not undo the save.
+      if (!pendingMedia_.empty()) ApplyPendingMedia(Chemin);
     }
   }
   if (!ok) Header = before;

@@ -1,0 +1,909 @@
+// The format upgrades: the records of an older generation rewritten in
+// memory, generation by generation, right after a successful read, so that
+// a save in the current layout keeps everything the user typed.
+//
+//   generation | what changes
+//   -----------+-----------------------------------------------------------
+//   12         | record notes into the note table; first names and
+//              | professions into their dictionaries; surname index rebuilt
+//   13         | media notes, main media, nature of documents, self-attached
+//              | surnames, old link types, union type 4
+//   14         | a new file GUID; notes of the older layout normalised
+//   15         | media files to copy into the bundle, picture thumbnails
+//
+// Nothing here writes to disk. The media work is queued (pendingMedia_) and
+// done by the save, in the folder of the file being saved.
+//
+// Progress step codes, as the host reads them:
+//   1 notes to the table, 2 first names and professions, 3 surnames,
+//   4 media, 5 notes, 6 documents, 7 surnames, 8 links, 9 notes (14),
+//   10 media copy (15), 11 end of 13.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "database/TGDatabase.h"
+#include "platform/Exception.h"
+#include "platform/Graphics.h"
+#include "platform/Host.h"
+#include "records/TGDocument.h"
+#include "records/TGIndividu.h"
+#include "records/TGLien.h"
+#include "records/TGLienRoot.h"
+#include "records/TGLieu.h"
+#include "records/TGMedia.h"
+#include "records/TGNom.h"
+#include "records/TGUnion.h"
+#include "records/TVGNote.h"
+#include "records/TVGPrenom.h"
+#include "records/TVGProfession.h"
+#include "utilities/FileFormat.h"
+#include "utilities/RichText.h"
+#include "utilities/TextUtils.h"
+
+namespace genvora {
+
+namespace {
+
+// The codes of a store, taken before a walk that rewrites or removes
+// records, so that the walk never runs over a list it changes.
+std::vector<CodeID> CodesOf(const LXArray* store) {
+  std::vector<CodeID> out;
+  if (store == nullptr || store->GetCodeList() == nullptr) return out;
+  const LArray* list = store->GetCodeList();
+  out.reserve(list->GetCount());
+  for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
+    std::uint32_t pair[2] = {0, 0};
+    if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) out.push_back(pair[0]);
+  }
+  return out;
+}
+
+const char* StepName(std::uint8_t step) {
+  switch (step) {
+    case 1: return "upgrade: notes";
+    case 2: return "upgrade: first names and professions";
+    case 3: return "upgrade: surnames";
+    case 4: return "upgrade: media";
+    case 5: return "upgrade: notes";
+    case 6: return "upgrade: sources";
+    case 7: return "upgrade: surnames";
+    case 8: return "upgrade: links";
+    case 9: return "upgrade: notes";
+    case 10: return "upgrade: media copy";
+    default: return "upgrade";
+  }
+}
+
+// An upgrade is not a user edit: the stored modification days stay.
+template <class Record>
+void Quiet(Record& r) {
+  r.SetStampOnWrite(false);
+}
+
+bool IsProfessionSeparator(char c) {
+  return c == ' ' || c == ',' || c == ';' || c == '/' || c == '(' || c == ')' || c == '.' || c == '?';
+}
+
+constexpr std::string_view kPrenomDelimiters = ", ;\"()<>{}[]";
+
+std::vector<AnsiString> FirstNameWords(const AnsiString& text) {
+  std::vector<AnsiString> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && kPrenomDelimiters.find(text[i]) != std::string_view::npos) ++i;
+    std::size_t start = i;
+    while (i < text.size() && kPrenomDelimiters.find(text[i]) == std::string_view::npos) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+AnsiString CleanProfessionText(const AnsiString& text) {
+  AnsiString out = AnsiTrim(text);
+  std::size_t at;
+  while ((at = out.find("  ")) != AnsiString::npos) out.erase(at, 1);
+  return out;
+}
+
+// The known professions that occur in `text` between separators or the
+// ends of the text. Such an occurrence is exactly a piece of the text that
+// starts at its beginning or after a separator and ends at its end or on a
+// separator, so the pieces are looked up rather than every profession
+// searched: the cost follows the text, not the size of the dictionary.
+std::vector<CodeID> BoundedMatches(const AnsiString& text, const std::map<AnsiString, CodeID>& known) {
+  std::vector<std::size_t> starts{0}, ends;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsProfessionSeparator(text[i])) continue;
+    starts.push_back(i + 1);
+    ends.push_back(i);
+  }
+  ends.push_back(text.size());
+  std::set<CodeID> found;
+  for (std::size_t s : starts) {
+    for (std::size_t e : ends) {
+      if (e <= s) continue;
+      auto it = known.find(text.substr(s, e - s));
+      if (it != known.end()) found.insert(it->second);
+    }
+  }
+  return {found.begin(), found.end()};
+}
+
+// Rebuilds an alphabetical index of 4-byte codes from (key, code) pairs.
+void RebuildAlpha(LArray* index, std::vector<std::pair<AnsiString, CodeID>> entries) {
+  if (index == nullptr) return;
+  std::sort(entries.begin(), entries.end());
+  index->Flush();
+  for (const auto& e : entries) index->AddItem(&e.second, 4);
+}
+
+// A pair of a link table: {a, b} and its usual flag.
+struct Pair {
+  CodeID a, b;
+  std::uint8_t flag;
+};
+
+// Adds `added` (each pair and its mirror) to a pair table in one pass:
+// inserting a million pairs one by one into the sorted array would move
+// its tail each time. Entries of a code in `reset` are dropped first; a
+// pair already there keeps its flag.
+void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<Pair>& added,
+                const std::set<CodeID>& reset) {
+  if (added.empty() && reset.empty()) return;
+  std::map<std::pair<CodeID, CodeID>, std::uint8_t> all;
+  for (int i = 1; i <= static_cast<int>(table->GetCount()); ++i) {
+    std::uint32_t item[3] = {0, 0, 0};
+    if (table->GetItemSize(i) != itemSize || !table->FetchItemAt(i, item)) continue;
+    if (reset.count(item[0]) != 0 || reset.count(item[1]) != 0) continue;
+    all.emplace(std::make_pair(item[0], item[1]), static_cast<std::uint8_t>(item[2] & 0xFF));
+  }
+  for (const Pair& p : added) {
+    all.emplace(std::make_pair(p.a, p.b), p.flag);
+    all.emplace(std::make_pair(p.b, p.a), p.flag);
+  }
+  table->Flush();
+  for (const auto& [key, flag] : all) {
+    const std::uint32_t item[3] = {key.first, key.second, flag};
+    table->AddItem(item, itemSize);
+  }
+}
+
+// Rewrites of many records of one store. Replacing a record by one of
+// another size moves every record after it, so a walk that rewrites a
+// large share of a big store rebuilds it once instead, in its item order,
+// with the same codes. A few rewrites go in place.
+class BulkRewrite {
+ public:
+  explicit BulkRewrite(LXArray* store) : store_(store) {}
+  void Put(TGRoot& record, CodeID code) {
+    if (record.GetDateLT(0) == 0) record.SetCreatedNow();
+    changed_[code] = record.EncodeToString();
+  }
+  void Apply() {
+    if (changed_.empty()) return;
+    if (changed_.size() < kInPlace) {
+      for (const auto& [code, bytes] : changed_)
+        store_->EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
+      changed_.clear();
+      return;
+    }
+    LArray* list = store_->GetCodeList();
+    std::vector<std::pair<std::uint32_t, CodeID>> order;  // item index, code
+    order.reserve(list->GetCount());
+    for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
+      std::uint32_t pair[2] = {0, 0};
+      if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) order.emplace_back(pair[1], pair[0]);
+    }
+    std::sort(order.begin(), order.end());
+    std::vector<std::pair<CodeID, std::string>> items;
+    items.reserve(order.size());
+    for (const auto& [index, code] : order) {
+      auto found = changed_.find(code);
+      if (found != changed_.end()) {
+        items.emplace_back(code, std::move(found->second));
+        continue;
+      }
+      int at = static_cast<int>(index);
+      if (!store_->ValidIndex(at)) continue;
+      const auto* data = static_cast<const char*>(store_->GetItemPtr(at));
+      items.emplace_back(code, std::string(data, store_->GetItemSize(at)));
+    }
+    store_->Flush();
+    list->Flush();
+    for (const auto& [code, bytes] : items) store_->EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
+    changed_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kInPlace = 256;
+  LXArray* store_;
+  std::map<CodeID, std::string> changed_;
+};
+
+}  // namespace
+
+// --- progress
+
+void TGDatabase::SetUpgradeProgress(std::uint8_t step, std::int32_t percent) {
+  ProgressStep = step;
+  ProgressPercent = percent;
+  Progress(StepName(step), percent, 100);
+}
+
+void TGDatabase::ProgressCallback(int kind, std::int64_t value, const AnsiString& text) {
+  switch (kind) {
+    case 0:
+      ProgressPercent = 0;
+      ProgressTotal = static_cast<std::int32_t>(value);
+      break;
+    case 1:
+      ProgressPercent = ProgressTotal > 0 ? static_cast<std::int32_t>((value * 100 + ProgressTotal / 2) / ProgressTotal) : 0;
+      break;
+    case 2:
+      ProgressText = text;
+      ProgressStep = 10;
+      break;
+    case 3:
+      ProgressPercent = 100;
+      break;
+    default:
+      return;
+  }
+  Progress(StepName(ProgressStep), ProgressPercent, 100);
+}
+
+AnsiString TGDatabase::GetDatabaseCurrentDir() {
+  if (DatabaseDir.empty()) {
+    DatabaseDir = KELGetFilePath(Chemin, false);
+    if (!DatabaseDir.empty() && DatabaseDir.back() != '/' && DatabaseDir.back() != '\\') DatabaseDir += '/';
+  }
+  return DatabaseDir;
+}
+
+// --- generation 12
+
+void TGDatabase::MiseAJourG12() {
+  NotesMoved = true;
+  // Individuals are rewritten by the thousand: their indexes are rebuilt
+  // once, by the surname step's Reindex, not entry by entry.
+  TGTableIndividus* individus = tables_->individus;
+  const bool batch = individus->GetBatchMode();
+  individus->SetBatchModeTo(true);
+  struct Restore {
+    TGTableIndividus* table;
+    bool batch;
+    ~Restore() { table->SetBatchModeTo(batch); }
+  } restore{individus, batch};
+  DeplaceNotesVersTable();
+  TraitePrenomsEtProfessionsV12();
+  ProgressStep = 3;
+  individus->SetBatchModeTo(batch);
+  TraiteNomsV12();
+}
+
+void TGDatabase::DeplaceNotesVersTable() {
+  TGDatabaseTables& t = *tables_;
+  // A note already in the table under the same code (a file that had both)
+  // is kept and the record's text appended to it: neither text is lost.
+  auto moveNote = [&](CodeID code, const AnsiString& text, bool prive) {
+    TVGNote note;
+    Quiet(note);
+    if (note.LitDans(code, t.notes)) {
+      if (note.GetNoteRTF() != text) note.AppendNote(text);
+    } else {
+      note.NewNote(code, text, prive);
+    }
+    note.EcritDans(code, t.notes);
+    ++upgradeReport_.notesMoved;
+  };
+  auto band = [&](std::size_t i, std::size_t count, int start) {
+    if (i % 100 == 0 && count > 0) SetUpgradeProgress(1, start + static_cast<std::int32_t>((i * 100 / count) / 4));
+  };
+
+  SetUpgradeProgress(1, 0);
+  const std::vector<CodeID> individus = CodesOf(t.individus);
+  BulkRewrite rewrite(t.individus);
+  for (std::size_t i = 0; i < individus.size(); ++i) {
+    band(i, individus.size(), 0);
+    TGIndividu indi;
+    Quiet(indi);
+    if (!indi.LitDans(individus[i], t.individus)) continue;
+    const AnsiString text = indi.GetChar(11);
+    if (text.empty()) continue;
+    // A rich text with nothing to read is no note.
+    if (!AnsiTrim(ConvertRtfText(text, ConvertRtfActionTo::Text)).empty())
+      moveNote(individus[i], text, indi.GetNoteFlag());
+    indi.SetChar(11, {});
+    indi.SetNoteFlag(false);
+    rewrite.Put(indi, individus[i]);
+  }
+  rewrite.Apply();
+
+  const std::vector<CodeID> unions = CodesOf(t.unions);
+  for (std::size_t i = 0; i < unions.size(); ++i) {
+    band(i, unions.size(), 25);
+    TGUnion u;
+    Quiet(u);
+    if (!u.LitDans(unions[i], t.unions) || u.GetNoteText().empty()) continue;
+    moveNote(unions[i], u.GetNoteText(), u.GetNoteFlag());
+    u.SetNoteText({});
+    u.SetNoteFlag(false);
+    u.EcritDans(unions[i], t.unions);
+  }
+  // Events, surnames and documents keep no note text in this data model:
+  // their bands only report progress.
+  SetUpgradeProgress(1, 75);
+
+  // Places are stored again in the current layout, their town as given.
+  for (CodeID code : CodesOf(t.dicoLieux)) {
+    TGLieu lieu;
+    Quiet(lieu);
+    if (!lieu.LitDans(code, t.dicoLieux)) continue;
+    lieu.EcritDans(code, t.dicoLieux);
+    ++upgradeReport_.placesRestored;
+  }
+  SetUpgradeProgress(1, 100);
+}
+
+void TGDatabase::TraitePrenomsEtProfessionsV12() {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(2, 0);
+
+  // The dictionaries as they stand, by comparison form.
+  std::map<AnsiString, CodeID> prenoms;
+  for (CodeID code : CodesOf(t.prenoms)) {
+    TVGPrenom p;
+    if (p.LitDans(code, t.prenoms)) prenoms.emplace(p.GetPrenomUCD(), code);
+  }
+  std::map<AnsiString, CodeID> professions;
+  for (CodeID code : CodesOf(t.professions)) {
+    TVGProfession p;
+    if (p.LitDans(code, t.professions)) professions.emplace(p.GetProfessionUCD(), code);
+  }
+
+  std::vector<Pair> prenomLinks;
+  std::vector<Pair> professionLinks;
+  std::set<CodeID> professionsReset;
+  auto addPrenom = [&](const AnsiString& word, CodeID indi, sexePrenomT sexe, bool griot) {
+    const AnsiString key = EnleveAccentsEtUpperCase(word);
+    if (key.empty()) return;
+    auto found = prenoms.find(key);
+    if (found == prenoms.end()) {
+      TVGPrenom p;
+      Quiet(p);
+      const CodeID code = GetNextID();
+      p.SetCodeID(code);
+      p.SetSexe(sexe);
+      p.SetPrenom(word);
+      p.SetPrenomUCD(key);
+      p.SetRattachement(code);
+      p.SetGriot(griot);
+      p.SetExportable(true);
+      p.SetCreatedNow();
+      p.EcritDans(code, t.prenoms);
+      prenoms.emplace(key, code);
+      ++upgradeReport_.firstNamesAdded;
+      prenomLinks.push_back({indi, code, 0});
+      ++upgradeReport_.firstNameLinks;
+      return;
+    }
+    TVGPrenom p;
+    Quiet(p);
+    if (p.LitDans(found->second, t.prenoms) && p.GetSexe() == 2 && sexe != 2) {
+      p.SetSexe(sexe);
+      p.EcritDans(found->second, t.prenoms);
+    }
+    // A link already there keeps its usual flag.
+    prenomLinks.push_back({indi, found->second, 0});
+    ++upgradeReport_.firstNameLinks;
+  };
+
+  auto addProfession = [&](const AnsiString& text, const AnsiString& key, CodeID indi) {
+    auto found = professions.find(key);
+    CodeID code;
+    if (found == professions.end()) {
+      TVGProfession p;
+      Quiet(p);
+      code = GetNextID();
+      p.SetCodeID(code);
+      p.SetProfession(text);
+      p.SetProfessionUCD(key);
+      p.SetRattachement(code);
+      p.SetExportable(true);
+      p.SetCreatedNow();
+      p.EcritDans(code, t.professions);
+      professions.emplace(key, code);
+      ++upgradeReport_.professionsAdded;
+    } else {
+      code = found->second;
+    }
+    professionLinks.push_back({indi, code, 0});
+    ++upgradeReport_.professionLinks;
+  };
+
+  const std::vector<CodeID> individus = CodesOf(t.individus);
+  BulkRewrite rewrite(t.individus);
+  for (std::size_t i = 0; i < individus.size(); ++i) {
+    if (i % 100 == 0 && !individus.empty())
+      SetUpgradeProgress(2, static_cast<std::int32_t>(i * 100 / individus.size()));
+    const CodeID code = individus[i];
+    TGIndividu indi;
+    Quiet(indi);
+    if (!indi.LitDans(code, t.individus)) continue;
+    const AnsiString sexe = indi.GetChar(10);
+    const sexePrenomT classe = sexe == "m" ? 0 : sexe == "f" ? 1 : 2;
+
+    const AnsiString prenomsText = indi.GetChar(5);
+    const AnsiString capitalised = AnsiFirstUpper(prenomsText, false, "");
+    bool changed = false;
+    if (capitalised != prenomsText) {
+      indi.SetChar(5, capitalised);
+      changed = true;
+      ++upgradeReport_.firstNamesCapitalised;
+    }
+    for (const AnsiString& word : FirstNameWords(capitalised)) addPrenom(word, code, classe, indi.GetGriot());
+
+    const AnsiString profText = indi.GetChar(6);
+    const AnsiString cleaned = CleanProfessionText(profText);
+    if (!cleaned.empty()) {
+      professionsReset.insert(code);
+      if (cleaned != profText) {
+        indi.SetChar(6, cleaned);
+        changed = true;
+      }
+      const AnsiString upper = EnleveAccentsEtUpperCase(cleaned);
+      bool any = false;
+      for (CodeID pcode : BoundedMatches(upper, professions)) {
+        professionLinks.push_back({code, pcode, 0});
+        ++upgradeReport_.professionLinks;
+        any = true;
+      }
+      // An older file has an empty dictionary: each part of the text between
+      // ",", ";" and "/" that no known profession covers becomes one, so
+      // the professions typed are not left out of the dictionary.
+      if (!any) {
+        std::size_t start = 0;
+        while (start <= cleaned.size()) {
+          std::size_t end = cleaned.find_first_of(",;/", start);
+          if (end == AnsiString::npos) end = cleaned.size();
+          const AnsiString part = AnsiTrim(cleaned.substr(start, end - start));
+          if (!part.empty()) addProfession(part, EnleveAccentsEtUpperCase(part), code);
+          start = end + 1;
+        }
+      }
+    }
+    if (changed) rewrite.Put(indi, code);
+  }
+  rewrite.Apply();
+
+  MergePairs(t.liensPrenoms, TGTableLiensPrenoms::kItemSize, prenomLinks, {});
+  MergePairs(t.liensProfessions, TGTableLiensProfessions::kItemSize, professionLinks, professionsReset);
+
+  std::vector<std::pair<AnsiString, CodeID>> alpha(prenoms.begin(), prenoms.end());
+  RebuildAlpha(t.prenomsAlpha, alpha);
+  alpha.assign(professions.begin(), professions.end());
+  RebuildAlpha(t.professionsAlpha, alpha);
+  SetUpgradeProgress(2, 100);
+}
+
+void TGDatabase::TraiteNomsV12() {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(3, 0);
+  if (LArray* alpha = t.dicoNoms->GetIndexAlpha()) alpha->Flush();
+  for (CodeID code : CodesOf(t.dicoNoms)) {
+    t.dicoNoms->AddKey(code);
+    ++upgradeReport_.surnamesIndexed;
+  }
+  t.individus->Reindex();
+  SetUpgradeProgress(3, 100);
+}
+
+// --- generation 13
+
+void TGDatabase::MiseAJourG13() {
+  const AnsiString media = GetDatabaseCurrentDir() + "Media/";
+  CheckDatabase();
+  MAJG13_Medias(media);
+  if (!NotesMoved) MAJG13_Notes();
+  MAJG13_Sources();
+  MAJG13_Noms();
+  MAJG13_LiensEtTemoins();
+  MAJG13_TypesUnions();
+  ProgressStep = 11;
+}
+
+void TGDatabase::MAJG13_Medias(const AnsiString& mediaDirectory) {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(4, 0);
+  const std::int32_t level = Header.GetMediaLevel();
+  const bool rebuild = level != 0 && level != 1;
+  Header.SetMediaLevel(TGHeader::kMediaLevelCurrent);
+
+  // `mediaDirectory` is where the bundle would be if the file were saved
+  // where it was read; the save decides, so nothing is made there now.
+  (void)mediaDirectory;
+  const std::vector<CodeID> codes = CodesOf(t.medias);
+  std::vector<CodeID> failed;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i % 20 == 0) SetUpgradeProgress(4, static_cast<std::int32_t>(i * 100 / codes.size()));
+    const CodeID code = codes[i];
+    TGMedia media;
+    Quiet(media);
+    try {
+      if (!media.LitDans(code, t.medias)) {
+        failed.push_back(code);
+        continue;
+      }
+      if (!media.GetNote().empty()) {
+        TVGNote note;
+        Quiet(note);
+        note.NewNote(code, media.GetNote(), false);
+        note.EcritDans(code, t.notes);
+        media.SetNote({});
+        ++upgradeReport_.mediaNotesMoved;
+      }
+      PendingMedia work{code, false, false};
+      if (KELFileExists(media.GetOriginalFullPath())) {
+        work.copyOriginal = true;
+        ++upgradeReport_.mediaToCopy;
+      } else if (rebuild && media.GetGriot() && !media.GetVignette().empty()) {
+        work.writeThumbnail = true;
+        ++upgradeReport_.thumbnailsToWrite;
+      }
+      if (work.copyOriginal || work.writeThumbnail) pendingMedia_.push_back(work);
+      if (media.EcritDans(code, t.medias) == 0) failed.push_back(code);
+      FichierModifie = true;
+    } catch (const std::exception&) {
+      failed.push_back(code);
+    }
+  }
+  for (CodeID code : failed) t.medias->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+
+  // The first-placed medium of an owner becomes its main medium.
+  LXArray* links = t.MediaLiens();
+  for (CodeID code : CodesOf(links)) {
+    TGLienMedia link;
+    Quiet(link);
+    if (!link.LitDans(code, links)) continue;
+    link.SetMediaPrincipal(link.GetPosition() == 1);
+    if (link.GetMediaPrincipal()) ++upgradeReport_.mainMediaSet;
+    link.SetPosition(0);
+    link.EcritDans(code, links);
+  }
+  SetUpgradeProgress(4, 100);
+}
+
+bool TGDatabase::SupprimeLesNotesNonUtilisees() {
+  TGDatabaseTables& t = *tables_;
+  const LXArray* owners[] = {t.individus, t.dicoNoms, t.evenements, t.dicoLieux, t.unions,      t.liens,
+                             t.medias,    t.dicoAdresses, t.documents, t.taches,  t.prenoms, t.professions};
+  std::vector<CodeID> codes = CodesOf(t.notes);
+  bool removed = false;
+  for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
+    bool owned = false;
+    for (const LXArray* store : owners) owned = owned || EstDans(store, *it);
+    if (owned) continue;
+    t.notes->DeleteData(*it);
+    ++upgradeReport_.notesDeleted;
+    removed = true;
+  }
+  return removed;
+}
+
+void TGDatabase::MAJG13_Notes() {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(5, 0);
+  SupprimeLesNotesNonUtilisees();
+  const std::vector<CodeID> codes = CodesOf(t.notes);
+  std::vector<CodeID> failed;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i % 50 == 0) SetUpgradeProgress(5, static_cast<std::int32_t>(i * 100 / codes.size()));
+    TVGNote note;
+    Quiet(note);
+    try {
+      if (!note.LitDans(codes[i], t.notes) || note.EcritDans(codes[i], t.notes) == 0) failed.push_back(codes[i]);
+      else ++upgradeReport_.notesRewritten;
+    } catch (const std::exception&) {
+      failed.push_back(codes[i]);
+    }
+  }
+  for (CodeID code : failed) t.notes->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+  SetUpgradeProgress(5, 100);
+}
+
+void TGDatabase::MAJG13_Sources() {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(6, 0);
+  const std::vector<CodeID> codes = CodesOf(t.documents);
+  std::vector<CodeID> failed;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i % 30 == 0) SetUpgradeProgress(6, static_cast<std::int32_t>(i * 100 / codes.size()));
+    TGDocument doc;
+    Quiet(doc);
+    try {
+      if (!doc.LitDans(codes[i], t.documents)) {
+        failed.push_back(codes[i]);
+        continue;
+      }
+      const std::uint32_t before = doc.GetNatureActe();
+      doc.ConvertOldNatureEnumValue();
+      if (doc.GetNatureActe() != before) ++upgradeReport_.documentsConverted;
+      if (doc.EcritDans(codes[i], t.documents) == 0) failed.push_back(codes[i]);
+    } catch (const std::exception&) {
+      failed.push_back(codes[i]);
+    }
+  }
+  for (CodeID code : failed) t.documents->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+  SetUpgradeProgress(6, 100);
+}
+
+void TGDatabase::MAJG13_Noms() {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(7, 0);
+  LArray masters(4, nullptr, false);
+  t.dicoNoms->FillListeIDsMaitre(&masters);
+  std::set<CodeID> masterSet;
+  for (int i = 1; i <= static_cast<int>(masters.GetCount()); ++i) {
+    CodeID code = 0;
+    if (masters.FetchItemAt(i, &code)) masterSet.insert(code);
+  }
+  const std::vector<CodeID> codes = CodesOf(t.dicoNoms);
+  std::vector<CodeID> failed;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i % 30 == 0) SetUpgradeProgress(7, static_cast<std::int32_t>(i * 100 / codes.size()));
+    TGNom nom;
+    Quiet(nom);
+    try {
+      if (!t.dicoNoms->FetchData(codes[i], &nom)) {
+        failed.push_back(codes[i]);
+        continue;
+      }
+      if (nom.GetRattachement() == codes[i] && masterSet.count(codes[i]) == 0) {
+        nom.SetRattachement(0);
+        nom.EcritDans(codes[i], t.dicoNoms);
+        ++upgradeReport_.surnamesDetached;
+      }
+    } catch (const std::exception&) {
+      failed.push_back(codes[i]);
+    }
+  }
+  for (CodeID code : failed) t.dicoNoms->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+  SetUpgradeProgress(7, 100);
+}
+
+void TGDatabase::MAJG13_LiensEtTemoins() {
+  TGDatabaseTables& t = *tables_;
+  SetUpgradeProgress(8, 0);
+  const std::vector<CodeID> codes = CodesOf(t.liens);
+  std::vector<CodeID> failed;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i % 50 == 0) SetUpgradeProgress(8, static_cast<std::int32_t>(i * 100 / codes.size()));
+    TGLien lien;
+    Quiet(lien);
+    try {
+      if (!lien.LitDans(codes[i], t.liens)) {
+        failed.push_back(codes[i]);
+        continue;
+      }
+      const liensListT before = lien.GetType();
+      lien.ConvertOldTypeLiens();
+      // A witness is a person-to-person link (15) or a role in an event
+      // (107): which one follows what the link points at.
+      if ((lien.GetType() == 15 || lien.GetType() == 107) && lien.GetLienVers() != 0)
+        lien.SetType(static_cast<liensListT>(EstEvenement(lien.GetLienVers()) ? 107 : 15));
+      if (lien.GetType() != before) ++upgradeReport_.linksConverted;
+      if (lien.EcritDans(codes[i], t.liens) == 0) failed.push_back(codes[i]);
+    } catch (const std::exception&) {
+      failed.push_back(codes[i]);
+    }
+  }
+  for (CodeID code : failed) t.liens->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+  SetUpgradeProgress(8, 100);
+}
+
+void TGDatabase::MAJG13_TypesUnions() {
+  TGDatabaseTables& t = *tables_;
+  std::vector<CodeID> failed;
+  for (CodeID code : CodesOf(t.unions)) {
+    TGUnion u;
+    Quiet(u);
+    try {
+      if (!u.LitDans(code, t.unions)) {
+        failed.push_back(code);
+        continue;
+      }
+      if (u.GetTypeUnion() != 4) continue;
+      u.SetTypeUnion(1);
+      u.EcritDans(code, t.unions);
+      ++upgradeReport_.unionTypesConverted;
+    } catch (const std::exception&) {
+      failed.push_back(code);
+    }
+  }
+  for (CodeID code : failed) t.unions->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+}
+
+// --- generation 14
+
+void TGDatabase::MiseAJourG14() {
+  Header.InitGUID();
+  upgradeReport_.guidRenewed = true;
+  if (NotesMoved) return;
+  TGDatabaseTables& t = *tables_;
+  CheckDatabase();
+  SetUpgradeProgress(9, 0);
+  SupprimeLesNotesNonUtilisees();
+  const std::vector<CodeID> codes = CodesOf(t.notes);
+  std::vector<CodeID> failed;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if ((i + 1) % 50 == 0) SetUpgradeProgress(9, static_cast<std::int32_t>((i + 1) * 100 / codes.size()));
+    TVGNote note;
+    Quiet(note);
+    try {
+      if (!note.LitDans(codes[i], t.notes)) {
+        failed.push_back(codes[i]);
+        continue;
+      }
+      if (note.GetStoredText().empty()) {
+        note.SetNoteRTF(note.GetNoteRTF());
+      } else {
+        note.SetNoteRTF(note.GetStoredText());
+        note.SetStoredText({});
+      }
+      if (note.EcritDans(codes[i], t.notes) == 0) failed.push_back(codes[i]);
+      else ++upgradeReport_.notesRewritten;
+    } catch (const std::exception&) {
+      failed.push_back(codes[i]);
+    }
+  }
+  for (CodeID code : failed) t.notes->DeleteData(code);
+  upgradeReport_.recordsRemoved += static_cast<std::uint32_t>(failed.size());
+  SetUpgradeProgress(9, 100);
+}
+
+// --- generation 15
+
+void TGDatabase::MiseAJourG15() {
+  // Holding the Control key at the open skips the media work.
+  if (ControlKeyAtOpen) return;
+  TGDatabaseTables& t = *tables_;
+  const std::vector<CodeID> codes = CodesOf(t.medias);
+  ProgressCallback(2, 0, "media");
+  ProgressCallback(0, static_cast<std::int64_t>(codes.size()));
+  std::map<CodeID, std::size_t> queued;
+  for (std::size_t i = 0; i < pendingMedia_.size(); ++i) queued[pendingMedia_[i].code] = i;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i % 20 == 0) ProgressCallback(1, static_cast<std::int64_t>(i));
+    TGMedia media;
+    Quiet(media);
+    if (!media.LitDans(codes[i], t.medias)) continue;
+    const AnsiString original = media.GetOriginalFullPath();
+    if (!KELFileExists(original)) continue;
+    auto q = queued.find(codes[i]);
+    if (q == queued.end()) {
+      pendingMedia_.push_back({codes[i], true, false});
+      ++upgradeReport_.mediaToCopy;
+    } else if (!pendingMedia_[q->second].copyOriginal) {
+      pendingMedia_[q->second].copyOriginal = true;
+      ++upgradeReport_.mediaToCopy;
+    }
+    // Reading the original is all a thumbnail takes; a picture that does
+    // not decode keeps the thumbnail it has. A PDF has no renderer here and
+    // keeps its stored thumbnail too.
+    if (TGMedia::IsFilenameIsAnImage(original)) {
+      try {
+        if (media.MetAJourVignette(original)) {
+          media.EcritDans(codes[i], t.medias);
+          ++upgradeReport_.thumbnailsRebuilt;
+        }
+      } catch (const std::exception&) {
+      }
+    }
+  }
+  ProgressCallback(3, 0);
+}
+
+// --- the media work, done by the save
+
+std::uint32_t TGDatabase::ApplyPendingMedia(const AnsiString& databasePath) {
+  TGDatabaseTables& t = *tables_;
+  const AnsiString folder = KELGetFilePath(databasePath, true);
+  std::uint32_t failures = 0;
+  std::vector<PendingMedia> left;
+  for (const PendingMedia& work : pendingMedia_) {
+    TGMedia media(folder);
+    if (!media.LitDans(work.code, t.medias, folder)) continue;  // removed since
+    try {
+      if (work.copyOriginal && KELFileExists(media.GetOriginalFullPath())) {
+        std::error_code ec;
+        const AnsiString target = media.GetFullPath();
+        const bool same = std::filesystem::exists(target, ec) &&
+                          std::filesystem::last_write_time(target, ec) ==
+                              std::filesystem::last_write_time(media.GetOriginalFullPath(), ec) &&
+                          !ec;
+        if (!same) {
+          media.CopyMediaToBundle();
+          ++upgradeReport_.mediaCopied;
+        }
+      }
+      if (work.writeThumbnail) {
+        const AnsiString target = media.GetFullPath();
+        // A file already in the bundle is the user's: never overwritten.
+        if (!target.empty() && !KELFileExists(target)) {
+          std::error_code ec;
+          std::filesystem::create_directories(media.GetMediaFolder(), ec);
+          std::ofstream out(target, std::ios::binary | std::ios::trunc);
+          out.write(media.GetVignette().data(), static_cast<std::streamsize>(media.GetVignette().size()));
+          out.close();
+          if (ec || !out) throw EGenvoraError("G5vclstrings.ExceptionFichier", target);
+          ++upgradeReport_.thumbnailsWritten;
+        }
+      }
+    } catch (const std::exception&) {
+      ++failures;
+      left.push_back(work);
+    }
+  }
+  upgradeReport_.mediaFailed = failures;
+  pendingMedia_ = std::move(left);
+  return failures;
+}
+
+// --- notes back into the records
+
+void TGDatabase::RemetNotesVersStructure() {
+  TGDatabaseTables& t = *tables_;
+  auto noteOf = [&](CodeID code, AnsiString& text, bool& prive) {
+    if (!EstDans(t.notes, code)) return false;
+    TVGNote note;
+    if (!note.LitDans(code, t.notes)) return false;
+    text = note.GetNote();
+    prive = note.IsPrivee();
+    return true;
+  };
+  AnsiString text;
+  bool prive = false;
+  // The indexes of individuals do not depend on their notes: the store is
+  // rewritten without them.
+  const bool batch = t.individus->GetBatchMode();
+  t.individus->SetBatchModeTo(true);
+  BulkRewrite rewrite(t.individus);
+  for (CodeID code : CodesOf(t.individus)) {
+    TGIndividu indi;
+    Quiet(indi);
+    if (!noteOf(code, text, prive) || !indi.LitDans(code, t.individus)) continue;
+    indi.SetChar(11, text);
+    indi.SetNoteFlag(prive);
+    rewrite.Put(indi, code);
+  }
+  rewrite.Apply();
+  t.individus->SetBatchModeTo(batch);
+  for (CodeID code : CodesOf(t.unions)) {
+    TGUnion u;
+    Quiet(u);
+    if (!noteOf(code, text, prive) || !u.LitDans(code, t.unions)) continue;
+    u.SetNoteText(text);
+    u.SetNoteFlag(prive);
+    u.EcritDans(code, t.unions);
+  }
+  // Media kept their note in the record too: an older file without a note
+  // table would lose it otherwise.
+  for (CodeID code : CodesOf(t.medias)) {
+    TGMedia media;
+    Quiet(media);
+    if (!noteOf(code, text, prive) || !media.LitDans(code, t.medias)) continue;
+    media.SetNote(text);
+    media.EcritDans(code, t.medias);
+  }
+}
+
+}  // namespace genvora
