@@ -115,8 +115,13 @@ void SyntheticFamily::Build() {
     individu.SetChar(5, AnsiString(kPrenoms[random() % 20]) + " " + kPrenoms[random() % 20]);
     CodeID surname = nomCodes_[random() % nomCodes_.size()];
     int year = 1600 + static_cast<int>(random() % 50);
-    if (!couples.empty() && random() % 100 < 85) {
-      const Couple& parents = couples[couples.size() - 1 - random() % std::min<std::size_t>(couples.size(), 2000)];
+    // Parents are a couple of about one generation earlier (a twelfth of the
+    // unions back); many lines end, as in real files, so that an ancestry
+    // holds tens of people, not the whole file.
+    const std::size_t generation = std::max<std::size_t>(1, unionCount / 12);
+    if (couples.size() > generation && random() % 100 < 60) {
+      const std::size_t back = generation + random() % std::min(generation / 3 + 1, couples.size() - generation);
+      const Couple& parents = couples[couples.size() - back];
       individu.SetCodePere(parents.epoux);
       individu.SetCodeMere(parents.epouse);
       surname = surnameOf[parents.epoux - individuCodes_.front()];

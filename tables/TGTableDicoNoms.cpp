@@ -87,6 +87,12 @@ void TGTableDicoNoms::EnsureRanks() const {
   ranksValid_ = true;
 }
 
+std::uint32_t TGTableDicoNoms::RangDe(CodeID code) const {
+  EnsureRanks();
+  const auto found = ranks_.find(code);
+  return found == ranks_.end() ? 0 : found->second;
+}
+
 int TGTableDicoNoms::premierDe(CodeID a, CodeID b) const {
   if (a == b) return 0;
   EnsureRanks();

@@ -74,6 +74,9 @@ class TGTableDicoNoms : public LXArray {
   // 0 for equal codes; else -1 when `a` comes first in the alphabetical
   // index, 1 when `b` does, 0 when neither is there.
   int premierDe(CodeID a, CodeID b) const;
+  // 1-based first position of the code in the alphabetical index, 0 when
+  // absent: premierDe compares these.
+  std::uint32_t RangDe(CodeID code) const;
 
   CodeID GetVarianteMaitre(CodeID code);
   void FillListeIDsMaitre(LArray* list);

@@ -274,11 +274,46 @@ void TGTableIndividus::Reindex() {
     quick.push_back({code, individu.GetCodePere(), individu.GetCodeMere()});
     present.push_back(code);
   }
-  std::vector<CodeID> byAlpha = present;
-  StableSortGuarded(byAlpha, [this](CodeID a, CodeID b) { return AlphaCompareIndividus(a, b, false) < 0; });
+  // The sorts compare prepared entries: the surname ranks are looked up
+  // once per person instead of twice per comparison. The order is that of
+  // AlphaCompareIndividus.
+  struct Entry {
+    CodeID code;
+    AlphaKey* key;
+    CodeID nom;
+    std::uint32_t rank;
+  };
+  const auto sorted = [&](bool rattachement) {
+    std::vector<Entry> entries;
+    entries.reserve(present.size());
+    for (CodeID code : present) {
+      AlphaKey* key = &keys_[code];
+      const CodeID nom = rattachement ? key->nomR : key->nom;
+      entries.push_back({code, key, nom, noms_->RangDe(nom)});
+    }
+    StableSortGuarded(entries, [this](const Entry& a, const Entry& b) {
+      if (a.code == b.code) return false;
+      if (a.nom != b.nom) {
+        if (a.rank == 0 || b.rank == 0) return a.rank != 0;  // absent surnames come last
+        return a.rank < b.rank;
+      }
+      const int byPrenoms = a.key->prenoms.compare(b.key->prenoms);
+      if (byPrenoms != 0) return byPrenoms < 0;
+      if (events_ != nullptr) {
+        const std::uint32_t arrivalA = ArrivalOf(*a.key, a.code);
+        const std::uint32_t arrivalB = ArrivalOf(*b.key, b.code);
+        if (arrivalA != arrivalB) return arrivalA < arrivalB;
+      }
+      return a.code < b.code;
+    });
+    std::vector<CodeID> codes;
+    codes.reserve(entries.size());
+    for (const Entry& entry : entries) codes.push_back(entry.code);
+    return codes;
+  };
+  const std::vector<CodeID> byAlpha = sorted(false);
   BulkLoad(*alpha_, byAlpha.data(), byAlpha.size());
-  std::vector<CodeID> byAlphaR = std::move(present);
-  StableSortGuarded(byAlphaR, [this](CodeID a, CodeID b) { return AlphaCompareIndividus(a, b, true) < 0; });
+  const std::vector<CodeID> byAlphaR = sorted(true);
   BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
   quickList_->Rebuild(quick);
   ticker.Done();
