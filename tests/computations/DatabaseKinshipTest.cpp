@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "computations/SosaTestSupport.h"
@@ -40,7 +41,9 @@ Family FillFamily(TGDatabase& db) {
     TGIndividu indi;
     CodeID code = db.GetNextID();
     indi.SetCodeID(code);
-    indi.SetChar(5, "P" + std::to_string(code));
+    char name[16];
+    std::snprintf(name, sizeof name, "P%u", code);
+    indi.SetChar(5, name);
     indi.SetFeminin(female);
     indi.SetCodePere(pere);
     indi.SetCodeMere(mere);
@@ -89,7 +92,8 @@ Family FillFamily(TGDatabase& db) {
   ev.SetCodeID(f.mariage);
   ev.SetProprietaire(f.uFM);
   ev.SetType(static_cast<TV5EventList>(1));
-  ev.EcritDans(f.mariage, t.evenements);
+  const std::string bytes = ev.EncodeToString();
+  t.evenements->EcritEvenement({f.uFM, 0, 1, f.mariage}, bytes.data(), static_cast<unsigned>(bytes.size()));
   f.lienTemoin = link(f.mariage, f.W, 101);  // individual-to-event: the witness
   f.lienR = link(f.D, f.R, 1);               // individual-to-individual
   return f;
