@@ -23,5 +23,7 @@ void RegisterDumpCommand(CLI::App& app);
 void RegisterUpgradeCommand(CLI::App& app);
 void RegisterDemoCommand(CLI::App& app);
 void RegisterSosaCommand(CLI::App& app);
+void RegisterAncestorsCommand(CLI::App& app);
+void RegisterDescendantsCommand(CLI::App& app);
 
 }  // namespace genvora::cli

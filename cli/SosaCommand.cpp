@@ -64,15 +64,18 @@ int Run(const Options& o) {
     std::cerr << "genvora: " << o.path << ": no individual " << o.root << "\n";
     return kExitFailure;
   }
-  TV5SosaMaker maker;
-  maker.SetFiler(&db);
-  // What setting the de cujus does on the database, then the numbering asked.
-  db.SetDeCujus(o.root);
-  maker.SetDeCujus(o.root);
   const sosaActionT action = o.mode == "mono"   ? kSosaMonoPasse
                              : o.mode == "full" ? kSosaCompletFichier
                                                 : kSosaMonoEtoile;
-  maker.SetAction(action);
+  // A change of de cujus numbers the ancestors the star way; the file's own
+  // de cujus changes nothing, so the numbering asked is always run then.
+  TV5SosaMaker& maker = db.SosaMaker();
+  const bool starRun = db.Header.GetDeCujus() != o.root;
+  db.SetDeCujus(o.root);
+  if (action != kSosaMonoEtoile || !starRun) {
+    maker.SetDeCujus(o.root);
+    maker.SetAction(action);
+  }
 
   std::map<CodeID, std::uint32_t> counts;
   const LArray& dbl = maker.GetSOSADbl();

@@ -44,7 +44,8 @@ int Fewer(int generations) { return generations > 0 ? generations - 1 : -1; }
 
 TGParente::TGParente(const TGParenteSource* source)
     : source_(source),
-      panier_(4, nullptr, true),
+      ownPanier_(4, nullptr, true),
+      panier_(&ownPanier_),
       ownEnfants_(4, nullptr, false),
       ownConjoints_(4, nullptr, false),
       ordreEnfants_(&ownEnfants_),
@@ -71,8 +72,8 @@ void TGParente::Spouses(CodeID person, std::vector<CodeID>& out) const {
 // ---------------------------------------------------------------- basket
 
 bool TGParente::AjouterAuPanierUniquementIndi(CodeID code) {
-  if (code == 0 || Contains(panier_, code)) return false;
-  return panier_.AddItem(&code, sizeof code) != 0;
+  if (code == 0 || Contains(*panier_, code)) return false;
+  return panier_->AddItem(&code, sizeof code) != 0;
 }
 
 bool TGParente::AjouterAuPanier(CodeID code) {
@@ -82,8 +83,8 @@ bool TGParente::AjouterAuPanier(CodeID code) {
 }
 
 void TGParente::DetruireElementPanier(CodeID code) {
-  int index = panier_.FetchIndexOf(&code, sizeof code);
-  if (index != 0) panier_.RemoveItemsAt(1, index);
+  int index = panier_->FetchIndexOf(&code, sizeof code);
+  if (index != 0) panier_->RemoveItemsAt(1, index);
 }
 
 void TGParente::AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target) {
@@ -105,7 +106,7 @@ void TGParente::AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target) {
       const CodeID spouse = mari == code ? femme : mari;
       // The witnesses of a couple's events come only with a spouse who is
       // (or is about to be) in the basket.
-      const bool spouseThere = spouse != 0 && (Contains(panier_, spouse) || collected.count(spouse) != 0 ||
+      const bool spouseThere = spouse != 0 && (Contains(*panier_, spouse) || collected.count(spouse) != 0 ||
                                                (target != nullptr && Contains(*target, spouse)));
       if (!spouseThere) continue;
       events.clear();

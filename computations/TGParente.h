@@ -24,9 +24,10 @@
 
 namespace genvora {
 
-// Which links LesLiensDe returns: individual-to-individual only,
-// individual-to-event only, or all.
-enum LesLienDeT { ldIISeuls = 0, ldIESeuls = 1, ldTous = 2 };
+// Which links a kinship source's LesLiensDe returns: individual-to-
+// individual only, individual-to-event only, or all. Not the links table's
+// own LesLienDeT, which chooses the end of the link that must match.
+enum TLiensParente { ldIISeuls = 0, ldIESeuls = 1, ldTous = 2 };
 
 class TGParenteSource {
  public:
@@ -40,7 +41,7 @@ class TGParenteSource {
   virtual bool Partenaires(CodeID unionCode, CodeID& mari, CodeID& femme) const = 0;
   virtual void LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const = 0;
   // Link codes of `code` of the kind asked, and a link's LienVers.
-  virtual void LesLiensDe(CodeID code, std::vector<CodeID>& out, LesLienDeT kind) const = 0;
+  virtual void LesLiensDe(CodeID code, std::vector<CodeID>& out, TLiensParente kind) const = 0;
   virtual CodeID LienVers(CodeID link) const = 0;
   virtual bool EstIndividu(CodeID code) const = 0;
 };
@@ -63,11 +64,14 @@ class TGParente {
   // `source` is not owned and outlives this object.
   explicit TGParente(const TGParenteSource* source);
 
+  // The basket to fill (not owned, kept sorted): the database's; null:
+  // an own basket.
+  void SetPanier(LArray* panier) { panier_ = panier != nullptr ? panier : &ownPanier_; }
   // The basket options the host keeps (not owned); null adds nobody.
   void SetPanierOptions(const TPanierOptions* options) { options_ = options; }
   // The order lists of the database (not owned); null: empty own lists.
   void SetListesOrdre(LArray* enfants, LArray* conjoints);
-  LArray& Panier() { return panier_; }
+  LArray& Panier() { return *panier_; }
 
   bool AjouterAuPanier(CodeID code);
   bool AjouterAuPanierUniquementIndi(CodeID code);
@@ -83,7 +87,7 @@ class TGParente {
   // Confirms with the user (OK / Cancel), then inserts; answers the count of
   // items processed, 0 on Cancel.
   unsigned AjouterListeAuPanier(LArray* list);
-  void ViderLePanier() { panier_.Flush(); }
+  void ViderLePanier() { panier_->Flush(); }
   void DetruireElementPanier(CodeID code);
 
   void GetListeOrdonnee(LArray* list, bool enfants) const;
@@ -100,7 +104,8 @@ class TGParente {
 
   const TGParenteSource* source_;
   const TPanierOptions* options_ = nullptr;
-  LArray panier_;
+  LArray ownPanier_;
+  LArray* panier_;
   LArray ownEnfants_;
   LArray ownConjoints_;
   LArray* ordreEnfants_;

@@ -104,7 +104,11 @@ CodeID FillSampleFamily(TGDatabase& db) {
     ev.SetType(static_cast<TV5EventList>(type));
     ev.GetDate()->SetText(date);
     ev.SetDicoLieu(lieu);
-    ev.EcritDans(code, t.evenements);
+    // Through the events table, so that the owner index lists the event:
+    // the witness and family queries find events only there.
+    const std::string bytes = ev.EncodeToString();
+    const std::uint32_t dateKey = ev.GetDate()->GetDateTriApp(false);
+    t.evenements->EcritEvenement({owner, dateKey, type, code}, bytes.data(), static_cast<unsigned>(bytes.size()));
     return code;
   };
   CodeID birth = event(g2, 4, "3 brumaire an II", lyon);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "computations/TV5SosaMaker.h"
 #include "database/LireEntete.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
@@ -44,8 +45,12 @@ void TGDatabase::InitInstance() {
   Header.InitNumeroFichierAndCounters();
   // A database made here has nothing to verify.
   Header.DemanderVerificationFichier(false);
+  // The maker points into the tables: it goes before they do.
+  sosaMaker_.reset();
   tables_ = std::make_unique<TGDatabaseTables>();
   basket_ = std::make_unique<LArray>(4, nullptr, true);
+  sosaMaker_ = std::make_unique<TV5SosaMaker>();
+  sosaMaker_->SetFiler(this);
   NotesMoved = false;
   ControlKeyAtOpen = false;
 }
@@ -211,6 +216,10 @@ bool TGDatabase::FichierOuvrir() {
   ReloadLastID();
   // What a forced open dropped was not read: no upgrade runs on half a file.
   if (dropped_.empty()) MiseAJour(plan_);
+  // The Sosa table read is the numbering of the header's de cujus: the
+  // maker is told whose, without numbering again, so that its paths and a
+  // later computation start from the file's number 1.
+  sosaMaker_->SetDeCujus(Header.GetDeCujus());
   if (OnPostOpenFile) OnPostOpenFile(*this);
   if (!ReadOnly) activeFiles_.WriteFileName(Chemin);
   if (!dropped_.empty()) {
@@ -453,6 +462,10 @@ CodeID TGDatabase::GetPremierIndividu() const {
 void TGDatabase::SetDeCujus(CodeID code) {
   if (!FichierOuvert || Header.GetDeCujus() == code) return;
   Header.SetDeCujus(code);
+  // The header and the Sosa table changed: a close must not drop them.
+  FichierModifie = true;
+  sosaMaker_->SetDeCujus(code);
+  sosaMaker_->SetAction(kSosaMonoEtoile);
 }
 
 bool TGDatabase::CheckLXArray(const LXArray* table) {

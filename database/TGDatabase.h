@@ -50,6 +50,8 @@
 
 namespace genvora {
 
+class TV5SosaMaker;
+
 class TGDatabase {
  public:
   using Event = std::function<void(TGDatabase&)>;
@@ -200,6 +202,9 @@ class TGDatabase {
 
   // --- records and roots
   CodeID GetPremierIndividu() const;
+  // While a file is open and when `code` differs from the header's de
+  // cujus: the header takes it, and the Sosa maker numbers its ancestors
+  // (star numbering). The database is then modified.
   void SetDeCujus(CodeID code);
   static bool EstDans(const LXArray* table, CodeID code);
   bool EstIndividu(CodeID c) const { return EstDans(tables_->individus, c); }
@@ -216,6 +221,10 @@ class TGDatabase {
   TGDatabaseTables& Tables() { return *tables_; }
   const TGDatabaseTables& Tables() const { return *tables_; }
   LArray& Basket() { return *basket_; }
+  // The Sosa numbering of this database, bound to its Sosa table (saved
+  // with the file) and its ancestry quick list. Made again by _RAZ.
+  TV5SosaMaker& SosaMaker() { return *sosaMaker_; }
+  const TV5SosaMaker& SosaMaker() const { return *sosaMaker_; }
 
   AnsiString Chemin;
   bool FichierOuvert = false;
@@ -259,6 +268,8 @@ class TGDatabase {
 
   std::unique_ptr<TGDatabaseTables> tables_;
   std::unique_ptr<LArray> basket_;
+  // After tables_: it holds pointers into them, so it goes first.
+  std::unique_ptr<TV5SosaMaker> sosaMaker_;
   TV7RegFileManager activeFiles_;
   AnsiString DatabaseDir;
   UpgradeReport upgradeReport_;

@@ -25,6 +25,11 @@ echo "== genvora info famille.GV8 --json"
 "$G" info "$DEMO/family/famille.GV8" --json
 echo "== genvora dump famille.G12 --table TGTableIndividus"
 "$G" dump "$DEMO/family/famille.G12" --table TGTableIndividus
+# The demo family's codes: Noël 14, his great-grandfather Jean-Baptiste 6.
+echo "== genvora ancestors famille-GV5-upgraded.genvora 14 --witnesses"
+"$G" ancestors "$DEMO/family/famille-GV5-upgraded.genvora" 14 --witnesses
+echo "== genvora descendants famille.G12 6"
+"$G" descendants "$DEMO/family/famille.G12" 6
 echo "== genvora upgrade famille.GV5 (the input is never written)"
 "$G" upgrade "$DEMO/family/famille.GV5" "$DEMO/family/again.genvora"
 echo "== genvora info notes.txt (refused)"

@@ -52,7 +52,7 @@ class MemorySource : public TGParenteSource {
     auto found = events.find(owner);
     if (found != events.end()) out.insert(out.end(), found->second.begin(), found->second.end());
   }
-  void LesLiensDe(CodeID code, std::vector<CodeID>& out, LesLienDeT kind) const override {
+  void LesLiensDe(CodeID code, std::vector<CodeID>& out, TLiensParente kind) const override {
     for (const auto& [link, l] : links) {
       const auto& [de, vers, toEvent] = l;
       if (de != code && vers != code) continue;
