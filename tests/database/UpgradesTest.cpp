@@ -391,8 +391,8 @@ TEST_F(UpgradesTest, EveryGenerationUpgradesSavesAndReopensWithTheSameRecords) {
                  again.LastUpgradePlan().g15);
     auto reopened = Contents(again);
     // The union pair table is never kept by a read.
-    saved.erase("TBUnion-Liens/TBUnion-Liens");
-    reopened.erase("TBUnion-Liens/TBUnion-Liens");
+    saved.erase("TGTableUnion-Liens/TGTableUnion-Liens");
+    reopened.erase("TGTableUnion-Liens/TGTableUnion-Liens");
     EXPECT_EQ(reopened, saved);
   }
 }
