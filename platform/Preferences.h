@@ -69,6 +69,27 @@ TPreferenceGenvora5* SharedPrefs();
 // Installs `prefs` (not owned; null removes them).
 void SetSharedPrefs(TPreferenceGenvora5* prefs);
 
+// Sets the application's current record to none for the life of the object,
+// as every write into a table does, and restores it on every exit path.
+class CurrentRecordCleared {
+ public:
+  CurrentRecordCleared() : prefs_(SharedPrefs()) {
+    if (prefs_ != nullptr) {
+      saved_ = prefs_->CurrentRecord;
+      prefs_->CurrentRecord = 0;
+    }
+  }
+  ~CurrentRecordCleared() {
+    if (prefs_ != nullptr) prefs_->CurrentRecord = saved_;
+  }
+  CurrentRecordCleared(const CurrentRecordCleared&) = delete;
+  CurrentRecordCleared& operator=(const CurrentRecordCleared&) = delete;
+
+ private:
+  TPreferenceGenvora5* prefs_;
+  CodeID saved_ = 0;
+};
+
 // Installs preferences for the life of the object (tests); the configuration
 // store is held in memory unless a path is given.
 class ScopedPrefs {

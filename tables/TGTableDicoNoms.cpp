@@ -9,29 +9,6 @@
 
 namespace genvora {
 
-namespace {
-
-// Sets the application's current record to none for the life of the object.
-class CurrentRecordCleared {
- public:
-  CurrentRecordCleared() : prefs_(SharedPrefs()) {
-    if (prefs_ != nullptr) {
-      saved_ = prefs_->CurrentRecord;
-      prefs_->CurrentRecord = 0;
-    }
-  }
-  ~CurrentRecordCleared() {
-    if (prefs_ != nullptr) prefs_->CurrentRecord = saved_;
-  }
-  CurrentRecordCleared(const CurrentRecordCleared&) = delete;
-  CurrentRecordCleared& operator=(const CurrentRecordCleared&) = delete;
-
- private:
-  TPreferenceGenvora5* prefs_;
-  CodeID saved_ = 0;
-};
-
-}  // namespace
 
 int TGTableDicoNomsComparatorAlpha::Compare(const void* a, const void* b, unsigned, unsigned) const {
   const std::string& ka = table_->KeyOf(ItemWord(a, 0));

@@ -13,25 +13,6 @@ namespace genvora {
 
 namespace {
 
-class CurrentRecordCleared {
- public:
-  CurrentRecordCleared() : prefs_(SharedPrefs()) {
-    if (prefs_ != nullptr) {
-      saved_ = prefs_->CurrentRecord;
-      prefs_->CurrentRecord = 0;
-    }
-  }
-  ~CurrentRecordCleared() {
-    if (prefs_ != nullptr) prefs_->CurrentRecord = saved_;
-  }
-  CurrentRecordCleared(const CurrentRecordCleared&) = delete;
-  CurrentRecordCleared& operator=(const CurrentRecordCleared&) = delete;
-
- private:
-  TPreferenceGenvora5* prefs_;
-  CodeID saved_ = 0;
-};
-
 // Codes of the stored records in store order (the order of their items).
 std::vector<CodeID> CodesInStoreOrder(const LXArray& store) {
   const LArray* codeList = store.GetCodeList();
