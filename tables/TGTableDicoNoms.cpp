@@ -9,7 +9,6 @@
 
 namespace genvora {
 
-
 int TGTableDicoNomsComparatorAlpha::Compare(const void* a, const void* b, unsigned, unsigned) const {
   const std::string& ka = table_->KeyOf(ItemWord(a, 0));
   const std::string& kb = table_->KeyOf(ItemWord(b, 0));
