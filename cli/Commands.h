@@ -23,5 +23,6 @@ void RegisterDumpCommand(CLI::App& app);
 void RegisterUpgradeCommand(CLI::App& app);
 void RegisterDemoCommand(CLI::App& app);
 void RegisterSosaCommand(CLI::App& app);
+void RegisterProfessionsCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   genvora::cli::RegisterUpgradeCommand(app);
   genvora::cli::RegisterDemoCommand(app);
   genvora::cli::RegisterSosaCommand(app);
+  genvora::cli::RegisterProfessionsCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -1,6 +1,9 @@
 #include "tables/TGTableProfessions.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/Preferences.h"
 #include "utilities/SqliteDatabase.h"
@@ -82,6 +85,56 @@ bool TGTableProfessions::getListeDesProfessions(std::vector<AnsiString>& out, st
   if (upperOut != nullptr)
     for (std::size_t i = first; i < out.size(); ++i) upperOut->push_back(EnleveAccentsEtUpperCase(out[i]));
   return ok;
+}
+
+bool TGTableProfessions::CreerBaseReference(const std::string& pathUtf8, const std::vector<ReferenceRow>& rows,
+                                            std::string& error) {
+  std::remove(pathUtf8.c_str());
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(pathUtf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    error = db != nullptr ? sqlite3_errmsg(db) : "cannot open";
+    sqlite3_close(db);
+    return false;
+  }
+  bool ok = sqlite3_exec(db, "CREATE TABLE Professions(profession TEXT, locale TEXT); BEGIN;", nullptr, nullptr,
+                         nullptr) == SQLITE_OK;
+  sqlite3_stmt* insert = nullptr;
+  ok = ok && sqlite3_prepare_v2(db, "INSERT INTO Professions(profession, locale) VALUES(?, ?)", -1, &insert,
+                                nullptr) == SQLITE_OK;
+  for (std::size_t i = 0; ok && i < rows.size(); ++i) {
+    sqlite3_bind_text(insert, 1, rows[i].profession.c_str(), static_cast<int>(rows[i].profession.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 2, rows[i].locale.c_str(), static_cast<int>(rows[i].locale.size()), SQLITE_TRANSIENT);
+    ok = sqlite3_step(insert) == SQLITE_DONE;
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  ok = ok && sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (!ok) error = sqlite3_errmsg(db);
+  sqlite3_close(db);
+  return ok;
+}
+
+bool TGTableProfessions::LitListeReference(const std::string& text, std::vector<ReferenceRow>& rows,
+                                           std::string& error) {
+  std::size_t start = 0;
+  int line = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string current = text.substr(start, end - start);
+    start = end + 1;
+    ++line;
+    if (!current.empty() && current.back() == '\r') current.pop_back();
+    if (current.empty() || current[0] == '#') continue;
+    const std::size_t tab = current.find('\t');
+    if (tab == std::string::npos || tab == 0 || tab + 1 == current.size()) {
+      error = "line " + std::to_string(line) + ": expected locale<TAB>profession";
+      return false;
+    }
+    rows.push_back({current.substr(tab + 1), current.substr(0, tab)});
+  }
+  return true;
 }
 
 bool TGTableProfessions::isCaractereSeparateur(char c) {

@@ -41,6 +41,18 @@ class TGTableProfessions : public TGTableDicoTexte {
   // The query run against the reference database for a language code.
   static std::string ReferenceQuery(const std::string& langue);
 
+  // Creates (or replaces) a reference database at `pathUtf8` holding the
+  // rows {profession, locale} (UTF-8 texts); false with `error` on failure.
+  struct ReferenceRow {
+    std::string profession;
+    std::string locale;
+  };
+  static bool CreerBaseReference(const std::string& pathUtf8, const std::vector<ReferenceRow>& rows,
+                                 std::string& error);
+  // Reads "locale<TAB>profession" lines (UTF-8; blank lines and lines
+  // starting with '#' skipped) into rows; false when a line has no tab.
+  static bool LitListeReference(const std::string& text, std::vector<ReferenceRow>& rows, std::string& error);
+
   // Separators bounding a profession inside an individual's text.
   static bool isCaractereSeparateur(char c);
   // True when `profession` occurs in `text` at the 1-based `position`
