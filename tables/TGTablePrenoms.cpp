@@ -62,8 +62,13 @@ AnsiString TGTablePrenoms::ExtraitPrenomSuivant(const AnsiString& text, int& pos
   std::size_t p = static_cast<std::size_t>(position - 1);
   std::size_t start = 0, length = 0;
   const bool found = NextPrenom(text, p, start, length);
-  position = static_cast<int>(std::min(p, text.size())) + 1;
-  return found ? text.substr(start, length) : AnsiString();
+  if (!found) {
+    // Only delimiters were left: the walk is at the end.
+    position = static_cast<int>(text.size()) + 1;
+    return {};
+  }
+  position = static_cast<int>(p) + 1;
+  return text.substr(start, length);
 }
 
 bool TGTablePrenoms::IsException(const AnsiString& word) {
