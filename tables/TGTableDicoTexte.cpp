@@ -109,6 +109,12 @@ void TGTableDicoTexte::ReIndex() {
   ticker.Done();
 }
 
+void TGTableDicoTexte::Flush() {
+  LXArray::Flush();
+  indexAlpha_->Flush();
+  InvalidateCaches();
+}
+
 bool TGTableDicoTexte::LitDans(FileHandle* file) {
   InvalidateCaches();
   const bool ok = LXArray::LitDans(file);

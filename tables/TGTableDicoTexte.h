@@ -45,6 +45,7 @@ class TGTableDicoTexte : public LXArray {
 
   int DeleteData(std::uint32_t code) override;
   bool LitDans(FileHandle* file) override;
+  void Flush() override;
 
   void AddKey(CodeID code);
   void RemoveLocalKey(CodeID code);

@@ -7,6 +7,7 @@
 #include "records/TGDocument.h"
 #include "records/TGLienRoot.h"
 #include "tables/IndexSupport.h"
+#include "tables/RecordPeek.h"
 
 namespace genvora {
 
@@ -40,7 +41,7 @@ TGTableLienDocuments::TGTableLienDocuments() : LXArray("TG5LinkDoc", true) {
 void TGTableLienDocuments::RemoveEntriesOfLink(CodeID link) {
   // The stored record names its event: the entry is in that event's run.
   TGLienDocument stored;
-  if (stored.LitDans(link, this)) {
+  if (LitSansEffacer(stored, link, *this)) {
     const CodeID event = stored.GetXREFEvenement();
     const int count = static_cast<int>(index_->GetCount());
     for (int i = LowerBoundFirstWord(*index_, event); i <= count; ++i) {

@@ -112,6 +112,13 @@ bool TGTableLiensMedias::LitDans(FileHandle* file) {
   return ok;
 }
 
+void TGTableLiensMedias::Flush() {
+  LXArray::Flush();
+  byOwner_.clear();
+  ownerOf_.clear();
+  ownersValid_ = true;
+}
+
 std::vector<CodeID> TGTableLiensMedias::LiensDe(CodeID owner) {
   EnsureOwners();
   std::vector<CodeID> links;

@@ -38,6 +38,7 @@ class TGTableLiensMedias : public LXArray {
   bool FetchData(CodeID code, TGLienMedia* lien);
   int DeleteData(std::uint32_t code) override;
   bool LitDans(FileHandle* file) override;
+  void Flush() override;
   using LXArray::EcritData;
   using LXArray::FetchData;
 

@@ -5,6 +5,7 @@
 
 #include "platform/Preferences.h"
 #include "utilities/Collation.h"
+#include "tables/RecordPeek.h"
 
 namespace genvora {
 
@@ -18,7 +19,7 @@ TGTablePrenoms::TGTablePrenoms() : TGTableDicoTexte("TablePrenoms", "TBPrenom-Id
 AnsiString TGTablePrenoms::TexteDe(CodeID code) const {
   TVGPrenom prenom;
   // A code without a readable record sorts as an empty text.
-  return prenom.LitDans(code, const_cast<TGTablePrenoms*>(this)) ? prenom.Prenom() : AnsiString();
+  return LitSansEffacer(prenom, code, *const_cast<TGTablePrenoms*>(this)) ? prenom.Prenom() : AnsiString();
 }
 
 CodeID TGTablePrenoms::MetAJour(TVGPrenom& prenom, ICodeAllocator* codes, bool lookupOnly) {

@@ -8,6 +8,7 @@
 #include "platform/Preferences.h"
 #include "utilities/SqliteDatabase.h"
 #include "utilities/TextUtils.h"
+#include "tables/RecordPeek.h"
 
 namespace genvora {
 
@@ -15,7 +16,8 @@ TGTableProfessions::TGTableProfessions() : TGTableDicoTexte("TableProfessions", 
 
 AnsiString TGTableProfessions::TexteDe(CodeID code) const {
   TVGProfession profession;
-  return profession.LitDans(code, const_cast<TGTableProfessions*>(this)) ? profession.GetProfession() : AnsiString();
+  return LitSansEffacer(profession, code, *const_cast<TGTableProfessions*>(this)) ? profession.GetProfession()
+                                                                              : AnsiString();
 }
 
 CodeID TGTableProfessions::ProfessionExists(const AnsiString& text) const { return TexteExists(AnsiTrim(text)); }

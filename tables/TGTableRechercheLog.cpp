@@ -1,4 +1,5 @@
 #include "tables/TGTableRechercheLog.h"
+#include "tables/RecordPeek.h"
 
 namespace genvora {
 
@@ -17,7 +18,7 @@ int TGTableRechercheLog::EcritData(TVGRechercheLog* log) {
 
 int TGTableRechercheLog::DeleteData(std::uint32_t code) {
   TVGRechercheLog log;
-  if (log.LitDans(code, this)) liens_->SupprimeLien(log.GetOwner(), code);
+  if (LitSansEffacer(log, code, *this)) liens_->SupprimeLien(log.GetOwner(), code);
   return LXArray::DeleteData(code);
 }
 
