@@ -25,5 +25,6 @@ void RegisterDemoCommand(CLI::App& app);
 void RegisterSosaCommand(CLI::App& app);
 void RegisterAncestorsCommand(CLI::App& app);
 void RegisterDescendantsCommand(CLI::App& app);
+void RegisterProfessionsCommand(CLI::App& app);
 
 }  // namespace genvora::cli

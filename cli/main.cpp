@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   genvora::cli::RegisterSosaCommand(app);
   genvora::cli::RegisterAncestorsCommand(app);
   genvora::cli::RegisterDescendantsCommand(app);
+  genvora::cli::RegisterProfessionsCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -21,8 +21,7 @@ LXArray* NewStore(const char* name) { return new LXArray(name, true); }
 }  // namespace
 
 TGDatabaseTables::TGDatabaseTables() {
-  indiMarques = Own(NewArray("CkeckedPeoples", 4, false));
-  indiMarques->InvalidateSort();
+  indiMarques = Own(new TGTableIndiMarques);
 
   individus = Own(new TGTableIndividus);
   evenements = Own(new TGTableEvenements);
@@ -32,12 +31,11 @@ TGDatabaseTables::TGDatabaseTables() {
   dicoLieux = evenements->GetDicoLieux();
   unions = Own(new TGTableUnion);
 
-  medias = Own(NewStore("TGTableMedias"));
-  medias->AttachArray(1, NewStore("TBMedia-IdxOwner"));
+  medias = Own(new TGTableMedias);
 
   liens = Own(new TGTableLiens);
 
-  dicoAdresses = Own(NewStore("TGTableDicoAdresses"));
+  dicoAdresses = Own(new TGTableDicoAdresses);
 
   sosa = Own(NewArray("SOSATbl", 36, false));
   sosa->SetMinSize(512);
@@ -45,41 +43,40 @@ TGDatabaseTables::TGDatabaseTables() {
   doubles->SetMinSize(512);
   sosa->AttachArray(1, doubles);
 
-  documents = Own(NewStore("TG5Doc"));
-  LXArray* docLinks = NewStore("TG5LinkDoc");
-  docLinks->AttachArray(1, NewArray("TBDoc-IdxDoc", 12, true));
-  documents->AttachArray(1, docLinks);
+  documents = Own(new TGTableDocuments);
 
   redaction = Own(NewStore("TableRedaction"));
 
   ordreEnfants = Own(NewArray("OrdreEnfants", 4, false));
   ordreConjoints = Own(NewArray("OrdreConjoints", 4, false));
-  taches = Own(NewStore("TableTaches"));
+  taches = Own(new TGTableTache);
   tacheAdresses = Own(new TGTableLiensGenerique("TableTaches-Adresses"));
   tacheIndividus = Own(new TGTableLiensGenerique("TableTaches-Individus"));
   adresseLiens = Own(new TGTableLiensGenerique("TGTableDicoAdresses-Liens"));
-  notes = Own(NewStore("TableNote"));
-  prenoms = Own(NewStore("TablePrenoms"));
-  professions = Own(NewStore("TableProfessions"));
+  taches->SetLiens(tacheAdresses, tacheIndividus);
+  dicoAdresses->SetLiens(adresseLiens);
+  notes = Own(new TGTableNote("TableNote"));
+  prenoms = Own(new TGTablePrenoms);
+  professions = Own(new TGTableProfessions);
   liensPrenoms = Own(new TGTableLiensPrenoms);
   liensProfessions = Own(new TGTableLiensProfessions);
-  prenomsAlpha = Own(NewArray("TBPrenom-IdxAlpha", 4, false));
-  professionsAlpha = Own(NewArray("TBProfession-IdxAlpha", 4, false));
+  prenoms->SetLiens(liensPrenoms);
+  // The dictionaries' own alphabetical indexes, saved as sections.
+  prenomsAlpha = prenoms->GetIndexAlpha();
+  professionsAlpha = professions->GetIndexAlpha();
   // The dictionary's own alphabetical index, saved as a section of its own.
   nomsAlpha = dicoNoms->GetIndexAlpha();
   unionLiens = Own(new TGTableLiensGenerique("TGTableUnion-Liens"));
   noteLiens = Own(new TGTableLiensGenerique("TableNote-Liens"));
-  notesAideRecherche = Own(NewStore("TableNoteAideRecherche"));
-  rechercheLog = Own(NewStore("TableRechercheLog"));
-  rechercheLog->AttachArray(1, NewArray("TableRechercheLog-Liens", 8, true));
-  branches = Own(NewArray("BranchesMemorisees", 12, true));
-  mediasCadres = Own(NewStore("MediasCadres"));
+  notesAideRecherche = Own(new TGTableNote("TableNoteAideRecherche"));
+  rechercheLog = Own(new TGTableRechercheLog);
+  branches = Own(new TGTableBranchesMemorisees);
+  mediasCadres = Own(new TGTableMediasCadres);
+  evenements->SetTableLiens(liens);
 }
 
 TGDatabaseTables::~TGDatabaseTables() = default;
 
-LXArray* TGDatabaseTables::MediaLiens() const { return static_cast<LXArray*>(medias->GetAttachedArray(1)); }
-LXArray* TGDatabaseTables::DocumentLiens() const { return static_cast<LXArray*>(documents->GetAttachedArray(1)); }
 
 std::vector<TGDatabaseTables::Section> TGDatabaseTables::Sections() const {
   return {

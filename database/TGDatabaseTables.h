@@ -18,7 +18,8 @@
 //   TGTableEvenements     | 0; 1 TBEvent-Idx 16; 2 the place dictionary, only in
 //                         | files older than 12
 //   TGTableUnion          | 0; 1 TBUnion-IdxHusb 8; 3 TBUnion-IdxSpouse 8
-//   TGTableMedias         | 0; 1 TBMedia-IdxOwner (the media link store)
+//   TGTableMedias         | 0; 1 TBMedia-IdxOwner (the media link store, whose
+//                         | code list keeps its first name: TG5LinkMedia-IDList)
 //   TBLINK                | 0; 1 TBLINK-IdxVERS 12; 2 TBLINK-IdxDE 12
 //   TGTableDicoAdresses   | 0
 //   SOSATbl (array, 36)   | 1 SOSADbl 8
@@ -34,7 +35,8 @@
 //
 // Plain arrays: CkeckedPeoples 4, OrdreEnfants 4, OrdreConjoints 4, the
 // generic pair tables (8), TBLiensPrenoms 12, TBLiensProfessions 8, the three
-// alphabetical indexes (4) and BranchesMemorisees 12.
+// alphabetical indexes (4, each owned by its dictionary) and
+// BranchesMemorisees 12.
 #pragma once
 
 #include <cstdint>
@@ -46,14 +48,23 @@
 #include "containers/LArray.h"
 #include "containers/LXArray.h"
 #include "platform/File.h"
+#include "tables/TGTableBranchesMemorisees.h"
+#include "tables/TGTableDicoAdresses.h"
 #include "tables/TGTableDicoLieux.h"
 #include "tables/TGTableDicoNoms.h"
+#include "tables/TGTableDocuments.h"
 #include "tables/TGTableEvenements.h"
 #include "tables/TGTableIndividus.h"
 #include "tables/TGTableLiens.h"
 #include "tables/TGTableLiensGenerique.h"
 #include "tables/TGTableLiensPrenoms.h"
 #include "tables/TGTableLiensProfessions.h"
+#include "tables/TGTableMedias.h"
+#include "tables/TGTableNote.h"
+#include "tables/TGTablePrenoms.h"
+#include "tables/TGTableProfessions.h"
+#include "tables/TGTableRechercheLog.h"
+#include "tables/TGTableTache.h"
 #include "tables/TGTableUnion.h"
 
 namespace genvora {
@@ -66,26 +77,26 @@ class TGDatabaseTables {
   TGDatabaseTables& operator=(const TGDatabaseTables&) = delete;
 
   // Base tables, in file order.
-  LArray* indiMarques;
+  TGTableIndiMarques* indiMarques;
   TGTableIndividus* individus;
   TGTableEvenements* evenements;
   TGTableUnion* unions;
-  LXArray* medias;
+  TGTableMedias* medias;
   TGTableLiens* liens;
-  LXArray* dicoAdresses;
+  TGTableDicoAdresses* dicoAdresses;
   LArray* sosa;
-  LXArray* documents;
+  TGTableDocuments* documents;
   LXArray* redaction;
   // Extension sections.
   LArray* ordreEnfants;
   LArray* ordreConjoints;
-  LXArray* taches;
+  TGTableTache* taches;
   TGTableLiensGenerique* tacheAdresses;
   TGTableLiensGenerique* tacheIndividus;
   TGTableLiensGenerique* adresseLiens;
-  LXArray* notes;
-  LXArray* prenoms;
-  LXArray* professions;
+  TGTableNote* notes;
+  TGTablePrenoms* prenoms;
+  TGTableProfessions* professions;
   TGTableLiensPrenoms* liensPrenoms;
   TGTableLiensProfessions* liensProfessions;
   LArray* prenomsAlpha;
@@ -96,14 +107,14 @@ class TGDatabaseTables {
   TGTableDicoLieux* dicoLieux;
   TGTableLiensGenerique* unionLiens;
   TGTableLiensGenerique* noteLiens;
-  LXArray* notesAideRecherche;
-  LXArray* rechercheLog;
-  LArray* branches;
-  LXArray* mediasCadres;
+  TGTableNote* notesAideRecherche;
+  TGTableRechercheLog* rechercheLog;
+  TGTableBranchesMemorisees* branches;
+  TGTableMediasCadres* mediasCadres;
 
   // Stores that live inside another's block.
-  LXArray* MediaLiens() const;
-  LXArray* DocumentLiens() const;
+  TGTableLiensMedias* MediaLiens() const { return medias->GetLiens(); }
+  TGTableLienDocuments* DocumentLiens() const { return documents->GetLiens(); }
   TG5QuickList* QuickList() const { return individus->GetQuickList(); }
 
   // One entry per section of the complete layout, in file order, with the

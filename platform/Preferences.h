@@ -57,6 +57,9 @@ class TPreferenceGenvora5 {
   // the profession reference query.
   CodeID CurrentRecord = 0;
   std::string LangueReference = "fr";
+  // UTF-8 path of the reference database of professions (a SQLite file with
+  // a table Professions(profession, locale)); empty = none.
+  std::string ProfessionsReference;
 
   virtual ~TPreferenceGenvora5() = default;
 

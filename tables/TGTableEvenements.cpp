@@ -1,8 +1,16 @@
 #include "tables/TGTableEvenements.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 
+#include "dates/TGDate.h"
+#include "platform/Exception.h"
+#include "records/TGEvenement.h"
+#include "records/TGLien.h"
 #include "tables/IndexSupport.h"
+#include "tables/TGTableDocuments.h"
+#include "tables/TGTableLiens.h"
 #include "tables/TGTableDicoLieux.h"
 #include "tables/TGTableIndividus.h"
 
@@ -140,11 +148,99 @@ void TGTableEvenements::LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) 
   }
 }
 
-void TGTableEvenements::LesEvenementsDe(CodeID owner, LArray* out) const {
+void TGTableEvenements::LesEvenementsDe(CodeID owner, LArray* out) {
   if (out == nullptr) return;
   std::vector<CodeID> codes;
   LesEvenementsDe(owner, codes);
-  for (CodeID code : codes) out->AddItem(&code, 4);
+  std::unordered_set<CodeID> listed;
+  for (int i = 1; i <= static_cast<int>(out->GetCount()); ++i) listed.insert(ItemWord(out->GetItemPtr(i), 0));
+  for (CodeID code : codes) {
+    out->AddItem(&code, 4);
+    listed.insert(code);
+  }
+  if (liens_ == nullptr) return;
+  LArray partages(4, nullptr, false);
+  liens_->AjouteEvenementsPartages(owner, &partages);
+  TGEvenement evenement;
+  for (int i = 1; i <= static_cast<int>(partages.GetCount()); ++i) {
+    const CodeID code = ItemWord(partages.GetItemPtr(i), 0);
+    if (listed.count(code) != 0) continue;
+    evenement.zeroMemory();
+    if (!evenement.LitDans(code, this) || !evenement.GetPartage()) continue;
+    out->AddItem(&code, 4);
+    listed.insert(code);
+  }
+}
+
+EvenementIndexT TGTableEvenements::MakeKey(const TGEvenement& evenement) {
+  // A copy of the block: computing a key refreshes the block's flags and
+  // fills the second date of a single date, which must not reach the bytes.
+  TGDate date;
+  date.Block() = evenement.GetDateBlock();
+  const std::uint32_t dateKey = date.GetDateTriApp(false);
+  return {evenement.GetProprietaire(), dateKey, static_cast<std::uint32_t>(evenement.GetType()),
+          evenement.GetCodeID()};
+}
+
+int TGTableEvenements::EcritData(TGEvenement* evenement) {
+  if (evenement == nullptr || evenement->GetCodeID() == 0) return 0;
+  if (evenement->GetStampOnWrite()) evenement->SetModifyNow();
+  if (evenement->GetDateLT(0) == 0) evenement->SetCreatedNow();
+  const std::string bytes = evenement->EncodeToString();
+  return EcritEvenement(MakeKey(*evenement), bytes.data(), static_cast<unsigned>(bytes.size()));
+}
+
+bool TGTableEvenements::FetchData(CodeID code, TGEvenement* evenement) {
+  return evenement != nullptr && evenement->LitDans(code, this);
+}
+
+void TGTableEvenements::LesEvenementsDuLieuAvecSubdivision(CodeID place, LArray* out) {
+  if (out == nullptr || place == 0) return;
+  const LArray* codeList = GetCodeList();
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
+    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
+  std::sort(byItem.begin(), byItem.end());
+  ProgressTicker ticker("TGTableEvenements", static_cast<std::int64_t>(byItem.size()));
+  std::int64_t done = 0;
+  TGEvenement evenement;
+  for (const auto& entry : byItem) {
+    ticker.Step(++done);
+    evenement.zeroMemory();
+    if (!evenement.LitDans(entry.second, this)) continue;
+    if (evenement.GetDicoLieu() == place && !evenement.GetSubdivision().empty()) out->AddItem(&entry.second, 4);
+  }
+  ticker.Done();
+}
+
+int TGTableEvenements::LesEvenementsDeLaSource(CodeID document, LArray* out,
+                                               const TGTableLienDocuments* liensDocuments) const {
+  if (out == nullptr) return 0;
+  if (liensDocuments != nullptr) {
+    const LArray* index = liensDocuments->GetIndex();
+    for (int i = 1; i <= static_cast<int>(index->GetCount()); ++i) {
+      const void* item = index->GetItemPtr(i);
+      if (ItemWord(item, 1) != document) continue;
+      const CodeID event = ItemWord(item, 0);
+      out->AddItem(&event, 4);
+    }
+  }
+  return static_cast<int>(out->GetCount());
+}
+
+void TGTableEvenements::ReIndex() {
+  // Codes first: a damaged event is removed from the store as it is read.
+  const LArray* codeList = GetCodeList();
+  std::vector<CodeID> codes;
+  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i) codes.push_back(ItemWord(codeList->GetItemPtr(i), 0));
+  std::vector<EvenementIndexT> keys;
+  keys.reserve(codes.size());
+  TGEvenement evenement;
+  for (CodeID code : codes) {
+    evenement.zeroMemory();
+    if (evenement.LitDans(code, this)) keys.push_back(MakeKey(evenement));
+  }
+  ReIndex(keys);
 }
 
 CodeID TGTableEvenements::EvenementTypeDe(CodeID owner, std::uint32_t type) const {

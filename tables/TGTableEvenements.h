@@ -19,7 +19,9 @@
 //  1. One index entry per stored event that was written through the table.
 //  2. The entry of each event code is remembered, so moving or deleting an
 //     event finds its entry by halving instead of scanning the index.
-//  3. When an individual's birth, christening, death or burial is written,
+//  3. The date key of a written event is computed on a copy of its date
+//     block: keying an event never changes the bytes it is stored with.
+//  4. When an individual's birth, christening, death or burial is written,
 //     the individual's alphabetical keys are removed first and added after
 //     the index changed: its arrival date takes part in that order.
 #pragma once
@@ -34,8 +36,11 @@
 
 namespace genvora {
 
+class TGEvenement;
 class TGTableDicoLieux;
 class TGTableIndividus;
+class TGTableLiens;
+class TGTableLienDocuments;
 
 struct EvenementIndexT {
   CodeID proprio = 0;
@@ -74,6 +79,8 @@ class TGTableEvenements : public LXArray {
   ~TGTableEvenements() override;
 
   void SetTableIndividus(TGTableIndividus* individus) { individus_ = individus; }
+  // The links table, through which shared events reach their other owners.
+  void SetTableLiens(TGTableLiens* liens) { liens_ = liens; }
   TGTableDicoLieux* GetDicoLieux() const { return lieux_; }
   // Below 12 the places dictionary also travels in slot 2 of this table.
   void SetDatabaseVersion(int version);
@@ -81,14 +88,27 @@ class TGTableEvenements : public LXArray {
   // Stores the encoded event under `key.code` and moves its index entry.
   // The event record class encodes; this is the index half of its EcritData.
   int EcritEvenement(const EvenementIndexT& key, const void* data, unsigned size);
+  // Encodes and stores the event, keyed {owner, minute key of its first
+  // date, type, code}. Answers the position of its code, 0 when nothing
+  // was written.
+  int EcritData(TGEvenement* evenement);
+  // Loads and decodes the event; false (the record unchanged) when absent.
+  bool FetchData(CodeID code, TGEvenement* evenement);
+  using LXArray::EcritData;
+  using LXArray::FetchData;
+  // The index key of an event as it would be written.
+  static EvenementIndexT MakeKey(const TGEvenement& evenement);
+
   // Removes the index entry of an event.
   void DeleteKey(CodeID eventCode);
   int DeleteData(std::uint32_t code) override;
   // Reading replaces the records and indexes: cached keys are forgotten.
   bool LitDans(FileHandle* file) override;
 
-  // Appends the owner's events in index order.
-  void LesEvenementsDe(CodeID owner, LArray* out) const;
+  // Appends the owner's events in index order, then, without duplicates,
+  // the shared events the owner is linked to (when the links table is set).
+  void LesEvenementsDe(CodeID owner, LArray* out);
+  // The owner's own events only, in index order.
   void LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const;
   // The first event of the owner of that type, in index order; 0 when none.
   CodeID EvenementTypeDe(CodeID owner, std::uint32_t type) const;
@@ -101,9 +121,18 @@ class TGTableEvenements : public LXArray {
   // nothing is dated.
   std::uint32_t ArriveeDe(CodeID owner) const;
 
+  // Every stored event whose place is `place` and whose subdivision is not
+  // empty, in store order.
+  void LesEvenementsDuLieuAvecSubdivision(CodeID place, LArray* out);
+  // The events citing `document`, from the document-link index; answers the
+  // count of `out`.
+  int LesEvenementsDeLaSource(CodeID document, LArray* out, const TGTableLienDocuments* liensDocuments) const;
+
   // Rebuilds the index from the keys of the stored events, given in any
   // order: entries are added in store order.
   void ReIndex(const std::vector<EvenementIndexT>& keys);
+  // Rebuilds the index by decoding every stored event.
+  void ReIndex();
 
   LArray* GetIndex() const { return index_; }
   // The index was read from a file: forget the remembered entries.
@@ -118,6 +147,7 @@ class TGTableEvenements : public LXArray {
   TGTableDicoLieux* lieux_;    // owned, in slot 2 below version 12
   std::unique_ptr<TGTableDicoLieux> lieuxOwned_;
   TGTableIndividus* individus_ = nullptr;
+  TGTableLiens* liens_ = nullptr;
   mutable std::unordered_map<CodeID, EvenementIndexT> entries_;
   mutable bool entriesValid_ = true;
 };

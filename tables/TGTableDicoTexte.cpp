@@ -1,0 +1,125 @@
+#include "tables/TGTableDicoTexte.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Preferences.h"
+#include "records/TGRoot.h"
+#include "utilities/Collation.h"
+
+namespace genvora {
+
+int TGDicoTexteComparatorAlpha::Compare(const void* a, const void* b, unsigned, unsigned) const {
+  const int c = table_->KeyOf(ItemWord(a, 0)).compare(table_->KeyOf(ItemWord(b, 0)));
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+TGTableDicoTexte::TGTableDicoTexte(const char* storeName, const char* indexName)
+    : LXArray(storeName, true), indexAlpha_(std::make_unique<LArray>(4, new TGDicoTexteComparatorAlpha(this), true)) {
+  // The item size field a store carries once read from a file: a table
+  // built in memory then writes the very bytes it reads back.
+  itemSize_ = kEntrySize;
+  indexAlpha_->SetClassName(indexName);
+}
+
+TGTableDicoTexte::~TGTableDicoTexte() = default;
+
+const std::string& TGTableDicoTexte::KeyOf(CodeID code) const {
+  auto found = keys_.find(code);
+  if (found != keys_.end()) return found->second;
+  return keys_.emplace(code, CollationKey(TexteDe(code), true)).first->second;
+}
+
+CodeID TGTableDicoTexte::TexteExists(const AnsiString& text) const {
+  const std::string wanted = CollationKey(text, true);
+  int low = 1;
+  int high = static_cast<int>(indexAlpha_->GetCount());
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const CodeID code = ItemWord(indexAlpha_->GetItemPtr(mid), 0);
+    const int c = KeyOf(code).compare(wanted);
+    if (c == 0) return code;
+    if (c < 0)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  return 0;
+}
+
+int TGTableDicoTexte::EcritRecord(TGRoot* record) {
+  if (record == nullptr || record->GetCodeID() == 0) return 0;
+  // The application's current record is none while a dictionary writes.
+  TPreferenceGenvora5* prefs = SharedPrefs();
+  const CodeID saved = prefs != nullptr ? prefs->CurrentRecord : 0;
+  if (prefs != nullptr) prefs->CurrentRecord = 0;
+  const CodeID code = record->GetCodeID();
+  // The old key is found by the cached key it was placed with.
+  RemoveLocalKey(code);
+  const int position = record->EcritDans(code, this);
+  if (position != 0) AddKey(code);
+  if (prefs != nullptr) prefs->CurrentRecord = saved;
+  return position;
+}
+
+int TGTableDicoTexte::DeleteData(std::uint32_t code) {
+  RemoveLocalKey(code);
+  return LXArray::DeleteData(code);
+}
+
+void TGTableDicoTexte::AddKey(CodeID code) {
+  keys_.erase(code);
+  InsertInRun(*indexAlpha_, &code);
+}
+
+void TGTableDicoTexte::RemoveLocalKey(CodeID code) {
+  RemoveExact(*indexAlpha_, &code);
+  keys_.erase(code);
+}
+
+void TGTableDicoTexte::RemoveKeySequential(CodeID code) {
+  for (int i = 1; i <= static_cast<int>(indexAlpha_->GetCount()); ++i) {
+    if (ItemWord(indexAlpha_->GetItemPtr(i), 0) == code) {
+      indexAlpha_->RemoveItemsAt(1, i);
+      break;
+    }
+  }
+  keys_.erase(code);
+}
+
+void TGTableDicoTexte::ReIndex() {
+  InvalidateCaches();
+  const LArray* codeList = GetCodeList();
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  byItem.reserve(codeList->GetCount());
+  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
+    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
+  std::sort(byItem.begin(), byItem.end());
+  std::vector<CodeID> codes;
+  codes.reserve(byItem.size());
+  ProgressTicker ticker(GetIndexAlpha()->GetClassName(), static_cast<std::int64_t>(byItem.size()));
+  std::int64_t done = 0;
+  for (const auto& entry : byItem) {
+    KeyOf(entry.second);
+    codes.push_back(entry.second);
+    ticker.Step(++done);
+  }
+  StableSortGuarded(codes, [this](CodeID a, CodeID b) { return KeyOf(a) < KeyOf(b); });
+  BulkLoad(*indexAlpha_, codes.data(), codes.size());
+  ticker.Done();
+}
+
+void TGTableDicoTexte::Flush() {
+  LXArray::Flush();
+  indexAlpha_->Flush();
+  InvalidateCaches();
+}
+
+bool TGTableDicoTexte::LitDans(FileHandle* file) {
+  InvalidateCaches();
+  const bool ok = LXArray::LitDans(file);
+  InvalidateCaches();
+  return ok;
+}
+
+}  // namespace genvora

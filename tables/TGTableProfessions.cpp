@@ -1,0 +1,168 @@
+#include "tables/TGTableProfessions.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/Preferences.h"
+#include "utilities/SqliteDatabase.h"
+#include "utilities/TextUtils.h"
+#include "tables/RecordPeek.h"
+
+namespace genvora {
+
+TGTableProfessions::TGTableProfessions() : TGTableDicoTexte("TableProfessions", "TBProfession-IdxAlpha") {}
+
+AnsiString TGTableProfessions::TexteDe(CodeID code) const {
+  TVGProfession profession;
+  return LitSansEffacer(profession, code, *const_cast<TGTableProfessions*>(this)) ? profession.GetProfession()
+                                                                              : AnsiString();
+}
+
+CodeID TGTableProfessions::ProfessionExists(const AnsiString& text) const { return TexteExists(AnsiTrim(text)); }
+
+CodeID TGTableProfessions::MetAJour(TVGProfession& profession, ICodeAllocator* codes, bool lookupOnly) {
+  const CodeID found = ProfessionExists(profession.GetProfession());
+  if (found != 0) {
+    profession.SetCodeID(found);
+    return found;
+  }
+  if (lookupOnly || codes == nullptr || AnsiTrim(profession.GetProfession()).empty()) return 0;
+  const CodeID code = codes->GetNextID();
+  if (code == 0) return 0;
+  profession.SetCodeID(code);
+  profession.SetRattachement(code);
+  if (profession.GetProfessionUCD().empty()) profession.SetProfessionUCD(EnleveAccentsEtUpperCase(profession.GetProfession()));
+  return EcritData(&profession) != 0 ? code : 0;
+}
+
+CodeID TGTableProfessions::GetVarianteMaitre(CodeID code) {
+  TVGProfession profession;
+  if (!profession.LitDans(code, this)) return code;
+  const CodeID master = profession.GetRattachement();
+  return master != 0 && master != code ? master : code;
+}
+
+std::string TGTableProfessions::ReferenceQuery(const std::string& langue) {
+  // The language code comes from the preferences: a quote in it is doubled
+  // so that it stays inside the literal.
+  std::string quoted;
+  for (char c : langue) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return "SELECT profession FROM Professions WHERE locale='" + quoted + "'";
+}
+
+bool TGTableProfessions::getListeDesProfessions(std::vector<AnsiString>& out, std::vector<AnsiString>* upperOut,
+                                                bool withReference) const {
+  const std::size_t first = out.size();
+  const LArray* codeList = GetCodeList();
+  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
+  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
+    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
+  std::sort(byItem.begin(), byItem.end());
+  for (const auto& entry : byItem) out.push_back(TexteDe(entry.second));
+
+  bool ok = true;
+  const TPreferenceGenvora5* prefs = SharedPrefs();
+  if (withReference && prefs != nullptr && !prefs->ProfessionsReference.empty()) {
+    TSqliteDatabase reference;
+    TSqliteStatement statement;
+    ok = reference.OpenReadOnly(prefs->ProfessionsReference);
+    if (ok) statement = reference.Prepare(ReferenceQuery(prefs->LangueReference));
+    ok = ok && statement.Valid();
+    std::vector<AnsiString> rows;
+    while (ok) {
+      const TSqliteStatement::StepResult step = statement.Step();
+      if (step == TSqliteStatement::StepResult::Done) break;
+      if (step == TSqliteStatement::StepResult::Error) ok = false;
+      if (ok && !statement.ColumnIsNull(0)) rows.push_back(ConvertUTF8StringToAnsiString(statement.ColumnText(0)));
+    }
+    // A query that fails half-way adds nothing: the stored professions stay
+    // the whole answer.
+    if (ok) out.insert(out.end(), rows.begin(), rows.end());
+  }
+  if (upperOut != nullptr)
+    for (std::size_t i = first; i < out.size(); ++i) upperOut->push_back(EnleveAccentsEtUpperCase(out[i]));
+  return ok;
+}
+
+bool TGTableProfessions::CreerBaseReference(const std::string& pathUtf8, const std::vector<ReferenceRow>& rows,
+                                            std::string& error) {
+  std::remove(pathUtf8.c_str());
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(pathUtf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    error = db != nullptr ? sqlite3_errmsg(db) : "cannot open";
+    sqlite3_close(db);
+    return false;
+  }
+  bool ok = sqlite3_exec(db, "CREATE TABLE Professions(profession TEXT, locale TEXT); BEGIN;", nullptr, nullptr,
+                         nullptr) == SQLITE_OK;
+  sqlite3_stmt* insert = nullptr;
+  ok = ok && sqlite3_prepare_v2(db, "INSERT INTO Professions(profession, locale) VALUES(?, ?)", -1, &insert,
+                                nullptr) == SQLITE_OK;
+  for (std::size_t i = 0; ok && i < rows.size(); ++i) {
+    sqlite3_bind_text(insert, 1, rows[i].profession.c_str(), static_cast<int>(rows[i].profession.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 2, rows[i].locale.c_str(), static_cast<int>(rows[i].locale.size()), SQLITE_TRANSIENT);
+    ok = sqlite3_step(insert) == SQLITE_DONE;
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  ok = ok && sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (!ok) error = sqlite3_errmsg(db);
+  sqlite3_close(db);
+  return ok;
+}
+
+bool TGTableProfessions::LitListeReference(const std::string& text, std::vector<ReferenceRow>& rows,
+                                           std::string& error) {
+  std::size_t start = 0;
+  int line = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string current = text.substr(start, end - start);
+    start = end + 1;
+    ++line;
+    if (!current.empty() && current.back() == '\r') current.pop_back();
+    if (current.empty() || current[0] == '#') continue;
+    const std::size_t tab = current.find('\t');
+    if (tab == std::string::npos || tab == 0 || tab + 1 == current.size()) {
+      error = "line " + std::to_string(line) + ": expected locale<TAB>profession";
+      return false;
+    }
+    rows.push_back({current.substr(tab + 1), current.substr(0, tab)});
+  }
+  return true;
+}
+
+bool TGTableProfessions::isCaractereSeparateur(char c) {
+  switch (c) {
+    case ' ':
+    case ',':
+    case ';':
+    case '/':
+    case '(':
+    case ')':
+    case '.':
+    case '?':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TGTableProfessions::isProfessionAChercherAtIndex(const AnsiString& text, const AnsiString& profession,
+                                                      int position) {
+  if (position < 1 || profession.empty()) return false;
+  const std::size_t at = static_cast<std::size_t>(position - 1);
+  if (at > text.size() || text.size() - at < profession.size()) return false;
+  if (text.compare(at, profession.size(), profession) != 0) return false;
+  const std::size_t end = at + profession.size();
+  return (at == 0 || isCaractereSeparateur(text[at - 1])) && (end == text.size() || isCaractereSeparateur(text[end]));
+}
+
+}  // namespace genvora

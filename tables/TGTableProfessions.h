@@ -1,0 +1,66 @@
+// TGTableProfessions: the professions dictionary "TableProfessions"
+// (TVGProfession records) with its alphabetical index
+// "TBProfession-IdxAlpha", and the list of professions a user can choose
+// from: the stored ones, complemented by those of a reference database
+// (SQLite, table Professions(profession, locale), texts in UTF-8) for the
+// language of the preferences.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "records/TVGProfession.h"
+#include "tables/TGTableDicoTexte.h"
+
+namespace genvora {
+
+class TGTableProfessions : public TGTableDicoTexte {
+ public:
+  TGTableProfessions();
+
+  int EcritData(TVGProfession* profession) { return EcritRecord(profession); }
+  bool FetchData(CodeID code, TVGProfession* profession) {
+    return profession != nullptr && profession->LitDans(code, this);
+  }
+  using LXArray::EcritData;
+  using LXArray::FetchData;
+
+  CodeID ProfessionExists(const AnsiString& text) const;
+  // Insert or find, as the first names do.
+  CodeID MetAJour(TVGProfession& profession, ICodeAllocator* codes, bool lookupOnly);
+  CodeID GetVarianteMaitre(CodeID code);
+
+  // `out` receives the text of every stored profession in store order;
+  // with `withReference` and preferences naming a reference database, the
+  // professions of the preferences' language follow. `upperOut`, when
+  // given, receives each entry accent-free and in upper case. Answers false
+  // when the reference database was asked for and could not be read (`out`
+  // then holds the stored professions only).
+  bool getListeDesProfessions(std::vector<AnsiString>& out, std::vector<AnsiString>* upperOut,
+                              bool withReference) const;
+  // The query run against the reference database for a language code.
+  static std::string ReferenceQuery(const std::string& langue);
+
+  // Creates (or replaces) a reference database at `pathUtf8` holding the
+  // rows {profession, locale} (UTF-8 texts); false with `error` on failure.
+  struct ReferenceRow {
+    std::string profession;
+    std::string locale;
+  };
+  static bool CreerBaseReference(const std::string& pathUtf8, const std::vector<ReferenceRow>& rows,
+                                 std::string& error);
+  // Reads "locale<TAB>profession" lines (UTF-8; blank lines and lines
+  // starting with '#' skipped) into rows; false when a line has no tab.
+  static bool LitListeReference(const std::string& text, std::vector<ReferenceRow>& rows, std::string& error);
+
+  // Separators bounding a profession inside an individual's text.
+  static bool isCaractereSeparateur(char c);
+  // True when `profession` occurs in `text` at the 1-based `position`
+  // bounded on each side by an end of the text or a separator.
+  static bool isProfessionAChercherAtIndex(const AnsiString& text, const AnsiString& profession, int position);
+
+ protected:
+  AnsiString TexteDe(CodeID code) const override;
+};
+
+}  // namespace genvora
