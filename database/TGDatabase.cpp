@@ -474,14 +474,8 @@ bool TGDatabase::CheckLXArray(const LXArray* table) {
 }
 
 bool TGDatabase::RemplaceCodeIDMedia(CodeID oldCode, CodeID newCode) {
-  LXArray& media = *tables_->medias;
-  unsigned size = media.FetchData(oldCode, nullptr, 0);
-  if (size < 4) return false;
-  std::vector<unsigned char> bytes(size);
-  if (media.FetchData(oldCode, bytes.data(), size) != size) return false;
-  std::memcpy(bytes.data(), &newCode, 4);
-  media.DeleteData(oldCode);
-  return media.EcritData(newCode, bytes.data(), size) != 0;
+  // The links that show the medium and its frames follow the new code.
+  return tables_->medias->RemplaceCodeID(oldCode, newCode);
 }
 
 void TGDatabase::CheckDatabase() {
@@ -544,6 +538,10 @@ bool TGDatabase::ReIndexArrays(bool includeEvents) {
     if (!ReIndexMatchLXArray(table)) return false;
     Progress("reindex", ++done, static_cast<std::int64_t>(std::size(order)));
   }
+  // Codes may have been renumbered behind the tables' in-memory orders.
+  t.medias->InvalidateOrders();
+  t.mediasCadres->InvalidateOrders();
+  t.documents->InvalidateOrders();
   // The events' owner index belongs to the events table, which rebuilds it
   // from its records; the code lists above are all this object keeps.
   (void)includeEvents;

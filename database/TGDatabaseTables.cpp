@@ -72,6 +72,7 @@ TGDatabaseTables::TGDatabaseTables() {
   rechercheLog = Own(new TGTableRechercheLog);
   branches = Own(new TGTableBranchesMemorisees);
   mediasCadres = Own(new TGTableMediasCadres);
+  medias->SetCadres(mediasCadres);
   evenements->SetTableLiens(liens);
 }
 

@@ -9,20 +9,27 @@
 // ("TBMedia-IdxOwner-ItemSize") carry in the file.
 //
 // Invariants:
-//  1. The link store knows the links of each owner without decoding the
-//     store: an owner -> link codes map, learnt in one pass after a read and
-//     kept in step by EcritData and DeleteData.
-//  2. Answers listing links follow store order, as a walk of the store
-//     would give them.
+//  1. Each table keeps in memory, never in the file, the orders its
+//     questions need: links by owner and by media, frames by origin media,
+//     derived media and individual, media by original path. They are learnt
+//     in one pass after a read and kept in step by every write (typed or
+//     raw: the raw EcritData is where every record lands) and deletion; a
+//     store whose count no longer matches is relearnt.
+//  2. Answers listing links, frames or media follow store order, as a walk
+//     of the store would give them.
+//  3. A media is never deleted while a link still shows it, except by
+//     DeleteData, which removes those links first.
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "containers/LArray.h"
 #include "containers/LXArray.h"
+#include "tables/CodeMap.h"
+#include "tables/IndexSupport.h"
+#include "tables/SecondaryOrder.h"
 
 namespace genvora {
 
@@ -36,10 +43,11 @@ class TGTableLiensMedias : public LXArray {
 
   int EcritData(TGLienMedia* lien);
   bool FetchData(CodeID code, TGLienMedia* lien);
+  // Every record lands here: the owner and media orders follow it.
+  int EcritData(std::uint32_t code, const void* data, unsigned size) override;
   int DeleteData(std::uint32_t code) override;
   bool LitDans(FileHandle* file) override;
   void Flush() override;
-  using LXArray::EcritData;
   using LXArray::FetchData;
 
   // Appends the media code of every link whose owner is `code`, in store
@@ -52,14 +60,31 @@ class TGTableLiensMedias : public LXArray {
   void SupprimeLesLiensDe(CodeID code);
   // Link codes of the owner, in store order.
   std::vector<CodeID> LiensDe(CodeID owner);
+  // Link codes that show the media, in store order.
+  std::vector<CodeID> LiensDuMedia(CodeID media);
+  bool MediaAffiche(CodeID media);
+
+  // Copies each link of `source` whose owner and media both appear in
+  // `map` (the caller imported them first), in store order, with a new
+  // code from `codes` and both ends translated; links with an end the map
+  // does not know are left behind. Each copied link's code goes into `map`.
+  // Answers the count copied.
+  int Importer(TGTableLiensMedias& source, ICodeAllocator* codes, CodeMap& map);
+
+  // The orders are rebuilt before the next answer (codes renumbered behind
+  // the table's back).
+  void InvalidateOrders();
 
  private:
-  void EnsureOwners();
+  void EnsureOrders();
+  void Learn(CodeID code, const void* data, unsigned size);
   void Forget(CodeID link);
-  std::unordered_map<CodeID, std::unordered_set<CodeID>> byOwner_;
-  std::unordered_map<CodeID, CodeID> ownerOf_;
-  bool ownersValid_ = true;
+  ReverseIndex<CodeID> owners_;
+  ReverseIndex<CodeID> medias_;
+  std::unordered_set<CodeID> opaque_;  // stored but undecodable
 };
+
+class TGTableMediasCadres;
 
 class TGTableMedias : public LXArray {
  public:
@@ -67,20 +92,58 @@ class TGTableMedias : public LXArray {
 
   TGTableMedias();
 
+  // The frames table the media operations keep in step (not owned).
+  void SetCadres(TGTableMediasCadres* cadres) { cadres_ = cadres; }
+  TGTableMediasCadres* GetCadres() const { return cadres_; }
+
   int EcritData(TGMedia* media);
   bool FetchData(CodeID code, TGMedia* media);
+  int EcritData(std::uint32_t code, const void* data, unsigned size) override;
   // Removes the media and the links that show it.
   int DeleteData(std::uint32_t code) override;
-  using LXArray::EcritData;
+  bool LitDans(FileHandle* file) override;
+  void Flush() override;
   using LXArray::FetchData;
 
   // True when no record shows the media.
   bool OkToDelete(CodeID code);
 
+  // Insert or find by original path (compared upper-cased, as paths are
+  // named on the legacy platform): the media stored first with the same
+  // path gives its code to the record and nothing is written; otherwise the
+  // record gets a new code and is written. A media without path is always
+  // new. Answers the code, 0 when none could be had.
+  CodeID MetAJour(TGMedia& media, ICodeAllocator* codes);
+  // The media of `path`, created (code from `codes`, no thumbnail) when no
+  // stored media has that path. 0 for an empty path.
+  CodeID AjouteMediaIfNotExists(const AnsiString& path, ICodeAllocator* codes);
+  // Deletes the owner's media links; each media they showed that no link
+  // shows any longer is deleted with the frames cut from it or made into
+  // it. Answers the count of media deleted.
+  int SupprimeLesMediasDe(CodeID owner);
+  // The media `oldCode` becomes `newCode`: its record (bytes kept, code
+  // rewritten, even when they do not decode), the links that show it and
+  // the frames cut from it or made into it. False when `oldCode` is not
+  // stored, `newCode` is 0 or already a media.
+  bool RemplaceCodeID(CodeID oldCode, CodeID newCode);
+  // Copies every media of `source`, in store order, under a new code from
+  // `codes`, days kept; fills `map` old -> new. Links and frames follow
+  // through their own Importer. Media files stay in the source's folder.
+  // Answers the count copied.
+  int Importer(TGTableMedias& source, ICodeAllocator* codes, CodeMap& map);
+
+  void InvalidateOrders();
   TGTableLiensMedias* GetLiens() const { return liens_; }
 
  private:
+  void EnsurePaths();
+  void Learn(CodeID code, const void* data, unsigned size);
+  CodeID FirstWithPath(const AnsiString& path);
+
   TGTableLiensMedias* liens_;  // owned through slot 1
+  TGTableMediasCadres* cadres_ = nullptr;
+  ReverseIndex<AnsiString> paths_;
+  std::unordered_set<CodeID> opaque_;
 };
 
 class TGTableMediasCadres : public LXArray {
@@ -89,7 +152,10 @@ class TGTableMediasCadres : public LXArray {
 
   int EcritData(TGMediaCadre* cadre);
   bool FetchData(CodeID code, TGMediaCadre* cadre);
-  using LXArray::EcritData;
+  int EcritData(std::uint32_t code, const void* data, unsigned size) override;
+  int DeleteData(std::uint32_t code) override;
+  bool LitDans(FileHandle* file) override;
+  void Flush() override;
   using LXArray::FetchData;
 
   // Frames cut from the media, in store order (empties `out`).
@@ -101,10 +167,24 @@ class TGTableMediasCadres : public LXArray {
   CodeID GetParentID(CodeID derived);
   // The frame whose derived media is `derived`; 0 when none.
   CodeID GetCadreWithEnfantID(CodeID derived);
+  // Frames cut from or made into the media, in store order.
+  std::vector<CodeID> CadresDuMedia(CodeID media);
+
+  // Copies each frame whose origin media appears in `map`, in store order,
+  // under a new code; the derived media and the individual are translated
+  // (0 when the map does not know them). Answers the count copied.
+  int Importer(TGTableMediasCadres& source, ICodeAllocator* codes, CodeMap& map);
+
+  void InvalidateOrders();
 
  private:
-  template <typename Keep>
-  std::vector<CodeID> Select(Keep keep);
+  void EnsureOrders();
+  void Learn(CodeID code, const void* data, unsigned size);
+  void Forget(CodeID code);
+  ReverseIndex<CodeID> origines_;
+  ReverseIndex<CodeID> derives_;
+  ReverseIndex<CodeID> individus_;
+  std::unordered_set<CodeID> opaque_;
 };
 
 }  // namespace genvora
