@@ -1,5 +1,11 @@
 #include "tables/TGTableDicoAdresses.h"
 
+#include <set>
+#include <utility>
+
+#include "tables/RecordPeek.h"
+#include "tables/SecondaryOrder.h"
+
 namespace genvora {
 
 TGTableDicoAdresses::TGTableDicoAdresses() : LXArray("TGTableDicoAdresses", true) {
@@ -33,6 +39,51 @@ void TGTableDicoAdresses::AjouterLien(CodeID adresse, CodeID code) {
 
 bool TGTableDicoAdresses::SupprimeLien(CodeID adresse, CodeID code) {
   return liens_ != nullptr && liens_->SupprimeLien(adresse, code);
+}
+
+int TGTableDicoAdresses::Importer(TGTableDicoAdresses& source, ICodeAllocator* codes, CodeMap& map) {
+  if (codes == nullptr || &source == this) return 0;
+  int copied = 0;
+  TGAdresse adresse;
+  for (CodeID code : StoreOrderCodes(source)) {
+    adresse.zeroMemory();
+    if (!LitSansEffacer(adresse, code, source)) continue;
+    const CodeID fresh = codes->GetNextID();
+    if (fresh == 0) break;
+    adresse.SetCodeID(fresh);
+    adresse.SetOldXREFUnion(MapCode(map, adresse.GetOldXREFUnion()));
+    adresse.SetOldXREFHomme(MapCode(map, adresse.GetOldXREFHomme()));
+    adresse.SetOldXREFFemme(MapCode(map, adresse.GetOldXREFFemme()));
+    adresse.SetStampOnWrite(false);
+    if (EcritData(&adresse) == 0) continue;
+    map[code] = fresh;
+    ++copied;
+  }
+  return copied;
+}
+
+int TGTableDicoAdresses::ImporterLiens(const TGTableDicoAdresses& source, const CodeMap& map) {
+  const TGTableLiensGenerique* from = source.GetLiens();
+  if (liens_ == nullptr || from == nullptr || from == liens_) return 0;
+  // The pairs held here, in either order, learnt once rather than asked
+  // of the table pair by pair.
+  std::set<std::pair<CodeID, CodeID>> held;
+  for (int i = 1; i <= static_cast<int>(liens_->GetCount()); ++i) {
+    const void* pair = liens_->GetItemPtr(i);
+    held.emplace(ItemWord(pair, 0), ItemWord(pair, 1));
+    held.emplace(ItemWord(pair, 1), ItemWord(pair, 0));
+  }
+  int added = 0;
+  for (int i = 1; i <= static_cast<int>(from->GetCount()); ++i) {
+    const void* pair = from->GetItemPtr(i);
+    const CodeID a = MapCode(map, ItemWord(pair, 0));
+    const CodeID b = MapCode(map, ItemWord(pair, 1));
+    if (a == 0 || b == 0 || !held.emplace(a, b).second) continue;
+    held.emplace(b, a);
+    liens_->AjouteLien(a, b);
+    ++added;
+  }
+  return added;
 }
 
 void TGTableDicoAdresses::SupprimeLiensDeCode(CodeID code) {

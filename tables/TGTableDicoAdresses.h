@@ -6,6 +6,8 @@
 
 #include "containers/LXArray.h"
 #include "records/TGAdresse.h"
+#include "tables/CodeMap.h"
+#include "tables/IndexSupport.h"
 #include "tables/TGTableLiensGenerique.h"
 
 namespace genvora {
@@ -34,6 +36,17 @@ class TGTableDicoAdresses : public LXArray {
   CodeID GetAdresseIndi(CodeID code) const { return liens_ != nullptr ? liens_->LePremierLienDe(code) : 0; }
   CodeID GetAdresseUnion(CodeID code) const { return GetAdresseIndi(code); }
   void SupprimeLiensDeCode(CodeID code);
+
+  // Copies every address of `source`, in store order, under a new code from
+  // `codes`, days kept (addresses are not unified: two people may share a
+  // text and not a home); the union, man and woman of older versions are
+  // translated through `map` (0 when it does not know them). Fills `map`
+  // old -> new; answers the count copied.
+  int Importer(TGTableDicoAdresses& source, ICodeAllocator* codes, CodeMap& map);
+  // Copies the pairs of `source` whose two members `map` knows (the
+  // addresses, individuals and unions imported first); a pair already here
+  // is not added twice. Answers the count added.
+  int ImporterLiens(const TGTableDicoAdresses& source, const CodeMap& map);
 
  private:
   TGTableLiensGenerique* liens_ = nullptr;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Preferences.h"
+#include "tables/RecordPeek.h"
+#include "tables/SecondaryOrder.h"
 #include "utilities/Collation.h"
 #include "utilities/TextUtils.h"
 
@@ -189,6 +192,71 @@ void TGTableDicoLieux::ReIndex() {
   ville_->GetMatchArray()->Flush();
   code_->GetMatchArray()->Flush();
   ticker.Done();
+}
+
+namespace {
+
+bool SansChamps(const TGLieu& lieu) {
+  return lieu.GetStored(TGLieu::kPays).empty() && lieu.GetStored(TGLieu::kRegion).empty() &&
+         lieu.GetStored(TGLieu::kDepartement).empty() && lieu.GetStored(TGLieu::kCode).empty() &&
+         lieu.GetStored(TGLieu::kVille).empty();
+}
+
+}  // namespace
+
+int TGTableDicoLieux::Importer(TGTableDicoLieux& source, ICodeAllocator* codes, CodeMap& map) {
+  if (codes == nullptr || &source == this) return 0;
+  CurrentRecordCleared cleared;
+  struct Copy {
+    CodeID from;
+    CodeID fresh;
+    TGLieu lieu;
+  };
+  std::vector<Copy> copies;
+  // Places brought by this import, by town key: the indexes do not move
+  // until the end.
+  std::unordered_map<std::string, std::vector<std::size_t>> brought;
+  for (CodeID code : StoreOrderCodes(source)) {
+    TGLieu lieu;
+    if (!LitSansEffacer(lieu, code, source) || SansChamps(lieu)) continue;
+    CodeID target = BinaryFind(&lieu);
+    const std::string ville = MakeKeys(lieu).ville;
+    if (target == 0) {
+      for (std::size_t i : brought[ville]) {
+        if (!copies[i].lieu.InternalCompare(&lieu)) {
+          target = copies[i].fresh;
+          break;
+        }
+      }
+    }
+    if (target == 0) {
+      target = codes->GetNextID();
+      if (target == 0) break;
+      brought[ville].push_back(copies.size());
+      copies.push_back({code, target, std::move(lieu)});
+    }
+    map[code] = target;
+  }
+  std::vector<CodeID> added;
+  added.reserve(copies.size());
+  for (Copy& copy : copies) {
+    const CodeID master = copy.lieu.GetRattachement();
+    CodeID translated = master == 0 ? 0 : MapCode(map, master);
+    if (master == copy.from || (master != 0 && translated == 0)) translated = copy.fresh;
+    copy.lieu.SetCodeID(copy.fresh);
+    copy.lieu.SetRattachement(translated);
+    copy.lieu.SetStampOnWrite(false);
+    // Stored without keys: they join both indexes in one merge each.
+    if (copy.lieu.EcritDans(copy.fresh, this) == 0) {
+      map.erase(copy.from);
+      continue;
+    }
+    keys_.erase(copy.fresh);
+    added.push_back(copy.fresh);
+  }
+  MergeIntoIndex(*ville_, added, [this](CodeID c) -> const std::string& { return KeysOf(c).ville; });
+  MergeIntoIndex(*code_, added, [this](CodeID c) -> const std::string& { return KeysOf(c).code; });
+  return static_cast<int>(added.size());
 }
 
 bool TGTableDicoLieux::LitDans(FileHandle* file) {

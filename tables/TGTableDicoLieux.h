@@ -17,6 +17,7 @@
 #include "containers/LXArray.h"
 #include "containers/TG5indexWithMatch.h"
 #include "records/TGLieu.h"
+#include "tables/CodeMap.h"
 #include "tables/IndexSupport.h"
 
 namespace genvora {
@@ -72,6 +73,16 @@ class TGTableDicoLieux : public LXArray {
   CodeID GetVarianteMaitre(CodeID code);
 
   void ReIndex();
+
+  // Brings every place of `source` in, in store order, filling `map`: a
+  // place this dictionary holds (as BinaryFind finds it), or that an
+  // earlier record of the import brought, gives its code; a place whose
+  // five fields are all empty is left behind (MetAJour never creates one);
+  // any other is copied under a new code, days kept, its Rattachement
+  // translated through the map (its own code stays its own, 0 stays 0, an
+  // unknown master makes it its own master). The new codes join both
+  // indexes in one merge each. Answers the count copied.
+  int Importer(TGTableDicoLieux& source, ICodeAllocator* codes, CodeMap& map);
 
   TG5indexWithMatch* GetIndexVille() const { return ville_; }
   TG5indexWithMatch* GetIndexCode() const { return code_; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/Preferences.h"
+#include "tables/RecordPeek.h"
+#include "tables/SecondaryOrder.h"
 #include "tables/TGTableParticules.h"
 #include "utilities/Collation.h"
 #include "utilities/TextUtils.h"
@@ -129,10 +131,13 @@ void TGTableDicoNoms::RemoveKeySequential(CodeID code) {
   ranksValid_ = false;
 }
 
-CodeID TGTableDicoNoms::NomExists(const AnsiString& text) const {
+std::string TGTableDicoNoms::WantedKey(const AnsiString& text) const {
   scratch_.SetInterprete(splitter_.get());
   scratch_.SetNom(AnsiTrim(text));
-  const std::string wanted = KeyOfNom(scratch_);
+  return KeyOfNom(scratch_);
+}
+
+CodeID TGTableDicoNoms::FindKey(const std::string& wanted) const {
   int low = 1;
   int high = static_cast<int>(indexAlpha_->GetCount());
   while (low <= high) {
@@ -147,6 +152,8 @@ CodeID TGTableDicoNoms::NomExists(const AnsiString& text) const {
   }
   return 0;
 }
+
+CodeID TGTableDicoNoms::NomExists(const AnsiString& text) const { return FindKey(WantedKey(text)); }
 
 // Insert or find. The record takes the code of the stored surname with the
 // same text; otherwise, unless `lookupOnly`, it gets a new code, is its own
@@ -231,6 +238,58 @@ void TGTableDicoNoms::ReIndex() {
   BulkLoad(*indexAlpha_, codes.data(), codes.size());
   ranksValid_ = false;
   ticker.Done();
+}
+
+int TGTableDicoNoms::Importer(TGTableDicoNoms& source, ICodeAllocator* codes, CodeMap& map) {
+  if (codes == nullptr || &source == this) return 0;
+  CurrentRecordCleared cleared;
+  // First every code is settled, so that a variant met before its master
+  // still finds the master's new code; the index does not move meanwhile,
+  // so surnames brought by this import are found through `brought`.
+  struct Copy {
+    CodeID from;
+    TGNom nom;
+  };
+  std::vector<Copy> copies;
+  std::unordered_map<std::string, CodeID> brought;
+  for (CodeID code : StoreOrderCodes(source)) {
+    TGNom nom(splitter_.get());
+    if (!LitSansEffacer(nom, code, source)) continue;
+    const std::string key = WantedKey(nom.GetStoredNom());
+    CodeID target = FindKey(key);
+    if (target == 0) {
+      const auto earlier = brought.find(key);
+      if (earlier != brought.end()) target = earlier->second;
+    }
+    if (target == 0) {
+      target = codes->GetNextID();
+      if (target == 0) break;
+      brought.emplace(key, target);
+      copies.push_back({code, std::move(nom)});
+    }
+    map[code] = target;
+  }
+  std::vector<CodeID> added;
+  added.reserve(copies.size());
+  for (Copy& copy : copies) {
+    const CodeID fresh = map[copy.from];
+    const CodeID master = copy.nom.GetRattachement();
+    CodeID translated = master == 0 ? 0 : MapCode(map, master);
+    if (master == copy.from || (master != 0 && translated == 0)) translated = fresh;
+    copy.nom.SetCodeID(fresh);
+    copy.nom.SetRattachement(translated);
+    copy.nom.SetStampOnWrite(false);
+    // Stored without its key: the keys join the index in one merge below.
+    if (copy.nom.EcritDans(fresh, this) == 0) {
+      map.erase(copy.from);
+      continue;
+    }
+    keys_.erase(fresh);
+    added.push_back(fresh);
+  }
+  MergeIntoIndex(*indexAlpha_, added, [this](CodeID c) -> const std::string& { return KeyOf(c); });
+  ranksValid_ = false;
+  return static_cast<int>(added.size());
 }
 
 bool TGTableDicoNoms::LitDans(FileHandle* file) {

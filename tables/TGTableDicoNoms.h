@@ -25,6 +25,7 @@
 #include "containers/LXArray.h"
 #include "platform/TV5SplitterParticule.h"
 #include "records/TGNom.h"
+#include "tables/CodeMap.h"
 #include "tables/IndexSupport.h"
 
 namespace genvora {
@@ -86,6 +87,19 @@ class TGTableDicoNoms : public LXArray {
   // Empties the alphabetical index and rebuilds it from the store.
   void ReIndex();
 
+  // Brings every surname of `source` into this dictionary, in store order,
+  // and fills `map` source code -> code here:
+  //  - a surname whose text this dictionary holds (as NomExists finds it),
+  //    or that an earlier record of the same import brought, takes that
+  //    code and nothing is written;
+  //  - any other is copied under a new code from `codes`, days kept; its
+  //    Rattachement is translated through the map (its own code stays its
+  //    own, 0 stays 0, a master the source does not hold makes it its own
+  //    master).
+  // The new codes join the alphabetical index in one merge. Answers the
+  // count of surnames copied.
+  int Importer(TGTableDicoNoms& source, ICodeAllocator* codes, CodeMap& map);
+
   LArray* GetIndexAlpha() const { return indexAlpha_.get(); }
   TGTableParticules* GetParticules() const { return particules_; }
   TV5SplitterParticule* GetSplitter() const { return splitter_.get(); }
@@ -98,6 +112,9 @@ class TGTableDicoNoms : public LXArray {
 
  private:
   void EnsureRanks() const;
+  // The key NomExists looks for, and the search itself.
+  std::string WantedKey(const AnsiString& text) const;
+  CodeID FindKey(const std::string& wanted) const;
 
   std::unique_ptr<TV5SplitterParticule> splitter_;
   std::unique_ptr<LArray> indexAlpha_;

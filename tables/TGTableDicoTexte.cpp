@@ -30,8 +30,11 @@ const std::string& TGTableDicoTexte::KeyOf(CodeID code) const {
   return keys_.emplace(code, CollationKey(TexteDe(code), true)).first->second;
 }
 
-CodeID TGTableDicoTexte::TexteExists(const AnsiString& text) const {
-  const std::string wanted = CollationKey(text, true);
+std::string TGTableDicoTexte::KeyOfText(const AnsiString& text) { return CollationKey(text, true); }
+
+CodeID TGTableDicoTexte::TexteExists(const AnsiString& text) const { return FindKey(KeyOfText(text)); }
+
+CodeID TGTableDicoTexte::FindKey(const std::string& wanted) const {
   int low = 1;
   int high = static_cast<int>(indexAlpha_->GetCount());
   while (low <= high) {

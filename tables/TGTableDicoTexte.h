@@ -18,7 +18,12 @@
 
 #include "containers/LComparator.h"
 #include "containers/LXArray.h"
+#include "platform/Preferences.h"
+#include "tables/CodeMap.h"
 #include "tables/IndexSupport.h"
+#include "tables/RecordPeek.h"
+#include "tables/SecondaryOrder.h"
+#include "utilities/TextUtils.h"
 
 namespace genvora {
 
@@ -56,6 +61,8 @@ class TGTableDicoTexte : public LXArray {
 
   LArray* GetIndexAlpha() const { return indexAlpha_.get(); }
   const std::string& KeyOf(CodeID code) const;
+  // The key a text is looked up with.
+  static std::string KeyOfText(const AnsiString& text);
   void InvalidateCaches() const { keys_.clear(); }
 
  protected:
@@ -67,9 +74,73 @@ class TGTableDicoTexte : public LXArray {
   // The text of a stored record ("" when it cannot be read).
   virtual AnsiString TexteDe(CodeID code) const = 0;
 
+  // The import of the first names and the professions: every record of
+  // `source` in store order; a text this dictionary holds (case ignored, as
+  // TexteExists finds it), or that an earlier record of the import brought,
+  // gives its code; a blank text is left behind (MetAJour never creates
+  // one); any other record is copied under a new code, days kept, its
+  // Rattachement translated through `map` (its own code stays its own, 0
+  // stays 0, an unknown master makes it its own master). The new codes
+  // join the index in one merge. Answers the count copied.
+  template <typename Record, typename TextOf>
+  int ImporterTextes(TGTableDicoTexte& source, ICodeAllocator* codes, CodeMap& map, TextOf textOf);
+
  private:
+  CodeID FindKey(const std::string& wanted) const;
+
   std::unique_ptr<LArray> indexAlpha_;
   mutable std::unordered_map<CodeID, std::string> keys_;
 };
+
+template <typename Record, typename TextOf>
+int TGTableDicoTexte::ImporterTextes(TGTableDicoTexte& source, ICodeAllocator* codes, CodeMap& map, TextOf textOf) {
+  if (codes == nullptr || &source == this) return 0;
+  CurrentRecordCleared cleared;
+  struct Copy {
+    CodeID from;
+    Record record;
+  };
+  std::vector<Copy> copies;
+  std::unordered_map<std::string, CodeID> brought;
+  for (CodeID code : StoreOrderCodes(source)) {
+    Record record;
+    if (!LitSansEffacer(record, code, source)) continue;
+    const AnsiString text = AnsiTrim(textOf(record));
+    if (text.empty()) continue;
+    const std::string key = KeyOfText(text);
+    CodeID target = FindKey(key);
+    if (target == 0) {
+      const auto earlier = brought.find(key);
+      if (earlier != brought.end()) target = earlier->second;
+    }
+    if (target == 0) {
+      target = codes->GetNextID();
+      if (target == 0) break;
+      brought.emplace(key, target);
+      copies.push_back({code, std::move(record)});
+    }
+    map[code] = target;
+  }
+  std::vector<CodeID> added;
+  added.reserve(copies.size());
+  for (Copy& copy : copies) {
+    const CodeID fresh = map[copy.from];
+    const CodeID master = copy.record.GetRattachement();
+    CodeID translated = master == 0 ? 0 : MapCode(map, master);
+    if (master == copy.from || (master != 0 && translated == 0)) translated = fresh;
+    copy.record.SetCodeID(fresh);
+    copy.record.SetRattachement(translated);
+    copy.record.SetStampOnWrite(false);
+    // Stored without its key: the keys join the index in one merge below.
+    if (copy.record.EcritDans(fresh, this) == 0) {
+      map.erase(copy.from);
+      continue;
+    }
+    keys_.erase(fresh);
+    added.push_back(fresh);
+  }
+  MergeIntoIndex(*indexAlpha_, added, [this](CodeID c) -> const std::string& { return KeyOf(c); });
+  return static_cast<int>(added.size());
+}
 
 }  // namespace genvora

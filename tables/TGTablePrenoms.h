@@ -62,6 +62,13 @@ class TGTablePrenoms : public TGTableDicoTexte, public IFirstNameLookup {
 
   CodeID GetVarianteMaitre(CodeID code);
 
+  // Brings the first names of `source` in, unified by text; see
+  // TGTableDicoTexte::ImporterTextes. Links to individuals are the
+  // caller's, through the map.
+  int Importer(TGTablePrenoms& source, ICodeAllocator* codes, CodeMap& map) {
+    return ImporterTextes<TVGPrenom>(source, codes, map, [](const TVGPrenom& p) { return p.Prenom(); });
+  }
+
   // IFirstNameLookup, 0-based.
   bool ExtraitPrenomSuivant(const AnsiString& text, std::size_t& position, std::size_t& nameStart,
                             std::size_t& nameLength) const override;

@@ -30,6 +30,13 @@ class TGTableProfessions : public TGTableDicoTexte {
   CodeID MetAJour(TVGProfession& profession, ICodeAllocator* codes, bool lookupOnly);
   CodeID GetVarianteMaitre(CodeID code);
 
+  // Brings the professions of `source` in, unified by text; see
+  // TGTableDicoTexte::ImporterTextes.
+  int Importer(TGTableProfessions& source, ICodeAllocator* codes, CodeMap& map) {
+    return ImporterTextes<TVGProfession>(source, codes, map,
+                                         [](const TVGProfession& p) { return p.GetProfession(); });
+  }
+
   // `out` receives the text of every stored profession in store order;
   // with `withReference` and preferences naming a reference database, the
   // professions of the preferences' language follow. `upperOut`, when
