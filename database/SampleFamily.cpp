@@ -5,14 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "records/TGDocument.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
-#include "records/TGMedia.h"
-#include "records/TVGNote.h"
 #include "records/TGLien.h"
+#include "records/TGLienRoot.h"
 #include "records/TGLieu.h"
+#include "records/TGMedia.h"
+#include "records/TGMediaCadre.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
+#include "records/TVGNote.h"
+#include "records/TVGPrenom.h"
 
 namespace genvora {
 
@@ -28,6 +32,16 @@ void PutRaw(LXArray& store, CodeID code, const AnsiString& text) {
 }
 
 void AddCode(LArray& array, std::uint32_t code) { array.AddItem(&code, 4); }
+
+// The tables that hand out codes themselves take them from the database.
+class DatabaseCodes : public ICodeAllocator {
+ public:
+  explicit DatabaseCodes(TGDatabase& db) : db_(db) {}
+  CodeID GetNextID() override { return db_.GetNextID(); }
+
+ private:
+  TGDatabase& db_;
+};
 
 }  // namespace
 
@@ -133,17 +147,52 @@ CodeID FillSampleFamily(TGDatabase& db) {
   CodeID medium = db.GetNextID();
   media.SetCodeID(medium);
   media.SetOriginalFullPath("Media/portrait-no\xEBl.jpg");
-  media.EcritDans(medium, t.medias);
-  CodeID mediaLink = db.GetNextID();
-  PutRaw(*t.MediaLiens(), mediaLink, "portrait");
-  PutRaw(*t.documents, db.GetNextID(), "Registre paroissial de Lyon, an II");
+  t.medias->EcritData(&media);
+  TGLienMedia mediaLink;
+  mediaLink.SetCodeID(db.GetNextID());
+  mediaLink.SetXREFCible(g4);
+  mediaLink.SetXREFMedia(medium);
+  mediaLink.SetGenre(omIndividu);
+  mediaLink.SetMediaPrincipal(true);
+  mediaLink.SetCitation("portrait");
+  t.MediaLiens()->EcritData(&mediaLink);
+  // His face, cut from the portrait.
+  TGMediaCadre frame;
+  frame.SetCodeID(db.GetNextID());
+  frame.SetMediaOrigine(medium);
+  frame.SetIndividu(g4);
+  frame.SetRect({40, 25, 168, 185});
+  t.mediasCadres->EcritData(&frame);
+
+  // The parish register is the source of the republican birth.
+  DatabaseCodes codes(db);
+  TGDocument registre;
+  registre.SetTypeSource(tsActe);
+  registre.SetText(0, "Registre paroissial de Lyon, an II");
+  registre.SetText(3, "Archives d\xE9partementales du Rh\xF4ne");
+  registre.SetText(2, "2 E 1456");
+  registre.SetNatureActe(2);
+  registre.SetCertitude(3);
+  const CodeID document = t.documents->MetAJour(registre, &codes);
+  TGLienDocument citation;
+  citation.SetCodeID(db.GetNextID());
+  citation.SetXREFEvenement(birth);
+  citation.SetXREFDocument(document);
+  citation.SetCitation("L'an deux de la R\xE9publique, le trois brumaire...");
+  t.DocumentLiens()->EcritData(&citation);
+
   PutRaw(*t.dicoAdresses, db.GetNextID(), "12 rue de la R\xE9publique, Lyon");
   PutRaw(*t.taches, db.GetNextID(), "Chercher l'acte de mariage de Fran\xE7ois");
-  PutRaw(*t.prenoms, db.GetNextID(), "Ren\xE9");
+  TVGPrenom rene;
+  rene.SetPrenom("Ren\xE9");
+  rene.SetPrenomUCD("RENE");
+  rene.SetSexe(0);
+  const CodeID reneCode = t.prenoms->MetAJour(rene, &codes, false);
   PutRaw(*t.professions, db.GetNextID(), "m\xE9" "decin");
   PutRaw(*t.redaction, db.GetNextID(), "Introduction");
-  PutRaw(*t.rechercheLog, db.GetNextID(), "Archives du Rh\xF4ne, 3 brumaire an II");
-  PutRaw(*t.mediasCadres, db.GetNextID(), "cadre");
+  // A research day in the archives (1 March 2021, 14:30).
+  t.rechercheLog->NewLog(g2, "Archives du Rh\xF4ne, 3 brumaire an II", "Acte de naissance trouv\xE9", 0,
+                         44256.0 + 14.5 / 24.0, &codes);
   PutRaw(*t.notesAideRecherche, g2, "{\\rtf1 Voir l'\\'e9tat civil.\\par}");
 
   AddCode(*t.indiMarques, g4);
@@ -154,7 +203,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
   t.noteLiens->AjouteLien(g4, g4);
   std::uint32_t branch[3] = {db.GetNextID(), g1, 1};
   t.branches->AddItem(branch, 12);
-  t.liensPrenoms->AjouteLien(g3, g3, true);
+  t.liensPrenoms->AjouteLien(g3, reneCode, true);
 
   db.Header.SetDeCujus(g4);
   return g4;
