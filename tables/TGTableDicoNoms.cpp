@@ -85,9 +85,12 @@ int TGTableDicoNoms::premierDe(CodeID a, CodeID b) const {
 int TGTableDicoNoms::EcritData(TGNom* nom) {
   if (nom == nullptr) return 0;
   CurrentRecordCleared cleared;
+  // A new code has no key to remove: looking for one would scan the whole
+  // index for nothing, once per new surname.
+  const bool existed = StoreItemOf(*this, nom->GetCodeID()) != 0;
   const int position = nom->EcritDans(nom->GetCodeID(), this);
   if (position != 0) {
-    RemoveLocalKey(nom->GetCodeID());
+    if (existed) RemoveLocalKey(nom->GetCodeID());
     AddKey(nom->GetCodeID());
   }
   return position;

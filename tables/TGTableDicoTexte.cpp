@@ -57,8 +57,13 @@ int TGTableDicoTexte::EcritRecord(TGRoot* record) {
   const CodeID saved = prefs != nullptr ? prefs->CurrentRecord : 0;
   if (prefs != nullptr) prefs->CurrentRecord = 0;
   const CodeID code = record->GetCodeID();
-  // The old key is found by the cached key it was placed with.
-  RemoveLocalKey(code);
+  // The old key is found by the cached key it was placed with. A code the
+  // store does not hold yet has none: looking for it would scan the whole
+  // index for nothing, once per new record.
+  if (StoreItemOf(*this, code) != 0)
+    RemoveLocalKey(code);
+  else
+    keys_.erase(code);
   const int position = record->EcritDans(code, this);
   if (position != 0) AddKey(code);
   if (prefs != nullptr) prefs->CurrentRecord = saved;

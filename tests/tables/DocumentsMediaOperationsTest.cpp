@@ -77,6 +77,28 @@ TEST_F(Documents, ReplaceMovesLinksWithoutCitingTwice) {
   EXPECT_FALSE(documents.ReplaceDoc(51, 77));
   EXPECT_FALSE(documents.ReplaceDoc(77, 51));
   EXPECT_EQ(EventsOf(51), (std::vector<CodeID>{10, 11, 12}));
+
+  TempDir dir;
+  TGTableDocuments fresh;
+  const auto [a, b] = RoundTrip(documents, fresh, dir);
+  EXPECT_EQ(a, b);
+  LArray out(4, nullptr, false);
+  EXPECT_EQ(fresh.GetLiens()->EvenementDe(51, &out), 3);
+  EXPECT_FALSE(fresh.OkToDelete(51));
+}
+
+// An index read from a damaged file may be out of order: the events of a
+// document then come from the scan, in the order the index holds them.
+TEST_F(Documents, AnIndexOutOfOrderIsScanned) {
+  Cite(900, 30, 50);
+  Cite(901, 10, 50);
+  LArray& index = *documents.GetLiens()->GetIndex();
+  index.SetKeepSorted(false);
+  const std::uint32_t late[3] = {5, 50, 902};
+  const std::uint32_t huge[3] = {0x90000000u, 50, 903};
+  index.AddItem(late, 12);
+  index.AddItem(huge, 12);
+  EXPECT_EQ(EventsOf(50), (std::vector<CodeID>{10, 30, 5, 0x90000000u}));
 }
 
 TEST_F(Documents, MetAJourFindsTheIdenticalDocumentAlsoAfterAFile) {
