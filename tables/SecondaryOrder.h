@@ -9,8 +9,8 @@
 //  2. Answers come back in store order (the order of the records' items),
 //     which is the order a walk of the store gives: callers see no change
 //     from the walk the order replaces.
-//  3. MergeIntoIndex gives the index that adding the new codes one by one
-//     after their run (InsertInRun) gives, in one pass.
+//  3. MergeIntoIndex and MergeIntoRuns give the index that adding the new
+//     items one by one after their run (InsertInRun) gives, in one pass.
 #pragma once
 
 #include <algorithm>
@@ -123,6 +123,35 @@ void MergeIntoIndex(LArray& index, std::vector<CodeID> added, KeyOf keyOf) {
   }
   while (next < added.size()) merged.push_back(added[next++]);
   BulkLoad(index, merged.data(), merged.size());
+}
+
+// Adds `added` (items of `wordsPerItem` words, packed) to an index kept in
+// runs of its first word under the signed first-word order of
+// LLongComparator: each new item goes after the run of its first word, new
+// items of one run in the order given.
+inline void MergeIntoRuns(LArray& index, const std::vector<std::uint32_t>& added, std::size_t wordsPerItem) {
+  if (added.empty() || wordsPerItem == 0) return;
+  auto before = [](std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) < 0; };
+  std::vector<std::size_t> order(added.size() / wordsPerItem);
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  StableSortGuarded(order, [&](std::size_t a, std::size_t b) {
+    return before(added[a * wordsPerItem], added[b * wordsPerItem]);
+  });
+  const int count = static_cast<int>(index.GetCount());
+  std::vector<std::uint32_t> merged;
+  merged.reserve((static_cast<std::size_t>(count) + order.size()) * wordsPerItem);
+  std::size_t next = 0;
+  auto take = [&](std::size_t item) {
+    merged.insert(merged.end(), added.begin() + static_cast<std::ptrdiff_t>(item * wordsPerItem),
+                  added.begin() + static_cast<std::ptrdiff_t>((item + 1) * wordsPerItem));
+  };
+  for (int i = 1; i <= count; ++i) {
+    const void* item = index.GetItemPtr(i);
+    while (next < order.size() && before(added[order[next] * wordsPerItem], ItemWord(item, 0))) take(order[next++]);
+    for (std::size_t w = 0; w < wordsPerItem; ++w) merged.push_back(ItemWord(item, static_cast<int>(w)));
+  }
+  while (next < order.size()) take(order[next++]);
+  BulkLoad(index, merged.data(), merged.size() / wordsPerItem);
 }
 
 }  // namespace genvora

@@ -73,17 +73,18 @@ int TGTableDicoAdresses::ImporterLiens(const TGTableDicoAdresses& source, const 
     held.emplace(ItemWord(pair, 0), ItemWord(pair, 1));
     held.emplace(ItemWord(pair, 1), ItemWord(pair, 0));
   }
-  int added = 0;
+  std::vector<std::uint32_t> added;
   for (int i = 1; i <= static_cast<int>(from->GetCount()); ++i) {
     const void* pair = from->GetItemPtr(i);
     const CodeID a = MapCode(map, ItemWord(pair, 0));
     const CodeID b = MapCode(map, ItemWord(pair, 1));
     if (a == 0 || b == 0 || !held.emplace(a, b).second) continue;
     held.emplace(b, a);
-    liens_->AjouteLien(a, b);
-    ++added;
+    added.insert(added.end(), {a, b});
   }
-  return added;
+  // One merge, as adding each pair after its run would leave the table.
+  MergeIntoRuns(*liens_, added, 2);
+  return static_cast<int>(added.size() / 2);
 }
 
 void TGTableDicoAdresses::SupprimeLiensDeCode(CodeID code) {

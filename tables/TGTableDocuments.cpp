@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <set>
+#include <utility>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -253,25 +255,31 @@ int TGTableLienDocuments::ReplaceLienDoc(CodeID oldDocument, CodeID newDocument)
 
 int TGTableLienDocuments::Importer(TGTableLienDocuments& source, ICodeAllocator* codes, CodeMap& map) {
   if (codes == nullptr || &source == this) return 0;
-  int copied = 0;
+  // The records are stored one by one; their entries join the index in one
+  // merge, so pairs brought by this import are remembered here.
+  std::set<std::pair<CodeID, CodeID>> brought;
+  std::vector<std::uint32_t> entries;
   TGLienDocument lien;
   for (CodeID code : StoreOrder(source)) {
     lien.zeroMemory();
     if (!LitSansEffacer(lien, code, source)) continue;
     const CodeID event = MapCode(map, lien.GetXREFEvenement());
     const CodeID document = MapCode(map, lien.GetXREFDocument());
-    if (event == 0 || document == 0 || IDDuLien(event, document) != 0) continue;
+    if (event == 0 || document == 0 || IDDuLien(event, document) != 0 || brought.count({event, document}) != 0) continue;
     const CodeID fresh = codes->GetNextID();
     if (fresh == 0) break;
     lien.SetCodeID(fresh);
     lien.SetXREFEvenement(event);
     lien.SetXREFDocument(document);
     lien.SetStampOnWrite(false);
-    if (EcritData(&lien) == 0) continue;
+    if (lien.EcritDans(fresh, this) == 0) continue;
+    brought.emplace(event, document);
+    entries.insert(entries.end(), {event, document, fresh});
     map[code] = fresh;
-    ++copied;
   }
-  return copied;
+  MergeIntoRuns(*index_, entries, 3);
+  for (std::size_t i = 0; i < entries.size(); i += 3) NoteAdded(entries[i], entries[i + 1]);
+  return static_cast<int>(entries.size() / 3);
 }
 
 bool TGTableLienDocuments::LitDans(FileHandle* file) {

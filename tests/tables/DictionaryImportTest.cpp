@@ -183,6 +183,9 @@ TEST(ImportAdresses, CopiedWithTheirPairsOfImportedPeople) {
   }
   source.AjouterLien(30, 7);
   source.AjouterLien(31, 9);
+  source.AjouterLien(31, 7);
+  here.AjouterLien(4, 707);
+  here.AjouterLien(6000, 1);
   CounterCodes codes(5000);
   CodeMap map{{7, 707}};
   EXPECT_EQ(here.Importer(source, &codes, map), 2);
@@ -192,9 +195,12 @@ TEST(ImportAdresses, CopiedWithTheirPairsOfImportedPeople) {
   ASSERT_TRUE(here.FetchData(5000, &read));
   EXPECT_EQ(read.GetOldXREFHomme(), 707u);
   EXPECT_EQ(read.GetOldXREFFemme(), 0u) << "a person the map does not know";
-  EXPECT_EQ(here.ImporterLiens(source, map), 1);
+  EXPECT_EQ(here.ImporterLiens(source, map), 2);
   EXPECT_EQ(here.ImporterLiens(source, map), 0) << "a pair is not added twice";
-  EXPECT_EQ(here.GetAdresseIndi(707), 5000u);
+  LArray out(4, nullptr, false);
+  here.LesLiensDe(707, &out);
+  EXPECT_EQ(Codes(out), (std::vector<CodeID>{4, 5000, 5001}));
+  EXPECT_EQ(Codes(hereLinks), (std::vector<CodeID>{4, 5000, 5001, 6000})) << "kept in runs of the first code";
 }
 
 }  // namespace

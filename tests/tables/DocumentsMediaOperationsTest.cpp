@@ -174,7 +174,9 @@ TEST_F(Documents, ImportCopiesDocumentsThenTheLinksOfImportedEvents) {
     ASSERT_NE(source.EcritData(&d), 0);
   }
   TGLienDocument lien;
-  for (auto [link, event, document] : {std::array<CodeID, 3>{700, 20, 60}, {701, 21, 61}, {702, 99, 61}}) {
+  // 703 cites what 700 cites: imported once.
+  for (auto [link, event, document] :
+       {std::array<CodeID, 3>{700, 20, 60}, {701, 21, 61}, {702, 99, 61}, {703, 20, 60}, {704, 20, 61}}) {
     lien.SetCodeID(link);
     lien.SetXREFEvenement(event);
     lien.SetXREFDocument(document);
@@ -188,14 +190,25 @@ TEST_F(Documents, ImportCopiesDocumentsThenTheLinksOfImportedEvents) {
   EXPECT_EQ(read.GetText(0), "acte");
   EXPECT_EQ(read.GetDateLT(0), 40000u);
 
-  // The caller imported events 20 and 21, not 99.
+  // The caller imported events 20 and 21, not 99; 3021 cites a document here.
   map[20] = 3020;
   map[21] = 3021;
-  EXPECT_EQ(documents.GetLiens()->Importer(*source.GetLiens(), &codes, map), 2);
+  Cite(600, 3021, 50);
+  Cite(601, 3050, 50);
+  EXPECT_EQ(documents.GetLiens()->Importer(*source.GetLiens(), &codes, map), 3);
   EXPECT_EQ(EventsOf(5000), (std::vector<CodeID>{3020}));
-  EXPECT_EQ(EventsOf(5001), (std::vector<CodeID>{3021}));
+  EXPECT_EQ(EventsOf(5001), (std::vector<CodeID>{3020, 3021}));
   EXPECT_EQ(map.at(700), 5002u);
   EXPECT_EQ(map.count(702), 0u);
+  EXPECT_EQ(map.count(703), 0u);
+  LArray cited(4, nullptr, false);
+  documents.GetLiens()->DocumentDe(3021, &cited);
+  EXPECT_EQ(Codes(cited), (std::vector<CodeID>{50, 5001})) << "after the event's own entries";
+  // The merged index is the one a rebuild from the records gives.
+  const LArray& index = *documents.GetLiens()->GetIndex();
+  const std::string merged(static_cast<const char*>(index.GetItemsHandle()), index.GetDataSize());
+  documents.GetLiens()->ReIndex();
+  EXPECT_EQ(std::string(static_cast<const char*>(index.GetItemsHandle()), index.GetDataSize()), merged);
 }
 
 class Medias : public ::testing::Test {
