@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "records/TGAdresse.h"
 #include "records/TGDocument.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
@@ -17,6 +18,8 @@
 #include "records/TGUnion.h"
 #include "records/TVGNote.h"
 #include "records/TVGPrenom.h"
+#include "records/TVGProfession.h"
+#include "records/TVGTache.h"
 
 namespace genvora {
 
@@ -181,19 +184,40 @@ CodeID FillSampleFamily(TGDatabase& db) {
   citation.SetCitation("L'an deux de la R\xE9publique, le trois brumaire...");
   t.DocumentLiens()->EcritData(&citation);
 
-  PutRaw(*t.dicoAdresses, db.GetNextID(), "12 rue de la R\xE9publique, Lyon");
-  PutRaw(*t.taches, db.GetNextID(), "Chercher l'acte de mariage de Fran\xE7ois");
+  // The family's address in Lyon, and a task that sends the researcher there.
+  TGAdresse adresse;
+  const CodeID adresseCode = db.GetNextID();
+  adresse.SetCodeID(adresseCode);
+  adresse.SetTexte(TGAdresse::kAdresse1, "12 rue de la R\xE9publique");
+  adresse.SetTexte(TGAdresse::kCodePostal, "69002");
+  adresse.SetTexte(TGAdresse::kVille, "Lyon");
+  adresse.SetTexte(TGAdresse::kPays, "France");
+  t.dicoAdresses->EcritData(&adresse);
+  TVGTache tache;
+  const CodeID tacheCode = db.GetNextID();
+  tache.SetCodeID(tacheCode);
+  tache.SetTitre("Chercher l'acte de mariage de Fran\xE7ois");
+  tache.SetDescription("Registres de la paroisse Saint-Nizier");
+  tache.SetPriorite(1);
+  t.taches->EcritData(&tache);
+  t.taches->AjouterLienAdresse(tacheCode, adresseCode);
+  t.taches->AjouterLienIndividu(tacheCode, g2);
   TVGPrenom rene;
   rene.SetPrenom("Ren\xE9");
   rene.SetPrenomUCD("RENE");
   rene.SetSexe(0);
   const CodeID reneCode = t.prenoms->MetAJour(rene, &codes, false);
-  PutRaw(*t.professions, db.GetNextID(), "m\xE9" "decin");
+  TVGProfession medecin;
+  medecin.SetProfession("m\xE9" "decin");
+  medecin.SetProfessionUCD("MEDECIN");
+  const CodeID medecinCode = t.professions->MetAJour(medecin, &codes, false);
   PutRaw(*t.redaction, db.GetNextID(), "Introduction");
   // A research day in the archives (1 March 2021, 14:30).
   t.rechercheLog->NewLog(g2, "Archives du Rh\xF4ne, 3 brumaire an II", "Acte de naissance trouv\xE9", 0,
                          44256.0 + 14.5 / 24.0, &codes);
-  PutRaw(*t.notesAideRecherche, g2, "{\\rtf1 Voir l'\\'e9tat civil.\\par}");
+  TVGNote aide;
+  aide.NewNote(g2, "{\\rtf1 Voir l'\\'e9tat civil.\\par}", false);
+  aide.EcritDans(g2, t.notesAideRecherche);
 
   AddCode(*t.indiMarques, g4);
   AddCode(*t.ordreEnfants, g3);
@@ -204,6 +228,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
   std::uint32_t branch[3] = {db.GetNextID(), g1, 1};
   t.branches->AddItem(branch, 12);
   t.liensPrenoms->AjouteLien(g3, reneCode, true);
+  t.liensProfessions->AjouteLien(g2, medecinCode);
 
   db.Header.SetDeCujus(g4);
   return g4;
