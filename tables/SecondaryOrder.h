@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -103,6 +104,25 @@ inline void SortByStoreOrder(const LXArray& store, std::vector<CodeID>& codes) {
   for (CodeID code : codes) keyed.emplace_back(StoreItemOf(store, code), code);
   std::sort(keyed.begin(), keyed.end());
   for (std::size_t i = 0; i < keyed.size(); ++i) codes[i] = keyed[i].second;
+}
+
+// Code of an item of an index of 4-byte codes, ordered by `keyOf`, whose key
+// equals `wanted`; 0 when none. Any item of a run of equal keys may answer.
+template <typename KeyOf>
+CodeID FindCodeByKey(const LArray& index, const std::string& wanted, KeyOf keyOf) {
+  int low = 1;
+  int high = static_cast<int>(index.GetCount());
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const CodeID code = ItemWord(index.GetItemPtr(mid), 0);
+    const int c = keyOf(code).compare(wanted);
+    if (c == 0) return code;
+    if (c < 0)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  return 0;
 }
 
 // Adds `added` (codes of 4-byte items) to an index ordered by `keyOf`: each

@@ -141,19 +141,7 @@ std::string TGTableDicoNoms::WantedKey(const AnsiString& text) const {
 }
 
 CodeID TGTableDicoNoms::FindKey(const std::string& wanted) const {
-  int low = 1;
-  int high = static_cast<int>(indexAlpha_->GetCount());
-  while (low <= high) {
-    const int mid = low + (high - low) / 2;
-    const CodeID code = ItemWord(indexAlpha_->GetItemPtr(mid), 0);
-    const int c = KeyOf(code).compare(wanted);
-    if (c == 0) return code;
-    if (c < 0)
-      low = mid + 1;
-    else
-      high = mid - 1;
-  }
-  return 0;
+  return FindCodeByKey(*indexAlpha_, wanted, [this](CodeID code) -> const std::string& { return KeyOf(code); });
 }
 
 CodeID TGTableDicoNoms::NomExists(const AnsiString& text) const { return FindKey(WantedKey(text)); }

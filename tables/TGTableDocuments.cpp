@@ -17,24 +17,6 @@
 
 namespace genvora {
 
-namespace {
-
-// Codes of a store in store order: each pair names its item.
-std::vector<CodeID> StoreOrder(const LXArray& store) {
-  const LArray* codeList = store.GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(codeList->GetCount());
-  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
-  std::vector<CodeID> codes;
-  codes.reserve(byItem.size());
-  for (const auto& entry : byItem) codes.push_back(entry.second);
-  return codes;
-}
-
-}  // namespace
-
 TGTableLienDocuments::TGTableLienDocuments() : LXArray("TG5LinkDoc", true) {
   // The item size field a store carries once read from a file: a table
   // built in memory then writes the very bytes it reads back.
@@ -260,7 +242,7 @@ int TGTableLienDocuments::Importer(TGTableLienDocuments& source, ICodeAllocator*
   std::set<std::pair<CodeID, CodeID>> brought;
   std::vector<std::uint32_t> entries;
   TGLienDocument lien;
-  for (CodeID code : StoreOrder(source)) {
+  for (CodeID code : StoreOrderCodes(source)) {
     lien.zeroMemory();
     if (!LitSansEffacer(lien, code, source)) continue;
     const CodeID event = MapCode(map, lien.GetXREFEvenement());
@@ -304,7 +286,7 @@ CodeID TGTableLienDocuments::IDDuLien(CodeID event, CodeID document) const {
 }
 
 void TGTableLienDocuments::ReIndex() {
-  const std::vector<CodeID> codes = StoreOrder(*this);
+  const std::vector<CodeID> codes = StoreOrderCodes(*this);
   index_->Flush();
   ProgressTicker ticker("TBDoc-IdxDoc", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
@@ -379,7 +361,7 @@ void TGTableDocuments::EnsureContents() {
   if (contents_.Valid() && contents_.Size() + opaque_.size() == GetCodeList()->GetCount()) return;
   contents_.Reset();
   opaque_.clear();
-  const std::vector<CodeID> codes = StoreOrder(*this);
+  const std::vector<CodeID> codes = StoreOrderCodes(*this);
   ProgressTicker ticker("TG5Doc", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
   std::vector<unsigned char> bytes;
@@ -472,7 +454,7 @@ int TGTableDocuments::Importer(TGTableDocuments& source, ICodeAllocator* codes, 
   if (codes == nullptr || &source == this) return 0;
   int copied = 0;
   TGDocument document;
-  for (CodeID code : StoreOrder(source)) {
+  for (CodeID code : StoreOrderCodes(source)) {
     document.zeroMemory();
     if (!LitSansEffacer(document, code, source)) continue;
     const CodeID fresh = codes->GetNextID();
