@@ -4,6 +4,7 @@
 
 #include "platform/Preferences.h"
 #include "tables/RecordPeek.h"
+#include "tables/DictionaryImport.h"
 #include "tables/SecondaryOrder.h"
 #include "tables/TGTableParticules.h"
 #include "utilities/Collation.h"
@@ -234,50 +235,15 @@ void TGTableDicoNoms::ReIndex() {
 int TGTableDicoNoms::Importer(TGTableDicoNoms& source, ICodeAllocator* codes, CodeMap& map) {
   if (codes == nullptr || &source == this) return 0;
   CurrentRecordCleared cleared;
-  // First every code is settled, so that a variant met before its master
-  // still finds the master's new code; the index does not move meanwhile,
-  // so surnames brought by this import are found through `brought`.
-  struct Copy {
-    CodeID from;
-    TGNom nom;
-  };
-  std::vector<Copy> copies;
-  std::unordered_map<std::string, CodeID> brought;
-  for (CodeID code : StoreOrderCodes(source)) {
-    TGNom nom(splitter_.get());
-    if (!LitSansEffacer(nom, code, source)) continue;
-    const std::string key = WantedKey(nom.GetStoredNom());
-    CodeID target = FindKey(key);
-    if (target == 0) {
-      const auto earlier = brought.find(key);
-      if (earlier != brought.end()) target = earlier->second;
-    }
-    if (target == 0) {
-      target = codes->GetNextID();
-      if (target == 0) break;
-      brought.emplace(key, target);
-      copies.push_back({code, std::move(nom)});
-    }
-    map[code] = target;
-  }
-  std::vector<CodeID> added;
-  added.reserve(copies.size());
-  for (Copy& copy : copies) {
-    const CodeID fresh = map[copy.from];
-    const CodeID master = copy.nom.GetRattachement();
-    CodeID translated = master == 0 ? 0 : MapCode(map, master);
-    if (master == copy.from || (master != 0 && translated == 0)) translated = fresh;
-    copy.nom.SetCodeID(fresh);
-    copy.nom.SetRattachement(translated);
-    copy.nom.SetStampOnWrite(false);
-    // Stored without its key: the keys join the index in one merge below.
-    if (copy.nom.EcritDans(fresh, this) == 0) {
-      map.erase(copy.from);
-      continue;
-    }
-    keys_.erase(fresh);
-    added.push_back(fresh);
-  }
+  const std::vector<CodeID> added = ImportDictionaryRecords<TGNom>(
+      *this, source, codes, map, [this] { return TGNom(splitter_.get()); },
+      [this, &source](CodeID code, TGNom& nom, std::string& key) {
+        if (!LitSansEffacer(nom, code, source)) return false;
+        key = WantedKey(nom.GetStoredNom());
+        return true;
+      },
+      [this](const std::string& key) { return FindKey(key); });
+  for (CodeID fresh : added) keys_.erase(fresh);
   MergeIntoIndex(*indexAlpha_, added, [this](CodeID c) -> const std::string& { return KeyOf(c); });
   ranksValid_ = false;
   return static_cast<int>(added.size());

@@ -20,6 +20,7 @@
 #include "containers/LXArray.h"
 #include "platform/Preferences.h"
 #include "tables/CodeMap.h"
+#include "tables/DictionaryImport.h"
 #include "tables/IndexSupport.h"
 #include "tables/RecordPeek.h"
 #include "tables/SecondaryOrder.h"
@@ -96,49 +97,17 @@ template <typename Record, typename TextOf>
 int TGTableDicoTexte::ImporterTextes(TGTableDicoTexte& source, ICodeAllocator* codes, CodeMap& map, TextOf textOf) {
   if (codes == nullptr || &source == this) return 0;
   CurrentRecordCleared cleared;
-  struct Copy {
-    CodeID from;
-    Record record;
-  };
-  std::vector<Copy> copies;
-  std::unordered_map<std::string, CodeID> brought;
-  for (CodeID code : StoreOrderCodes(source)) {
-    Record record;
-    if (!LitSansEffacer(record, code, source)) continue;
-    const AnsiString text = AnsiTrim(textOf(record));
-    if (text.empty()) continue;
-    const std::string key = KeyOfText(text);
-    CodeID target = FindKey(key);
-    if (target == 0) {
-      const auto earlier = brought.find(key);
-      if (earlier != brought.end()) target = earlier->second;
-    }
-    if (target == 0) {
-      target = codes->GetNextID();
-      if (target == 0) break;
-      brought.emplace(key, target);
-      copies.push_back({code, std::move(record)});
-    }
-    map[code] = target;
-  }
-  std::vector<CodeID> added;
-  added.reserve(copies.size());
-  for (Copy& copy : copies) {
-    const CodeID fresh = map[copy.from];
-    const CodeID master = copy.record.GetRattachement();
-    CodeID translated = master == 0 ? 0 : MapCode(map, master);
-    if (master == copy.from || (master != 0 && translated == 0)) translated = fresh;
-    copy.record.SetCodeID(fresh);
-    copy.record.SetRattachement(translated);
-    copy.record.SetStampOnWrite(false);
-    // Stored without its key: the keys join the index in one merge below.
-    if (copy.record.EcritDans(fresh, this) == 0) {
-      map.erase(copy.from);
-      continue;
-    }
-    keys_.erase(fresh);
-    added.push_back(fresh);
-  }
+  const std::vector<CodeID> added = ImportDictionaryRecords<Record>(
+      *this, source, codes, map, [] { return Record(); },
+      [&source, &textOf](CodeID code, Record& record, std::string& key) {
+        if (!LitSansEffacer(record, code, source)) return false;
+        const AnsiString text = AnsiTrim(textOf(record));
+        if (text.empty()) return false;
+        key = KeyOfText(text);
+        return true;
+      },
+      [this](const std::string& key) { return FindKey(key); });
+  for (CodeID fresh : added) keys_.erase(fresh);
   MergeIntoIndex(*indexAlpha_, added, [this](CodeID c) -> const std::string& { return KeyOf(c); });
   return static_cast<int>(added.size());
 }
