@@ -107,6 +107,9 @@ class TGTableMedias : public LXArray {
 
   // True when no record shows the media.
   bool OkToDelete(CodeID code);
+  // The deletion check of the table itself: the media is stored and no
+  // record shows it (an unknown code has nothing to delete).
+  bool InternalCanDelete(CodeID code) { return code != 0 && StoreItemOf(*this, code) != 0 && OkToDelete(code); }
 
   // Insert or find by original path (compared upper-cased, as paths are
   // named on the legacy platform): the media stored first with the same

@@ -322,6 +322,8 @@ TEST_F(Medias, RemovingAnOwnersMediaKeepsThoseOthersStillShow) {
   EXPECT_EQ(medias.SupprimeLesMediasDe(1), 0);
   EXPECT_FALSE(medias.OkToDelete(71));
   EXPECT_TRUE(medias.OkToDelete(70));
+  EXPECT_FALSE(medias.InternalCanDelete(71)) << "still shown by owner 2";
+  EXPECT_FALSE(medias.InternalCanDelete(70)) << "already gone";
 
   TempDir dir;
   TGTableMedias fresh;
