@@ -80,7 +80,7 @@ void TGTableEvenements::EnsureEntries() const {
   entries_.reserve(static_cast<std::size_t>(count));
   for (int i = 1; i <= count; ++i) {
     const EvenementIndexT key = FromItem(index_->GetItemPtr(i));
-    entries_.emplace(key.code, key);  // the first entry of a code, as a scan meets it
+    entries_.emplace(key.code, EntreeOf(key));  // the first entry of a code, as a scan meets it
   }
   entriesValid_ = true;
 }
@@ -95,17 +95,17 @@ void TGTableEvenements::AddKey(const EvenementIndexT& key) {
   std::uint32_t item[4];
   ToItem(key, item);
   InsertInRun(*index_, item);
-  entries_[key.code] = key;
+  entries_.assign(key.code, EntreeOf(key));
 }
 
 void TGTableEvenements::DeleteKey(CodeID eventCode) {
   EnsureEntries();
-  auto found = entries_.find(eventCode);
-  if (found == entries_.end()) return;
+  const Entree* found = entries_.find(eventCode);
+  if (found == nullptr) return;
   std::uint32_t item[4];
-  ToItem(found->second, item);
+  ToItem(KeyOf(eventCode, *found), item);
   RemoveExact(*index_, item);
-  entries_.erase(found);
+  entries_.erase(eventCode);
 }
 
 int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* data, unsigned size) {
@@ -117,9 +117,9 @@ int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* da
   // changed owner or type, the old one.
   std::vector<CodeID> owners;
   if (TouchesArrival(key)) owners.push_back(key.proprio);
-  auto old = entries_.find(key.code);
-  if (old != entries_.end() && old->second.proprio != key.proprio && TouchesArrival(old->second))
-    owners.push_back(old->second.proprio);
+  const Entree* old = entries_.find(key.code);
+  if (old != nullptr && old->proprio != key.proprio && TouchesArrival(KeyOf(key.code, *old)))
+    owners.push_back(old->proprio);
   for (CodeID owner : owners) individus_->RemoveKey(owner);
   DeleteKey(key.code);
   AddKey(key);
@@ -129,9 +129,9 @@ int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* da
 
 int TGTableEvenements::DeleteData(std::uint32_t code) {
   EnsureEntries();
-  auto old = entries_.find(code);
+  const Entree* old = entries_.find(code);
   CodeID owner = 0;
-  if (old != entries_.end() && TouchesArrival(old->second)) owner = old->second.proprio;
+  if (old != nullptr && TouchesArrival(KeyOf(code, *old))) owner = old->proprio;
   if (owner != 0) individus_->RemoveKey(owner);
   DeleteKey(code);
   const int result = LXArray::DeleteData(code);
@@ -281,38 +281,44 @@ std::uint32_t TGTableEvenements::ArriveeDe(CodeID owner) const {
 void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   // Store order of the events, then the index order: the array adding them
   // one by one would give.
-  std::unordered_map<CodeID, std::uint32_t> itemOf;
+  // Item of each stored code, the first pair of a code when a damaged list
+  // repeats one: a flat vector ordered by code, searched by halving (a hash
+  // node per event falls out of the caches at a million records).
+  std::vector<std::pair<CodeID, std::uint32_t>> itemOf;
   const LArray* codeList = GetCodeList();
   const int pairs = static_cast<int>(codeList->GetCount());
   itemOf.reserve(static_cast<std::size_t>(pairs));
-  for (int i = 1; i <= pairs; ++i) itemOf.emplace(ItemWord(codeList->GetItemPtr(i), 0), ItemWord(codeList->GetItemPtr(i), 1));
+  for (int i = 1; i <= pairs; ++i) itemOf.emplace_back(ItemWord(codeList->GetItemPtr(i), 0), ItemWord(codeList->GetItemPtr(i), 1));
+  const auto byCode = [](const auto& a, const auto& b) { return a.first < b.first; };
+  if (!std::is_sorted(itemOf.begin(), itemOf.end(), byCode)) std::stable_sort(itemOf.begin(), itemOf.end(), byCode);
   std::vector<std::pair<std::uint32_t, EvenementIndexT>> stored;
   stored.reserve(keys.size());
   ProgressTicker ticker("TBEvent-Idx", static_cast<std::int64_t>(keys.size()));
   std::int64_t done = 0;
   for (const EvenementIndexT& key : keys) {
     ticker.Step(++done);
-    auto found = itemOf.find(key.code);
-    if (found != itemOf.end()) stored.emplace_back(found->second, key);
+    const auto found = std::lower_bound(itemOf.begin(), itemOf.end(), std::make_pair(key.code, 0u), byCode);
+    if (found != itemOf.end() && found->first == key.code) stored.emplace_back(found->second, key);
   }
   std::stable_sort(stored.begin(), stored.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<EvenementIndexT> ordered;
   ordered.reserve(stored.size());
   for (const auto& entry : stored) ordered.push_back(entry.second);
-  const TG5EventComparator comparator;
-  StableSortGuarded(ordered, [&comparator](const EvenementIndexT& a, const EvenementIndexT& b) {
-    std::uint32_t ia[4], ib[4];
-    ToItem(a, ia);
-    ToItem(b, ib);
-    return comparator.Compare(ia, ib, kIndexItemSize, kIndexItemSize) < 0;
+  // TG5EventComparator's order, word by word, without a call per probe.
+  StableSortGuarded(ordered, [](const EvenementIndexT& a, const EvenementIndexT& b) {
+    if (a.proprio != b.proprio) return WrapDifference(a.proprio, b.proprio) < 0;
+    if (a.dateKey != b.dateKey) return WrapDifference(a.dateKey, b.dateKey) < 0;
+    if (a.type != b.type) return WrapDifference(a.type, b.type) < 0;
+    return WrapDifference(a.code, b.code) < 0;
   });
   std::vector<std::uint32_t> words;
   words.reserve(ordered.size() * 4);
   entries_.clear();
+  entries_.reserve(ordered.size());
   for (const EvenementIndexT& key : ordered) {
     words.insert(words.end(), {key.proprio, key.dateKey, key.type, key.code});
-    entries_.emplace(key.code, key);
+    entries_.emplace(key.code, EntreeOf(key));
   }
   BulkLoad(*index_, words.data(), ordered.size());
   entriesValid_ = true;

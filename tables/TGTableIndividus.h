@@ -35,6 +35,7 @@
 
 #include "containers/LXArray.h"
 #include "records/TGIndividu.h"
+#include "tables/FlatCodeMap.h"
 #include "tables/TG5QuickList.h"
 
 namespace genvora {
@@ -139,7 +140,7 @@ class TGTableIndividus : public LXArray {
   TGTableEvenements* events_ = nullptr;
   bool batch_ = false;
   mutable std::unordered_map<CodeID, AlphaKey> keys_;
-  mutable std::unordered_map<CodeID, CodeID> rattachements_;  // surname -> its Rattachement
+  mutable FlatCodeMap<CodeID> rattachements_;  // surname -> its Rattachement
 };
 
 }  // namespace genvora
