@@ -4,6 +4,7 @@
 // on a random family with many ties (same surname and first names).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <unordered_map>
 
@@ -14,6 +15,8 @@
 #include "tables/TGTableDicoNoms.h"
 #include "tables/TGTableEvenements.h"
 #include "tables/TGTableIndividus.h"
+#include "tables/TGTableLiensGenerique.h"
+#include "platform/File.h"
 
 namespace genvora {
 namespace {
@@ -153,6 +156,108 @@ TEST(TablesAtScale, RebuiltIndexesEqualTheOnesKeptRecordByRecord) {
   }
   EXPECT_EQ(Codes(*rebuilt.individus.GetIndexAlpha()), Codes(*kept.individus.GetIndexAlpha()));
   EXPECT_EQ(Words(*rebuilt.evenements.GetIndex()), Words(*kept.evenements.GetIndex()));
+}
+
+}  // namespace
+}  // namespace genvora
+
+namespace genvora {
+namespace {
+
+// The plain scans the generic pair table answered before it kept an order
+// by member, over a model of its array.
+using Pairs = std::vector<std::pair<CodeID, CodeID>>;
+
+std::vector<CodeID> ScanLiensDe(const Pairs& pairs, CodeID code) {
+  std::vector<CodeID> out;
+  for (const auto& [a, b] : pairs)
+    if (a == code || b == code) out.push_back(a == code ? b : a);
+  return out;
+}
+
+Pairs PairsOf(const LArray& array) {
+  Pairs out;
+  for (int i = 1; i <= static_cast<int>(array.GetCount()); ++i)
+    out.emplace_back(ItemWord(array.GetItemPtr(i), 0), ItemWord(array.GetItemPtr(i), 1));
+  return out;
+}
+
+TEST(LiensGeneriqueAtScale, LookupsAnswerTheScanThroughAddsRemovesAndOutsideChanges) {
+  TGTableLiensGenerique liens("TableNote-Liens");
+  Pairs model;
+  std::mt19937 random(41);
+  LArray out(4, nullptr, false);
+  // Few codes: repeated pairs, mirrored pairs and pairs {c, c} are common.
+  const auto code = [&random] { return static_cast<CodeID>(1 + random() % 40); };
+  for (int step = 0; step < 4000; ++step) {
+    const CodeID a = code(), b = code();
+    switch (random() % 9) {
+      case 0:
+      case 1:
+      case 2: {
+        liens.AjouteLien(a, b);
+        auto at = model.begin();
+        while (at != model.end() && at->first <= a) ++at;  // after its run
+        model.insert(at, {a, b});
+        break;
+      }
+      case 3:
+      case 4: {
+        const auto at = std::find_if(model.begin(), model.end(), [&](const auto& p) {
+          return (p.first == a && p.second == b) || (p.first == b && p.second == a);
+        });
+        EXPECT_EQ(liens.SupprimeLien(a, b), at != model.end());
+        if (at != model.end()) model.erase(at);
+        break;
+      }
+      case 5:
+        if (random() % 4 == 0) {
+          liens.RemoveCodeID(a);
+          model.erase(std::remove_if(model.begin(), model.end(),
+                                     [a](const auto& p) { return p.first == a || p.second == a; }),
+                      model.end());
+        }
+        break;
+      case 6:
+        if (random() % 4 == 0 && !model.empty()) {
+          // Behind the table's back: the LArray interface itself.
+          const int index = 1 + static_cast<int>(random() % model.size());
+          const std::uint32_t pair[2] = {model[static_cast<std::size_t>(index - 1)].first, b};
+          liens.PokeItem(index, pair, 8);
+          model[static_cast<std::size_t>(index - 1)].second = b;
+          liens.RemoveItemsAt(1, 1);
+          model.erase(model.begin());
+        }
+        break;
+      case 7:
+        if (random() % 8 == 0) {
+          MemoryFile file;
+          ASSERT_TRUE(liens.EcritDans(&file));
+          ASSERT_TRUE(file.Seek(0));
+          TGTableLiensGenerique other("TableNote-Liens");
+          other.AjouteLien(99, 98);
+          ASSERT_TRUE(other.LitDans(&file));
+          EXPECT_EQ(other.LePremierLienDe(99), 0u) << "a read replaces the pairs";
+          ASSERT_TRUE(file.Seek(0));
+          ASSERT_TRUE(liens.LitDans(&file));
+        }
+        break;
+      default:
+        break;
+    }
+    ASSERT_EQ(PairsOf(liens), model) << "step " << step;
+    for (int probe = 0; probe < 3; ++probe) {
+      const CodeID c = code(), d = code();
+      liens.LesLiensDe(c, &out);
+      const std::vector<CodeID> expected = ScanLiensDe(model, c);
+      ASSERT_EQ(Codes(out), expected) << "step " << step << " code " << c;
+      EXPECT_EQ(liens.LePremierLienDe(c), expected.empty() ? 0u : expected.front());
+      const bool linked = std::any_of(model.begin(), model.end(), [&](const auto& p) {
+        return (p.first == c && p.second == d) || (p.first == d && p.second == c);
+      });
+      EXPECT_EQ(liens.EstLie(c, d), linked) << c << " " << d;
+    }
+  }
 }
 
 }  // namespace
