@@ -117,13 +117,39 @@ int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* da
   // changed owner or type, the old one.
   std::vector<CodeID> owners;
   if (TouchesArrival(key)) owners.push_back(key.proprio);
+  // The old owner also when only the type changed: an arrival event that
+  // becomes another kind moves its owner too.
   const Entree* old = entries_.find(key.code);
-  if (old != nullptr && old->proprio != key.proprio && TouchesArrival(KeyOf(key.code, *old)))
+  if (old != nullptr && (owners.empty() || old->proprio != key.proprio) && TouchesArrival(KeyOf(key.code, *old)))
     owners.push_back(old->proprio);
-  for (CodeID owner : owners) individus_->RemoveKey(owner);
-  DeleteKey(key.code);
-  AddKey(key);
-  for (CodeID owner : owners) individus_->AddKey(owner);
+  if (owners.size() > 1) {
+    // Two owners re-keyed at once: their moves would interleave, take the
+    // plain steps.
+    for (CodeID owner : owners) individus_->RemoveKey(owner);
+    DeleteKey(key.code);
+    AddKey(key);
+    for (CodeID owner : owners) individus_->AddKey(owner);
+    return position;
+  }
+  // The entries move instead of leaving and coming back: rewriting an
+  // event shifts only the entries between its old and new places, not the
+  // whole index (DeleteKey then AddKey would move everything after both).
+  TGTableIndividus::Places places;
+  if (!owners.empty()) places = individus_->PlacesOf(owners.front());
+  int from = 0;
+  if (const Entree* entree = entries_.find(key.code)) {
+    std::uint32_t item[4];
+    ToItem(KeyOf(key.code, *entree), item);
+    from = FindExact(*index_, item);
+  }
+  std::uint32_t item[4];
+  ToItem(key, item);
+  if (from != 0)
+    MoveInRun(*index_, from, item);
+  else
+    InsertInRun(*index_, item);
+  entries_.assign(key.code, EntreeOf(key));
+  if (!owners.empty()) individus_->ReplaceKey(owners.front(), places);
   return position;
 }
 
@@ -137,6 +163,37 @@ int TGTableEvenements::DeleteData(std::uint32_t code) {
   const int result = LXArray::DeleteData(code);
   if (owner != 0) individus_->AddKey(owner);
   return result;
+}
+
+void TGTableEvenements::DeleteDatas(const std::vector<CodeID>& codes) {
+  EnsureEntries();
+  // The owners whose arrival may move, each once, in the order met.
+  std::vector<CodeID> owners;
+  std::unordered_set<CodeID> listed;
+  for (CodeID code : codes) {
+    const Entree* old = entries_.find(code);
+    if (old != nullptr && TouchesArrival(KeyOf(code, *old)) && listed.insert(old->proprio).second)
+      owners.push_back(old->proprio);
+  }
+  for (CodeID owner : owners) individus_->RemoveKey(owner);
+  // Each entry as DeleteKey finds it, then all removed in one pass.
+  std::vector<bool> removed(static_cast<std::size_t>(index_->GetCount()) + 1, false);
+  bool any = false;
+  for (CodeID code : codes) {
+    const Entree* entree = entries_.find(code);
+    if (entree == nullptr) continue;
+    std::uint32_t item[4];
+    ToItem(KeyOf(code, *entree), item);
+    const int at = FindExact(*index_, item);
+    if (at != 0 && !removed[static_cast<std::size_t>(at)]) {
+      removed[static_cast<std::size_t>(at)] = true;
+      any = true;
+    }
+    entries_.erase(code);
+  }
+  if (any) RemoveFlagged(*index_, removed);
+  LXArray::DeleteDatas(codes);
+  for (CodeID owner : owners) individus_->AddKey(owner);
 }
 
 void TGTableEvenements::LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const {

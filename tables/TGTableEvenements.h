@@ -103,6 +103,11 @@ class TGTableEvenements : public LXArray {
   // Removes the index entry of an event.
   void DeleteKey(CodeID eventCode);
   int DeleteData(std::uint32_t code) override;
+  // Deletes many events: the index and the store each change in one pass,
+  // and each owner whose arrival may move is re-keyed once. The same tables
+  // as DeleteData for each code in turn.
+  void DeleteDatas(const std::vector<CodeID>& codes);
+  using LXArray::DeleteDatas;
   // Reading replaces the records and indexes: cached keys are forgotten.
   bool LitDans(FileHandle* file) override;
 

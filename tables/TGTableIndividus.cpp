@@ -128,8 +128,10 @@ int TGTableIndividus::EcritData(TGIndividu* individu) {
   const int position = individu->EcritDans(individu->GetCodeID(), this);
   if (position == 0 || batch_) return position;
   const CodeID code = individu->GetCodeID();
-  if (GetCount() == countBefore) RemoveKey(code);
-  AddKey(code);
+  if (GetCount() == countBefore)
+    ReplaceKey(code, PlacesOf(code));
+  else
+    AddKey(code);
   quickList_->Ecrit(code, individu->GetCodePere(), individu->GetCodeMere());
   return position;
 }
@@ -155,6 +157,21 @@ void TGTableIndividus::RemoveKey(CodeID code) {
   RemoveExact(*alpha_, &code);
   RemoveExact(*alphaR_, &code);
   keys_.erase(code);
+}
+
+TGTableIndividus::Places TGTableIndividus::PlacesOf(CodeID code) const {
+  return {FindExact(*alpha_, &code), FindExact(*alphaR_, &code)};
+}
+
+void TGTableIndividus::ReplaceKey(CodeID code, const Places& places) {
+  keys_.erase(code);
+  const std::pair<LArray*, int> indexes[] = {{alpha_, places.alpha}, {alphaR_, places.alphaR}};
+  for (const auto& [index, from] : indexes) {
+    if (from != 0)
+      MoveInRun(*index, from, &code);
+    else
+      InsertInRun(*index, &code);
+  }
 }
 
 void TGTableIndividus::RemoveKeySequential(CodeID code) {

@@ -91,6 +91,17 @@ class TGTableIndividus : public LXArray {
 
   void AddKey(CodeID code);
   void RemoveKey(CodeID code);
+  // RemoveKey then AddKey in two steps around a change of the individual's
+  // key: Places finds its entries with the key they were placed with,
+  // ReplaceKey moves them where the new key puts them (only the entries in
+  // between move). The same indexes as RemoveKey before the change and
+  // AddKey after it.
+  struct Places {
+    int alpha = 0;
+    int alphaR = 0;
+  };
+  Places PlacesOf(CodeID code) const;
+  void ReplaceKey(CodeID code, const Places& places);
   void RemoveKeySequential(CodeID code);
   void UpdateAlphaIndis(const LArray* codes);
 

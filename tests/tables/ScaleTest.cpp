@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <unordered_map>
 
@@ -67,6 +68,8 @@ TEST(FlatCodeMap, AgreesWithANodeMapUnderChurn) {
 
 // The same family written twice: once with the indexes kept up record by
 // record, once in batch mode and rebuilt.
+using Bytes_t = std::vector<unsigned char>;
+
 struct Family {
   TGTableIndividus individus;
   TGTableEvenements evenements;
@@ -156,6 +159,91 @@ TEST(TablesAtScale, RebuiltIndexesEqualTheOnesKeptRecordByRecord) {
   }
   EXPECT_EQ(Codes(*rebuilt.individus.GetIndexAlpha()), Codes(*kept.individus.GetIndexAlpha()));
   EXPECT_EQ(Words(*rebuilt.evenements.GetIndex()), Words(*kept.evenements.GetIndex()));
+}
+
+TEST(TablesAtScale, ABirthRewrittenAsAnotherKindMovesItsOwner) {
+  Family family;
+  TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
+  nom.SetCodeID(1);
+  nom.SetNom("Martin");
+  nom.SetRattachement(1);
+  family.individus.GetDicoNoms()->EcritData(&nom);
+  for (CodeID code : {10u, 11u}) {
+    TGIndividu individu;
+    individu.SetCodeID(code);
+    individu.SetCodeNom(1);
+    individu.SetChar(5, "Jean");
+    family.individus.EcritData(&individu);
+  }
+  const unsigned char bytes[4] = {};
+  family.evenements.EcritEvenement({10, 2400010u * 1440u, TGTableEvenements::kNaissance, 20}, bytes, 4);
+  family.evenements.EcritEvenement({11, 2400000u * 1440u, TGTableEvenements::kNaissance, 21}, bytes, 4);
+  EXPECT_EQ(Codes(*family.individus.GetIndexAlpha()), (std::vector<CodeID>{11, 10}));
+  // The birth of 10 becomes a residence: 10 has no arrival date any more,
+  // which sorts first.
+  family.evenements.EcritEvenement({10, 2400010u * 1440u, 20, 20}, bytes, 4);
+  EXPECT_EQ(Codes(*family.individus.GetIndexAlpha()), (std::vector<CodeID>{10, 11}));
+}
+
+Bytes_t SavedStore(const LXArray& store) {
+  MemoryFile file;
+  EXPECT_TRUE(store.EcritDans(&file));
+  return file.Bytes();
+}
+
+TEST(TablesAtScale, MovedAndBulkDeletedEventsLeaveTheTablesOfTheSingleSteps) {
+  Family batch, single;
+  Fill(batch, false);
+  Fill(single, false);
+  // Every key by code, to rebuild from at the end.
+  std::map<CodeID, EvenementIndexT> keys;
+  for (int i = 1; i <= static_cast<int>(batch.evenements.GetIndex()->GetCount()); ++i) {
+    const void* item = batch.evenements.GetIndex()->GetItemPtr(i);
+    keys[ItemWord(item, 3)] = {ItemWord(item, 0), ItemWord(item, 1), ItemWord(item, 2), ItemWord(item, 3)};
+  }
+  std::mt19937 random(9);
+  std::vector<CodeID> codes;
+  for (const auto& entry : keys) codes.push_back(entry.first);
+  for (int round = 0; round < 6; ++round) {
+    // Rewrites: new dates (moving the owner in the alphabetical order when
+    // the type is an arrival), new types, other sizes, now and then a new
+    // owner.
+    for (int k = 0; k < 80; ++k) {
+      const CodeID code = codes[random() % codes.size()];
+      if (keys.count(code) == 0) continue;
+      EvenementIndexT key = keys[code];
+      key.dateKey = random() % 3 == 0 ? 0u : 2400000u * 1440u + static_cast<std::uint32_t>(random() % 9) * 1440u;
+      if (random() % 4 == 0) key.type = random() % 2 == 0 ? TGTableEvenements::kDeces : 20u;
+      if (random() % 6 == 0) key.proprio = 100 + static_cast<CodeID>(random() % 600);
+      const Bytes_t bytes(1 + random() % 30, static_cast<unsigned char>(k));
+      for (Family* family : {&batch, &single})
+        ASSERT_NE(family->evenements.EcritEvenement(key, bytes.data(), static_cast<unsigned>(bytes.size())), 0);
+      keys[code] = key;
+    }
+    // Deletions: in one call against one by one (unknown and repeated
+    // codes included).
+    std::vector<CodeID> gone;
+    for (int k = 0; k < 40; ++k) gone.push_back(codes[random() % codes.size()]);
+    gone.push_back(999999);
+    gone.push_back(gone.front());
+    batch.evenements.DeleteDatas(gone);
+    for (CodeID code : gone) single.evenements.DeleteData(code);
+    for (CodeID code : gone) keys.erase(code);
+
+    EXPECT_EQ(Words(*batch.evenements.GetIndex()), Words(*single.evenements.GetIndex())) << round;
+    EXPECT_EQ(Codes(*batch.individus.GetIndexAlpha()), Codes(*single.individus.GetIndexAlpha())) << round;
+    EXPECT_EQ(Codes(*batch.individus.GetIndexAlphaR()), Codes(*single.individus.GetIndexAlphaR())) << round;
+    EXPECT_EQ(SavedStore(batch.evenements), SavedStore(single.evenements)) << round;
+  }
+  // And the indexes kept in step are the ones a rebuild gives.
+  const auto events = Words(*batch.evenements.GetIndex());
+  const auto alpha = Codes(*batch.individus.GetIndexAlpha());
+  std::vector<EvenementIndexT> all;
+  for (const auto& entry : keys) all.push_back(entry.second);
+  batch.evenements.ReIndex(all);
+  batch.individus.Reindex();
+  EXPECT_EQ(Words(*batch.evenements.GetIndex()), events);
+  EXPECT_EQ(Codes(*batch.individus.GetIndexAlpha()), alpha);
 }
 
 }  // namespace
