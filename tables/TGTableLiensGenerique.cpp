@@ -1,6 +1,5 @@
 #include "tables/TGTableLiensGenerique.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "tables/IndexSupport.h"
@@ -14,145 +13,188 @@ TGTableLiensGenerique::TGTableLiensGenerique(const char* className)
 
 // ---------------------------------------------------------------- the order by member
 
+void TGTableLiensGenerique::Ajoute(CodeID a, CodeID b, std::uint64_t rang) const {
+  parMembre_.insert({a, a, rang, b});
+  if (b != a) parMembre_.insert({b, a, rang, a});
+}
+
+void TGTableLiensGenerique::Enleve(const Entree& entree) {
+  // The entry of a member and the one of the other member of its pair.
+  parMembre_.erase(entree);
+  if (entree.autre != entree.membre) parMembre_.erase({entree.autre, entree.a, entree.rang, entree.membre});
+}
+
 void TGTableLiensGenerique::Reconstruit() const {
-  const int count = static_cast<int>(GetCount());
   parMembre_.clear();
-  parMembre_.reserve(static_cast<std::size_t>(count) * 2);
-  for (int i = 1; i <= count; ++i) {
-    const void* item = GetItemPtr(i);
-    const std::uint32_t a = ItemWord(item, 0);
-    const std::uint32_t b = ItemWord(item, 1);
-    parMembre_.emplace_back(a, static_cast<std::uint32_t>(i));
-    if (b != a) parMembre_.emplace_back(b, static_cast<std::uint32_t>(i));
+  const int count = static_cast<int>(GetCount());
+  ordonne_ = true;
+  minA_ = count > 0 ? ItemWord(GetItemPtr(1), 0) : 0;
+  maxA_ = count > 0 ? ItemWord(GetItemPtr(count), 0) : 0;
+  if (maxA_ - minA_ >= 0x80000000u && count > 0) ordonne_ = false;
+  for (int i = 2; ordonne_ && i <= count; ++i) {
+    if (ItemWord(GetItemPtr(i - 1), 0) > ItemWord(GetItemPtr(i), 0)) ordonne_ = false;
   }
-  std::sort(parMembre_.begin(), parMembre_.end());
+  if (ordonne_) {
+    for (int i = 1; i <= count; ++i) {
+      const void* item = GetItemPtr(i);
+      Ajoute(ItemWord(item, 0), ItemWord(item, 1), static_cast<std::uint64_t>(i));
+    }
+  }
+  rangSuivant_ = static_cast<std::uint64_t>(count) + 1;
   synced_ = changes_;
 }
 
-std::pair<const TGTableLiensGenerique::Entree*, const TGTableLiensGenerique::Entree*> TGTableLiensGenerique::EntreesDe(
-    CodeID code) const {
-  if (!EnPhase()) Reconstruit();
-  const auto first = std::lower_bound(parMembre_.begin(), parMembre_.end(), Entree{code, 0});
-  auto last = first;
-  while (last != parMembre_.end() && last->first == code) ++last;
-  return {parMembre_.data() + (first - parMembre_.begin()), parMembre_.data() + (last - parMembre_.begin())};
-}
-
-void TGTableLiensGenerique::Insere(CodeID a, CodeID b, std::uint32_t position) {
-  for (Entree& entree : parMembre_) {
-    if (entree.second >= position) ++entree.second;
-  }
-  for (CodeID member : {a, b}) {
-    const Entree entree{member, position};
-    parMembre_.insert(std::lower_bound(parMembre_.begin(), parMembre_.end(), entree), entree);
-    if (b == a) break;
-  }
-}
-
-void TGTableLiensGenerique::Retire(CodeID a, CodeID b, std::uint32_t position) {
-  for (CodeID member : {a, b}) {
-    const auto at = std::lower_bound(parMembre_.begin(), parMembre_.end(), Entree{member, position});
-    if (at != parMembre_.end() && *at == Entree{member, position}) parMembre_.erase(at);
-    if (b == a) break;
-  }
-  for (Entree& entree : parMembre_) {
-    if (entree.second > position) --entree.second;
-  }
+bool TGTableLiensGenerique::Pret() const {
+  if (synced_ != changes_) Reconstruit();
+  return ordonne_;
 }
 
 // ---------------------------------------------------------------- pairs
 
 void TGTableLiensGenerique::AjouteLien(CodeID a, CodeID b) {
-  const bool enPhase = EnPhase();
+  const bool pret = Pret();
   const std::uint32_t pair[2] = {a, b};
   const int position = InsertInRun(*this, pair);
-  if (enPhase && position != 0) {
-    Insere(a, b, static_cast<std::uint32_t>(position));
-    synced_ = changes_;
+  if (!pret || position == 0) return;  // nothing to follow, or rebuilt later
+  // The new pair is the last of its run: the largest rank so far. The
+  // order stays valid while the codes A span less than 2^31.
+  const CodeID low = GetCount() == 1 || a < minA_ ? a : minA_;
+  const CodeID high = GetCount() == 1 || a > maxA_ ? a : maxA_;
+  if (high - low >= 0x80000000u) {
+    ordonne_ = false;
+  } else {
+    minA_ = low;
+    maxA_ = high;
+    Ajoute(a, b, rangSuivant_++);
   }
+  synced_ = changes_;
 }
 
 bool TGTableLiensGenerique::SupprimeLien(CodeID a, CodeID b) {
-  // The first pair in array order that is {a, b} or {b, a}: all of them
-  // hold a. Looking them up brings the order in phase.
+  std::uint32_t pair[2] = {0, 0};
   int index = 0;
-  for (auto [entree, end] = EntreesDe(a); entree != end; ++entree) {
-    const void* item = GetItemPtr(static_cast<int>(entree->second));
-    const std::uint32_t first = ItemWord(item, 0);
-    const std::uint32_t second = ItemWord(item, 1);
-    if ((first == a && second == b) || (first == b && second == a)) {
-      index = static_cast<int>(entree->second);
-      break;
+  const Entree* found = nullptr;
+  if (Pret()) {
+    // The first pair in array order that is {a, b} or {b, a}: all of them
+    // are entries of a whose other member is b.
+    for (auto entree = PremiereDe(a); entree != parMembre_.end() && entree->membre == a; ++entree) {
+      if (entree->autre == b) {
+        found = &*entree;
+        break;
+      }
+    }
+    if (found == nullptr) return false;
+    pair[0] = found->a;
+    pair[1] = found->a == a ? b : a;
+    // Its place: the first item equal to it in the run of its A (removing
+    // any of several equal items leaves the same array).
+    const int count = static_cast<int>(GetCount());
+    for (int i = LowerBoundFirstWord(*this, pair[0]); i <= count && index == 0; ++i) {
+      const void* item = GetItemPtr(i);
+      if (ItemWord(item, 0) != pair[0]) break;
+      if (ItemWord(item, 1) == pair[1]) index = i;
+    }
+  } else {
+    // A scan: the first of {a, b} and {b, a} in array order.
+    const int count = static_cast<int>(GetCount());
+    for (int i = 1; i <= count && index == 0; ++i) {
+      const void* item = GetItemPtr(i);
+      const std::uint32_t first = ItemWord(item, 0);
+      const std::uint32_t second = ItemWord(item, 1);
+      if ((first == a && second == b) || (first == b && second == a)) index = i;
     }
   }
   if (index == 0) return false;
-  const std::uint32_t removedA = ItemWord(GetItemPtr(index), 0);
-  const std::uint32_t removedB = ItemWord(GetItemPtr(index), 1);
+  const Entree entree = found != nullptr ? *found : Entree{};
+  const bool pret = synced_ == changes_;
   if (RemoveItemsAt(1, index) == 0) return false;  // refused: nothing changed
-  Retire(removedA, removedB, static_cast<std::uint32_t>(index));
-  synced_ = changes_;
+  if (found != nullptr && pret) {
+    Enleve(entree);
+    synced_ = changes_;
+  }
   return true;
 }
 
 bool TGTableLiensGenerique::EstLie(CodeID a, CodeID b) const {
-  auto [fromA, endA] = EntreesDe(a);
-  auto [fromB, endB] = EntreesDe(b);
-  // Every such pair holds both codes: walk the shorter list.
-  const Entree* entree = endA - fromA <= endB - fromB ? fromA : fromB;
-  const Entree* end = endA - fromA <= endB - fromB ? endA : endB;
-  for (; entree != end; ++entree) {
-    const void* item = GetItemPtr(static_cast<int>(entree->second));
-    const std::uint32_t first = ItemWord(item, 0);
-    const std::uint32_t second = ItemWord(item, 1);
-    if ((first == a && second == b) || (first == b && second == a)) return true;
+  if (!Pret()) {
+    const int count = static_cast<int>(GetCount());
+    for (int i = 1; i <= count; ++i) {
+      const void* item = GetItemPtr(i);
+      const std::uint32_t first = ItemWord(item, 0);
+      const std::uint32_t second = ItemWord(item, 1);
+      if ((first == a && second == b) || (first == b && second == a)) return true;
+    }
+    return false;
   }
-  return false;
+  if (a == b) {
+    // A pair {a, a}: an entry of a under its own A naming a.
+    for (auto at = parMembre_.lower_bound({a, a, 0, 0}); at != parMembre_.end() && at->membre == a && at->a == a; ++at)
+      if (at->autre == a) return true;
+    return false;
+  }
+  // A pair {a, b} is an entry of b under A = a, a pair {b, a} one of a
+  // under A = b: one lookup each.
+  const auto direct = parMembre_.lower_bound({b, a, 0, 0});
+  if (direct != parMembre_.end() && direct->membre == b && direct->a == a) return true;
+  const auto mirror = parMembre_.lower_bound({a, b, 0, 0});
+  return mirror != parMembre_.end() && mirror->membre == a && mirror->a == b;
 }
 
 void TGTableLiensGenerique::LesLiensDe(CodeID code, LArray* out) const {
   if (out == nullptr) return;
   out->Flush();
-  for (auto [entree, end] = EntreesDe(code); entree != end; ++entree) {
-    const void* item = GetItemPtr(static_cast<int>(entree->second));
-    const std::uint32_t a = ItemWord(item, 0);
-    const std::uint32_t other = a == code ? ItemWord(item, 1) : a;
-    out->AddItem(&other, 4);
+  if (!Pret()) {
+    const int count = static_cast<int>(GetCount());
+    for (int i = 1; i <= count; ++i) {
+      const void* item = GetItemPtr(i);
+      const std::uint32_t a = ItemWord(item, 0);
+      const std::uint32_t b = ItemWord(item, 1);
+      if (a == code || b == code) {
+        const std::uint32_t other = a == code ? b : a;
+        out->AddItem(&other, 4);
+      }
+    }
+    return;
   }
+  for (auto entree = PremiereDe(code); entree != parMembre_.end() && entree->membre == code; ++entree)
+    out->AddItem(&entree->autre, 4);
 }
 
 CodeID TGTableLiensGenerique::LePremierLienDe(CodeID code) const {
-  const auto [entree, end] = EntreesDe(code);
-  if (entree == end) return 0;
-  const void* item = GetItemPtr(static_cast<int>(entree->second));
-  const std::uint32_t a = ItemWord(item, 0);
-  return a == code ? ItemWord(item, 1) : a;
+  if (!Pret()) {
+    const int count = static_cast<int>(GetCount());
+    for (int i = 1; i <= count; ++i) {
+      const void* item = GetItemPtr(i);
+      const std::uint32_t a = ItemWord(item, 0);
+      const std::uint32_t b = ItemWord(item, 1);
+      if (a == code) return b;
+      if (b == code) return a;
+    }
+    return 0;
+  }
+  const auto entree = PremiereDe(code);
+  return entree != parMembre_.end() && entree->membre == code ? entree->autre : 0;
 }
 
 void TGTableLiensGenerique::RemoveCodeID(CodeID code) {
-  const bool enPhase = EnPhase();
+  const bool pret = Pret();
   std::vector<std::uint32_t> kept;
   kept.reserve(static_cast<std::size_t>(GetCount()) * 2);
   const int count = static_cast<int>(GetCount());
-  // Removed pairs below each position, to renumber the order by member.
-  std::vector<std::uint32_t> removedBelow(static_cast<std::size_t>(count) + 2, 0);
   for (int i = 1; i <= count; ++i) {
     const void* item = GetItemPtr(i);
-    const bool removed = ItemWord(item, 0) == code || ItemWord(item, 1) == code;
-    removedBelow[static_cast<std::size_t>(i) + 1] = removedBelow[static_cast<std::size_t>(i)] + (removed ? 1 : 0);
-    if (removed) continue;
+    if (ItemWord(item, 0) == code || ItemWord(item, 1) == code) continue;
     kept.push_back(ItemWord(item, 0));
     kept.push_back(ItemWord(item, 1));
   }
   if (kept.size() / 2 == GetCount()) return;
   BulkLoad(*this, kept.data(), kept.size() / 2);
-  if (!enPhase || GetCount() != kept.size() / 2) return;  // rebuilt at the next query
-  std::size_t write = 0;
-  for (const Entree& entree : parMembre_) {
-    const std::size_t position = entree.second;
-    if (removedBelow[position + 1] != removedBelow[position]) continue;  // its pair is gone
-    parMembre_[write++] = {entree.first, static_cast<std::uint32_t>(position - removedBelow[position])};
-  }
-  parMembre_.resize(write);
+  if (!pret || GetCount() != kept.size() / 2) return;  // rebuilt at the next query
+  // The pairs that went are the entries of the code.
+  std::vector<Entree> gone;
+  for (auto entree = PremiereDe(code); entree != parMembre_.end() && entree->membre == code; ++entree)
+    gone.push_back(*entree);
+  for (const Entree& entree : gone) Enleve(entree);
   synced_ = changes_;
 }
 
@@ -163,7 +205,8 @@ void TGTableLiensGenerique::PokeItem(int index, const void* data, unsigned size)
   LArray::PokeItem(index, data, size);
 }
 void TGTableLiensGenerique::Sort() {
-  ++changes_;
+  // Sorting a sorted array changes nothing; the order stays in phase.
+  if (!IsSorted()) ++changes_;
   LArray::Sort();
 }
 bool TGTableLiensGenerique::LitDans(FileHandle* file) {
