@@ -17,6 +17,7 @@
 #include "tables/TGTableEvenements.h"
 #include "tables/TGTableIndividus.h"
 #include "tables/TGTableLiensGenerique.h"
+#include "tables/TGTableLiensPrenoms.h"
 #include "platform/File.h"
 
 namespace genvora {
@@ -368,6 +369,45 @@ TEST_P(LiensGeneriqueAtScale, LookupsAnswerTheScanThroughAddsRemovesAndOutsideCh
   }
 }
 INSTANTIATE_TEST_SUITE_P(Codes, LiensGeneriqueAtScale, ::testing::Values(false, true));
+
+}  // namespace
+}  // namespace genvora
+
+namespace genvora {
+namespace {
+
+TEST(LiensPrenomsAtScale, AddingLinksAtOnceGivesTheArrayOfAddingThemInTurn) {
+  std::mt19937 random(77);
+  const auto pick = [&random](std::uint32_t base, std::uint32_t range) { return static_cast<CodeID>(base + random() % range); };
+  for (int round = 0; round < 20; ++round) {
+    TGTableLiensPrenoms inTurn, atOnce;
+    // Some links already there, then a batch with repeated pairs, pairs
+    // already stored and changing usual flags.
+    std::vector<TGTableLiensPrenoms::Lien> before, batch;
+    for (int k = 0; k < 30; ++k) before.push_back({pick(1, 25), pick(100, 8), random() % 3 == 0});
+    for (int k = 0; k < 60; ++k) batch.push_back({pick(1, 25), pick(100, 8), random() % 3 == 0});
+    for (const auto& lien : before) {
+      inTurn.AjouteLien(lien.a, lien.b, lien.usual);
+      atOnce.AjouteLien(lien.a, lien.b, lien.usual);
+    }
+    if (round == 0) batch.clear();
+    for (const auto& lien : batch) inTurn.AjouteLien(lien.a, lien.b, lien.usual);
+    atOnce.AjouteLiens(batch);
+    MemoryFile a, b;
+    ASSERT_TRUE(inTurn.EcritDans(&a));
+    ASSERT_TRUE(atOnce.EcritDans(&b));
+    EXPECT_EQ(a.Bytes(), b.Bytes()) << round;
+    EXPECT_EQ(inTurn.IsSorted(), atOnce.IsSorted());
+  }
+  // Into an empty table.
+  TGTableLiensPrenoms inTurn, atOnce;
+  inTurn.AjouteLien(7, 100, true);
+  atOnce.AjouteLiens({{7, 100, true}});
+  MemoryFile a, b;
+  ASSERT_TRUE(inTurn.EcritDans(&a));
+  ASSERT_TRUE(atOnce.EcritDans(&b));
+  EXPECT_EQ(a.Bytes(), b.Bytes());
+}
 
 }  // namespace
 }  // namespace genvora
