@@ -41,8 +41,9 @@ int LXArray::EcritData(std::uint32_t code, const void* data, unsigned size) {
       pendingBytes_ = pendingBytes_ - waiting->second.size() + size;
       waiting->second.assign(static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + size);
     } else if (size == LVariableArray::GrabItemSize(static_cast<int>(itemIndex))) {
-      // Same size: overwritten where it lies, nothing moves.
-      LVariableArray::PokeItem(static_cast<int>(itemIndex), data, size);
+      // Same size: overwritten where it lies, nothing moves (and nothing
+      // waiting is laid in: the other items keep their places).
+      if (size != 0) std::memcpy(LVariableArray::GetItemPtr(static_cast<int>(itemIndex)), data, size);
       return position;
     } else {
       const auto* bytes = static_cast<const unsigned char*>(data);

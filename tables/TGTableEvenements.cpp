@@ -175,7 +175,9 @@ void TGTableEvenements::DeleteDatas(const std::vector<CodeID>& codes) {
     if (old != nullptr && TouchesArrival(KeyOf(code, *old)) && listed.insert(old->proprio).second)
       owners.push_back(old->proprio);
   }
-  for (CodeID owner : owners) individus_->RemoveKey(owner);
+  // Their keys as placed, so that each is found by halving once its events
+  // are gone; each then moves within its run of namesakes only.
+  for (CodeID owner : owners) individus_->MemoriseCle(owner);
   // Each entry as DeleteKey finds it, then all removed in one pass.
   std::vector<bool> removed(static_cast<std::size_t>(index_->GetCount()) + 1, false);
   bool any = false;
@@ -193,7 +195,7 @@ void TGTableEvenements::DeleteDatas(const std::vector<CodeID>& codes) {
   }
   if (any) RemoveFlagged(*index_, removed);
   LXArray::DeleteDatas(codes);
-  for (CodeID owner : owners) individus_->AddKey(owner);
+  for (CodeID owner : owners) individus_->ReplaceKey(owner, individus_->PlacesOf(owner));
 }
 
 void TGTableEvenements::LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const {

@@ -101,6 +101,10 @@ class TGTableIndividus : public LXArray {
     int alphaR = 0;
   };
   Places PlacesOf(CodeID code) const;
+  // Fixes the individual's cached key, arrival date included, as it is now:
+  // its entries are then found by halving after its events changed, until
+  // ReplaceKey re-keys it.
+  void MemoriseCle(CodeID code) const { ArrivalOf(KeyOf(code), code); }
   void ReplaceKey(CodeID code, const Places& places);
   void RemoveKeySequential(CodeID code);
   void UpdateAlphaIndis(const LArray* codes);
