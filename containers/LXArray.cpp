@@ -35,7 +35,9 @@ int LXArray::EcritData(std::uint32_t code, const void* data, unsigned size) {
   std::uint32_t itemIndex = 0;
   int position = FindCode(code, itemIndex);
   if (position != 0) {
-    if (data == nullptr && size != 0) return position;  // PokeItem ignores it too
+    // PokeItem ignores these too: no bytes, or a pair naming no item (a
+    // damaged code list).
+    if ((data == nullptr && size != 0) || itemIndex < 1 || itemIndex > count_) return position;
     auto waiting = pending_.find(itemIndex);
     if (waiting != pending_.end()) {
       pendingBytes_ = pendingBytes_ - waiting->second.size() + size;
@@ -52,7 +54,11 @@ int LXArray::EcritData(std::uint32_t code, const void* data, unsigned size) {
     }
     // Laying in costs one pass over the block: it waits until the rewrites
     // are worth half of it (or touch half the items).
-    if (pendingBytes_ > dataSize_ / 2 + 4096 || pending_.size() > count_ / 2 + 64) Compacte();
+    // A block that would outgrow 32-bit sizes is refused now, by the
+    // write that grows it, not by a later reader.
+    if (pendingBytes_ > dataSize_ / 2 + 4096 || pending_.size() > count_ / 2 + 64 ||
+        dataSize_ + pendingBytes_ > 0xFFFFFFFFull)
+      Compacte();
     return position;
   }
   // A new record goes after the others: the waiting rewrites keep their

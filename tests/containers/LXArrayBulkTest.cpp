@@ -148,5 +148,20 @@ TEST(LXArrayBulk, WaitingRewritesAreLaidInBeforeAnyOtherChange) {
   }
 }
 
+TEST(LXArrayBulk, APairNamingNoItemIsLeftAloneByRewritesAndDeletions) {
+  // A damaged code list: the pair of code 2 names item 9 of 2.
+  LXArray store("TGTableTest", true);
+  store.EcritData(1, "a", 1);
+  store.EcritData(2, "b", 1);
+  const std::uint32_t pair[2] = {2, 9};
+  store.GetCodeList()->PokeItem(2, pair, 8);
+  const Bytes before = Saved(store);
+  EXPECT_NE(store.EcritData(2, "longer", 6), 0);
+  EXPECT_EQ(Saved(store), before);
+  // Deleting it with another record takes the one-by-one path.
+  store.DeleteDatas({2, 1});
+  EXPECT_EQ(store.GetCodeList()->GetCount(), 0u);
+}
+
 }  // namespace
 }  // namespace genvora
