@@ -202,6 +202,75 @@ void LVariableArray::ClearAfterFailedRead() {
   offsets_[0] = 0;
 }
 
+// ---------------------------------------------------------------- bulk changes
+
+unsigned LVariableArray::RemoveFlaggedItems(const std::vector<bool>& flagged) {
+  if (lockCount_ != 0) {
+    ShowMisuse("pCan't remove from a locked Array");
+    return 0;
+  }
+  // Items and their end offsets slide down over the removed ones, each
+  // byte moving once.
+  std::uint32_t writeAt = 0;
+  unsigned kept = 0;
+  std::vector<int> removedIndexes;
+  for (unsigned index = 1; index <= count_; ++index) {
+    const std::uint32_t from = offsets_[index - 1];
+    const std::uint32_t size = offsets_[index] - from;
+    if (index < flagged.size() && flagged[index]) {
+      removedIndexes.push_back(static_cast<int>(index));
+      continue;
+    }
+    if (size != 0 && writeAt != from) std::memmove(items_ + writeAt, items_ + from, size);
+    writeAt += size;
+    offsets_[++kept] = writeAt;
+  }
+  const auto removed = static_cast<unsigned>(removedIndexes.size());
+  if (removed == 0) return 0;
+  AdjustStorage(-static_cast<std::int64_t>(removed), static_cast<std::int64_t>(writeAt) - dataSize_);
+  // Iterators hear of the removals as RemoveItemsAt tells them, last first
+  // so that each index is still the one it names.
+  for (auto it = removedIndexes.rbegin(); it != removedIndexes.rend(); ++it) ItemsRemoved(1, *it);
+  return removed;
+}
+
+void LVariableArray::ReplaceItems(const std::vector<std::pair<int, std::vector<unsigned char>>>& contents) {
+  if (contents.empty()) return;
+  if (lockCount_ != 0) {
+    ShowMisuse("pCan't assign to a locked VariableArray");
+    return;
+  }
+  std::uint64_t newSize = dataSize_;
+  int previous = 0;
+  for (const auto& [index, bytes] : contents) {
+    if (index <= previous || static_cast<unsigned>(index) > count_)
+      throw EGenvoraError::Plain("LVariableArray: replacements out of order");
+    newSize = newSize - GrabItemSize(index) + bytes.size();
+    previous = index;
+  }
+  if (newSize > kMaxDataSize) throw EGenvoraError::Plain("LVariableArray: size out of range");
+  // One new block, filled in index order; the offsets are rewritten as it
+  // fills.
+  std::vector<unsigned char> block;
+  block.reserve(static_cast<std::size_t>(newSize));
+  auto next = contents.begin();
+  std::uint32_t oldEnd = offsets_[0];  // offsets_ is rewritten behind the reads
+  for (unsigned index = 1; index <= count_; ++index) {
+    const std::uint32_t oldStart = oldEnd;
+    oldEnd = offsets_[index];
+    if (next != contents.end() && static_cast<unsigned>(next->first) == index) {
+      block.insert(block.end(), next->second.begin(), next->second.end());
+      ++next;
+    } else {
+      block.insert(block.end(), items_ + oldStart, items_ + oldEnd);
+    }
+    offsets_[index] = static_cast<std::uint32_t>(block.size());
+  }
+  if (newSize > dataSize_) InternalAdjustAllocation(count_, newSize);
+  if (!block.empty()) std::memcpy(items_, block.data(), block.size());
+  dataSize_ = static_cast<unsigned>(newSize);
+}
+
 // ---------------------------------------------------------------- changes
 
 int LVariableArray::AssignItemsAt(unsigned n, int index, const void* item, unsigned size) {

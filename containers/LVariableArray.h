@@ -26,6 +26,8 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "containers/LArray.h"
 
@@ -56,6 +58,17 @@ class LVariableArray : public LArray {
   std::uint64_t GetSerializedDataSize() const override;
   bool EcritDans(FileHandle* file) const override;
   bool LitDans(FileHandle* file) override;
+
+  // Bulk changes in one pass over the block, for stores that change many
+  // records at once; each leaves the very array the one-by-one changes
+  // (RemoveItemsAt, PokeItem) in any order would leave. Refused with the
+  // misuse message while the array is locked.
+  // Removes the items whose 1-based index is flagged (`flagged[index]`;
+  // indexes past the vector are kept). Answers how many were removed.
+  unsigned RemoveFlaggedItems(const std::vector<bool>& flagged);
+  // Gives items new contents: `contents` pairs distinct 1-based indexes, in
+  // ascending order, with their new bytes.
+  void ReplaceItems(const std::vector<std::pair<int, std::vector<unsigned char>>>& contents);
 
   const std::uint32_t* GetOffsetsHandle() const { return offsets_; }
   // Where item `index` begins in the item block; 0 for an invalid index.

@@ -90,6 +90,62 @@ bool RemoveExact(LArray& array, const void* item) {
   return true;
 }
 
+int MoveInRun(LArray& array, int from, const void* item) {
+  const int count = static_cast<int>(array.GetCount());
+  if (array.IsLocked() || from < 1 || from > count) {
+    // The two steps, refusals and all.
+    array.RemoveItemsAt(1, from);
+    return InsertInRun(array, item);
+  }
+  // UpperBoundOf over the array without the item at `from`: the same probes
+  // the insertion after the removal makes.
+  const unsigned size = FixedSize(array);
+  int low = 1;
+  int high = count - 1;
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const int at = mid < from ? mid : mid + 1;
+    if (array.GetComparator()->Compare(array.GetItemPtr(at), item, size, size) <= 0)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  const int to = low;
+  const bool keep = array.IsKeptSorted();
+  array.SetKeepSorted(false);
+  if (to != from) array.MoveItem(from, to);
+  array.PokeItem(to, item, size);
+  array._SetComparator(array.GetComparator(), true);
+  array.SetKeepSorted(keep);
+  // Iterators hear what the removal and the insertion would have told them.
+  array.ItemsRemoved(1, from);
+  array.ItemsInserted(1, to);
+  return to;
+}
+
+unsigned RemoveFlagged(LArray& array, const std::vector<bool>& flagged) {
+  const int count = static_cast<int>(array.GetCount());
+  if (count == 0) return 0;
+  const unsigned size = FixedSize(array);
+  std::vector<unsigned char> kept;
+  kept.reserve(static_cast<std::size_t>(count) * size);
+  unsigned removed = 0;
+  for (int i = 1; i <= count; ++i) {
+    if (static_cast<std::size_t>(i) < flagged.size() && flagged[static_cast<std::size_t>(i)]) {
+      ++removed;
+      continue;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(array.GetItemPtr(i));
+    kept.insert(kept.end(), bytes, bytes + size);
+  }
+  if (removed == 0 || array.IsLocked()) return 0;
+  const bool sorted = array.IsSorted();
+  // Removing keeps the order: the sorted flag stays as it was.
+  BulkLoad(array, kept.data(), kept.size() / size);
+  array._SetComparator(array.GetComparator(), sorted);
+  return removed;
+}
+
 void BulkLoad(LArray& array, const void* items, std::size_t count) {
   const bool keep = array.IsKeptSorted();
   const unsigned size = array.GetItemSize(1);

@@ -51,6 +51,15 @@ int InsertInRun(LArray& array, const void* item);
 bool RemoveExact(LArray& array, const void* item);
 // Index of the first item whose bytes equal `item`, 0 when absent.
 int FindExact(const LArray& array, const void* item);
+// The item at `from` becomes `item`, at the place InsertInRun gives `item`
+// once the item at `from` is gone: the very array that RemoveItemsAt(1,
+// from) then InsertInRun(item) leave, with only the items between the two
+// places moving. Answers the new index.
+int MoveInRun(LArray& array, int from, const void* item);
+
+// Removes the items of a fixed array whose 1-based index is flagged, in one
+// pass; the others keep their order. Answers how many went.
+unsigned RemoveFlagged(LArray& array, const std::vector<bool>& flagged);
 
 // Replaces the items of a fixed array by `count` items of `items`, already
 // in order, in one pass.

@@ -121,15 +121,28 @@ void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
   struct Pair {
     std::uint32_t parent, child;
   };
-  std::vector<Pair> pairs;
-  pairs.reserve(items.size() * 2);
-  std::unordered_set<std::uint64_t> written;
+  std::vector<Pair> candidates;
+  candidates.reserve(items.size() * 2);
   for (const QuickListT& item : items) {
     for (CodeID parent : {item.pere, item.mere}) {
-      if (parent == 0) continue;
-      if (!written.insert((static_cast<std::uint64_t>(parent) << 32) | item.individu).second) continue;
-      pairs.push_back({parent, item.individu});
+      if (parent != 0) candidates.push_back({parent, item.individu});
     }
+  }
+  // A pair written twice is kept once, at its first place: the duplicates
+  // are found by sorting positions by pair, with no hash node per pair.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byPair;
+  byPair.reserve(candidates.size());
+  for (std::uint32_t k = 0; k < candidates.size(); ++k)
+    byPair.emplace_back((static_cast<std::uint64_t>(candidates[k].parent) << 32) | candidates[k].child, k);
+  std::sort(byPair.begin(), byPair.end());
+  std::vector<bool> repeated(candidates.size(), false);
+  for (std::size_t k = 1; k < byPair.size(); ++k) {
+    if (byPair[k].first == byPair[k - 1].first) repeated[byPair[k].second] = true;
+  }
+  std::vector<Pair> pairs;
+  pairs.reserve(candidates.size());
+  for (std::size_t k = 0; k < candidates.size(); ++k) {
+    if (!repeated[k]) pairs.push_back(candidates[k]);
   }
   StableSortGuarded(pairs, [](const Pair& a, const Pair& b) {
     return static_cast<std::int32_t>(a.parent - b.parent) < 0;

@@ -80,7 +80,7 @@ void TGTableEvenements::EnsureEntries() const {
   entries_.reserve(static_cast<std::size_t>(count));
   for (int i = 1; i <= count; ++i) {
     const EvenementIndexT key = FromItem(index_->GetItemPtr(i));
-    entries_.emplace(key.code, key);  // the first entry of a code, as a scan meets it
+    entries_.emplace(key.code, EntreeOf(key));  // the first entry of a code, as a scan meets it
   }
   entriesValid_ = true;
 }
@@ -95,17 +95,17 @@ void TGTableEvenements::AddKey(const EvenementIndexT& key) {
   std::uint32_t item[4];
   ToItem(key, item);
   InsertInRun(*index_, item);
-  entries_[key.code] = key;
+  entries_.assign(key.code, EntreeOf(key));
 }
 
 void TGTableEvenements::DeleteKey(CodeID eventCode) {
   EnsureEntries();
-  auto found = entries_.find(eventCode);
-  if (found == entries_.end()) return;
+  const Entree* found = entries_.find(eventCode);
+  if (found == nullptr) return;
   std::uint32_t item[4];
-  ToItem(found->second, item);
+  ToItem(KeyOf(eventCode, *found), item);
   RemoveExact(*index_, item);
-  entries_.erase(found);
+  entries_.erase(eventCode);
 }
 
 int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* data, unsigned size) {
@@ -117,26 +117,85 @@ int TGTableEvenements::EcritEvenement(const EvenementIndexT& key, const void* da
   // changed owner or type, the old one.
   std::vector<CodeID> owners;
   if (TouchesArrival(key)) owners.push_back(key.proprio);
-  auto old = entries_.find(key.code);
-  if (old != entries_.end() && old->second.proprio != key.proprio && TouchesArrival(old->second))
-    owners.push_back(old->second.proprio);
-  for (CodeID owner : owners) individus_->RemoveKey(owner);
-  DeleteKey(key.code);
-  AddKey(key);
-  for (CodeID owner : owners) individus_->AddKey(owner);
+  // The old owner also when only the type changed: an arrival event that
+  // becomes another kind moves its owner too.
+  const Entree* old = entries_.find(key.code);
+  if (old != nullptr && (owners.empty() || old->proprio != key.proprio) && TouchesArrival(KeyOf(key.code, *old)))
+    owners.push_back(old->proprio);
+  if (owners.size() > 1) {
+    // Two owners re-keyed at once: their moves would interleave, take the
+    // plain steps.
+    for (CodeID owner : owners) individus_->RemoveKey(owner);
+    DeleteKey(key.code);
+    AddKey(key);
+    for (CodeID owner : owners) individus_->AddKey(owner);
+    return position;
+  }
+  // The entries move instead of leaving and coming back: rewriting an
+  // event shifts only the entries between its old and new places, not the
+  // whole index (DeleteKey then AddKey would move everything after both).
+  TGTableIndividus::Places places;
+  if (!owners.empty()) places = individus_->PlacesOf(owners.front());
+  int from = 0;
+  if (const Entree* entree = entries_.find(key.code)) {
+    std::uint32_t item[4];
+    ToItem(KeyOf(key.code, *entree), item);
+    from = FindExact(*index_, item);
+  }
+  std::uint32_t item[4];
+  ToItem(key, item);
+  if (from != 0)
+    MoveInRun(*index_, from, item);
+  else
+    InsertInRun(*index_, item);
+  entries_.assign(key.code, EntreeOf(key));
+  if (!owners.empty()) individus_->ReplaceKey(owners.front(), places);
   return position;
 }
 
 int TGTableEvenements::DeleteData(std::uint32_t code) {
   EnsureEntries();
-  auto old = entries_.find(code);
+  const Entree* old = entries_.find(code);
   CodeID owner = 0;
-  if (old != entries_.end() && TouchesArrival(old->second)) owner = old->second.proprio;
+  if (old != nullptr && TouchesArrival(KeyOf(code, *old))) owner = old->proprio;
   if (owner != 0) individus_->RemoveKey(owner);
   DeleteKey(code);
   const int result = LXArray::DeleteData(code);
   if (owner != 0) individus_->AddKey(owner);
   return result;
+}
+
+void TGTableEvenements::DeleteDatas(const std::vector<CodeID>& codes) {
+  EnsureEntries();
+  // The owners whose arrival may move, each once, in the order met.
+  std::vector<CodeID> owners;
+  std::unordered_set<CodeID> listed;
+  for (CodeID code : codes) {
+    const Entree* old = entries_.find(code);
+    if (old != nullptr && TouchesArrival(KeyOf(code, *old)) && listed.insert(old->proprio).second)
+      owners.push_back(old->proprio);
+  }
+  // Their keys as placed, so that each is found by halving once its events
+  // are gone; each then moves within its run of namesakes only.
+  for (CodeID owner : owners) individus_->MemoriseCle(owner);
+  // Each entry as DeleteKey finds it, then all removed in one pass.
+  std::vector<bool> removed(static_cast<std::size_t>(index_->GetCount()) + 1, false);
+  bool any = false;
+  for (CodeID code : codes) {
+    const Entree* entree = entries_.find(code);
+    if (entree == nullptr) continue;
+    std::uint32_t item[4];
+    ToItem(KeyOf(code, *entree), item);
+    const int at = FindExact(*index_, item);
+    if (at != 0 && !removed[static_cast<std::size_t>(at)]) {
+      removed[static_cast<std::size_t>(at)] = true;
+      any = true;
+    }
+    entries_.erase(code);
+  }
+  if (any) RemoveFlagged(*index_, removed);
+  LXArray::DeleteDatas(codes);
+  for (CodeID owner : owners) individus_->ReplaceKey(owner, individus_->PlacesOf(owner));
 }
 
 void TGTableEvenements::LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const {
@@ -281,38 +340,44 @@ std::uint32_t TGTableEvenements::ArriveeDe(CodeID owner) const {
 void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   // Store order of the events, then the index order: the array adding them
   // one by one would give.
-  std::unordered_map<CodeID, std::uint32_t> itemOf;
+  // Item of each stored code, the first pair of a code when a damaged list
+  // repeats one: a flat vector ordered by code, searched by halving (a hash
+  // node per event falls out of the caches at a million records).
+  std::vector<std::pair<CodeID, std::uint32_t>> itemOf;
   const LArray* codeList = GetCodeList();
   const int pairs = static_cast<int>(codeList->GetCount());
   itemOf.reserve(static_cast<std::size_t>(pairs));
-  for (int i = 1; i <= pairs; ++i) itemOf.emplace(ItemWord(codeList->GetItemPtr(i), 0), ItemWord(codeList->GetItemPtr(i), 1));
+  for (int i = 1; i <= pairs; ++i) itemOf.emplace_back(ItemWord(codeList->GetItemPtr(i), 0), ItemWord(codeList->GetItemPtr(i), 1));
+  const auto byCode = [](const auto& a, const auto& b) { return a.first < b.first; };
+  if (!std::is_sorted(itemOf.begin(), itemOf.end(), byCode)) std::stable_sort(itemOf.begin(), itemOf.end(), byCode);
   std::vector<std::pair<std::uint32_t, EvenementIndexT>> stored;
   stored.reserve(keys.size());
   ProgressTicker ticker("TBEvent-Idx", static_cast<std::int64_t>(keys.size()));
   std::int64_t done = 0;
   for (const EvenementIndexT& key : keys) {
     ticker.Step(++done);
-    auto found = itemOf.find(key.code);
-    if (found != itemOf.end()) stored.emplace_back(found->second, key);
+    const auto found = std::lower_bound(itemOf.begin(), itemOf.end(), std::make_pair(key.code, 0u), byCode);
+    if (found != itemOf.end() && found->first == key.code) stored.emplace_back(found->second, key);
   }
   std::stable_sort(stored.begin(), stored.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<EvenementIndexT> ordered;
   ordered.reserve(stored.size());
   for (const auto& entry : stored) ordered.push_back(entry.second);
-  const TG5EventComparator comparator;
-  StableSortGuarded(ordered, [&comparator](const EvenementIndexT& a, const EvenementIndexT& b) {
-    std::uint32_t ia[4], ib[4];
-    ToItem(a, ia);
-    ToItem(b, ib);
-    return comparator.Compare(ia, ib, kIndexItemSize, kIndexItemSize) < 0;
+  // TG5EventComparator's order, word by word, without a call per probe.
+  StableSortGuarded(ordered, [](const EvenementIndexT& a, const EvenementIndexT& b) {
+    if (a.proprio != b.proprio) return WrapDifference(a.proprio, b.proprio) < 0;
+    if (a.dateKey != b.dateKey) return WrapDifference(a.dateKey, b.dateKey) < 0;
+    if (a.type != b.type) return WrapDifference(a.type, b.type) < 0;
+    return WrapDifference(a.code, b.code) < 0;
   });
   std::vector<std::uint32_t> words;
   words.reserve(ordered.size() * 4);
   entries_.clear();
+  entries_.reserve(ordered.size());
   for (const EvenementIndexT& key : ordered) {
     words.insert(words.end(), {key.proprio, key.dateKey, key.type, key.code});
-    entries_.emplace(key.code, key);
+    entries_.emplace(key.code, EntreeOf(key));
   }
   BulkLoad(*index_, words.data(), ordered.size());
   entriesValid_ = true;

@@ -17,8 +17,9 @@
 //
 // Invariants:
 //  1. One index entry per stored event that was written through the table.
-//  2. The entry of each event code is remembered, so moving or deleting an
-//     event finds its entry by halving instead of scanning the index.
+//  2. The entry of each event code is remembered (16 bytes a code in one
+//     flat block), so moving or deleting an event finds its entry by halving
+//     instead of scanning the index.
 //  3. The date key of a written event is computed on a copy of its date
 //     block: keying an event never changes the bytes it is stored with.
 //  4. When an individual's birth, christening, death or burial is written,
@@ -28,11 +29,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "containers/LComparator.h"
 #include "containers/LXArray.h"
+#include "tables/FlatCodeMap.h"
 
 namespace genvora {
 
@@ -102,6 +103,11 @@ class TGTableEvenements : public LXArray {
   // Removes the index entry of an event.
   void DeleteKey(CodeID eventCode);
   int DeleteData(std::uint32_t code) override;
+  // Deletes many events: the index and the store each change in one pass,
+  // and each owner whose arrival may move is re-keyed once. The same tables
+  // as DeleteData for each code in turn.
+  void DeleteDatas(const std::vector<CodeID>& codes);
+  using LXArray::DeleteDatas;
   // Reading replaces the records and indexes: cached keys are forgotten.
   bool LitDans(FileHandle* file) override;
 
@@ -148,7 +154,17 @@ class TGTableEvenements : public LXArray {
   std::unique_ptr<TGTableDicoLieux> lieuxOwned_;
   TGTableIndividus* individus_ = nullptr;
   TGTableLiens* liens_ = nullptr;
-  mutable std::unordered_map<CodeID, EvenementIndexT> entries_;
+  // The index entry of an event, its code apart.
+  struct Entree {
+    CodeID proprio = 0;
+    std::uint32_t dateKey = 0;
+    std::uint32_t type = 0;
+  };
+  static Entree EntreeOf(const EvenementIndexT& key) { return {key.proprio, key.dateKey, key.type}; }
+  static EvenementIndexT KeyOf(CodeID code, const Entree& entree) {
+    return {entree.proprio, entree.dateKey, entree.type, code};
+  }
+  mutable FlatCodeMap<Entree> entries_;
   mutable bool entriesValid_ = true;
 };
 

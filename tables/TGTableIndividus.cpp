@@ -1,6 +1,7 @@
 #include "tables/TGTableIndividus.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 
 #include "platform/Preferences.h"
@@ -68,8 +69,7 @@ void TGTableIndividus::SetDatabaseVersion(int version) {
 
 CodeID TGTableIndividus::SurnameOf(CodeID nom, bool rattachement) const {
   if (!rattachement || nom == 0) return nom;
-  auto found = rattachements_.find(nom);
-  if (found != rattachements_.end()) return found->second;
+  if (const CodeID* found = rattachements_.find(nom)) return *found;
   TGNom record(noms_->GetSplitter());
   // The Rattachement as stored, 0 included: an unreadable surname gives 0.
   const CodeID master = record.LitDans(nom, noms_) ? record.GetRattachement() : 0;
@@ -128,8 +128,10 @@ int TGTableIndividus::EcritData(TGIndividu* individu) {
   const int position = individu->EcritDans(individu->GetCodeID(), this);
   if (position == 0 || batch_) return position;
   const CodeID code = individu->GetCodeID();
-  if (GetCount() == countBefore) RemoveKey(code);
-  AddKey(code);
+  if (GetCount() == countBefore)
+    ReplaceKey(code, PlacesOf(code));
+  else
+    AddKey(code);
   quickList_->Ecrit(code, individu->GetCodePere(), individu->GetCodeMere());
   return position;
 }
@@ -155,6 +157,21 @@ void TGTableIndividus::RemoveKey(CodeID code) {
   RemoveExact(*alpha_, &code);
   RemoveExact(*alphaR_, &code);
   keys_.erase(code);
+}
+
+TGTableIndividus::Places TGTableIndividus::PlacesOf(CodeID code) const {
+  return {FindExact(*alpha_, &code), FindExact(*alphaR_, &code)};
+}
+
+void TGTableIndividus::ReplaceKey(CodeID code, const Places& places) {
+  keys_.erase(code);
+  const std::pair<LArray*, int> indexes[] = {{alpha_, places.alpha}, {alphaR_, places.alphaR}};
+  for (const auto& [index, from] : indexes) {
+    if (from != 0)
+      MoveInRun(*index, from, &code);
+    else
+      InsertInRun(*index, &code);
+  }
 }
 
 void TGTableIndividus::RemoveKeySequential(CodeID code) {
@@ -244,59 +261,84 @@ void TGTableIndividus::Reindex() {
   ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
   std::vector<QuickListT> quick;
   quick.reserve(codes.size());
+  // The keys of the present individuals, in store order; they go into the
+  // cache once the indexes are built.
   std::vector<CodeID> present;
   present.reserve(codes.size());
+  std::vector<AlphaKey> keys;
+  keys.reserve(codes.size());
   std::int64_t done = 0;
   for (CodeID code : codes) {
     TGIndividu individu;
     ticker.Step(++done);
     if (!individu.LitDans(code, this)) continue;  // a damaged entry is gone
-    keys_[code] = MakeKey(individu);
+    keys.push_back(MakeKey(individu));
     quick.push_back({code, individu.GetCodePere(), individu.GetCodeMere()});
     present.push_back(code);
   }
-  // The sorts compare prepared entries: the surname ranks are looked up
-  // once per person instead of twice per comparison. The order is that of
-  // AlphaCompareIndividus.
+  // Ranks of the first-name keys: two ranks compare as their texts do.
+  std::vector<std::uint32_t> prenomsRank(keys.size());
+  {
+    // Distinct texts first: a file holds far fewer first-name strings than
+    // people, and sorting those alone keeps the string compares in cache.
+    std::unordered_map<std::string_view, std::uint32_t> distinct;
+    std::vector<std::string_view> texts;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      const auto [at, added] = distinct.emplace(keys[k].prenoms, static_cast<std::uint32_t>(texts.size()));
+      if (added) texts.push_back(keys[k].prenoms);
+      prenomsRank[k] = at->second;
+    }
+    std::vector<std::uint32_t> byText(texts.size());
+    for (std::uint32_t t = 0; t < byText.size(); ++t) byText[t] = t;
+    std::sort(byText.begin(), byText.end(), [&texts](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
+    std::vector<std::uint32_t> rankOfText(texts.size());
+    for (std::uint32_t r = 0; r < byText.size(); ++r) rankOfText[byText[r]] = r;
+    for (std::uint32_t& rank : prenomsRank) rank = rankOfText[rank];
+  }
+  // The sorts compare prepared entries, all in one flat vector: the surname
+  // ranks and first-name ranks are looked up once per person instead of
+  // twice per comparison, and the arrival date is computed only for a tie.
+  // The order is that of AlphaCompareIndividus.
   struct Entry {
     CodeID code;
-    AlphaKey* key;
     CodeID nom;
     std::uint32_t rank;
+    std::uint32_t prenoms;
+    std::uint32_t key;  // in `keys`
   };
   const auto sorted = [&](bool rattachement) {
     std::vector<Entry> entries;
     entries.reserve(present.size());
-    for (CodeID code : present) {
-      AlphaKey* key = &keys_[code];
-      const CodeID nom = rattachement ? key->nomR : key->nom;
-      entries.push_back({code, key, nom, noms_->RangDe(nom)});
+    for (std::uint32_t k = 0; k < present.size(); ++k) {
+      const CodeID nom = rattachement ? keys[k].nomR : keys[k].nom;
+      entries.push_back({present[k], nom, noms_->RangDe(nom), prenomsRank[k], k});
     }
-    StableSortGuarded(entries, [this](const Entry& a, const Entry& b) {
+    StableSortGuarded(entries, [this, &keys](const Entry& a, const Entry& b) {
       if (a.code == b.code) return false;
       if (a.nom != b.nom) {
         if (a.rank == 0 || b.rank == 0) return a.rank != 0;  // absent surnames come last
         return a.rank < b.rank;
       }
-      const int byPrenoms = a.key->prenoms.compare(b.key->prenoms);
-      if (byPrenoms != 0) return byPrenoms < 0;
+      if (a.prenoms != b.prenoms) return a.prenoms < b.prenoms;
       if (events_ != nullptr) {
-        const std::uint32_t arrivalA = ArrivalOf(*a.key, a.code);
-        const std::uint32_t arrivalB = ArrivalOf(*b.key, b.code);
+        const std::uint32_t arrivalA = ArrivalOf(keys[a.key], a.code);
+        const std::uint32_t arrivalB = ArrivalOf(keys[b.key], b.code);
         if (arrivalA != arrivalB) return arrivalA < arrivalB;
       }
       return a.code < b.code;
     });
-    std::vector<CodeID> codes;
-    codes.reserve(entries.size());
-    for (const Entry& entry : entries) codes.push_back(entry.code);
-    return codes;
+    std::vector<CodeID> ordered;
+    ordered.reserve(entries.size());
+    for (const Entry& entry : entries) ordered.push_back(entry.code);
+    return ordered;
   };
   const std::vector<CodeID> byAlpha = sorted(false);
   BulkLoad(*alpha_, byAlpha.data(), byAlpha.size());
   const std::vector<CodeID> byAlphaR = sorted(true);
   BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
   quickList_->Rebuild(quick);
+  keys_.reserve(present.size());
+  for (std::size_t k = 0; k < present.size(); ++k) keys_[present[k]] = std::move(keys[k]);
   ticker.Done();
 }
 

@@ -35,6 +35,7 @@
 
 #include "containers/LXArray.h"
 #include "records/TGIndividu.h"
+#include "tables/FlatCodeMap.h"
 #include "tables/TG5QuickList.h"
 
 namespace genvora {
@@ -90,6 +91,21 @@ class TGTableIndividus : public LXArray {
 
   void AddKey(CodeID code);
   void RemoveKey(CodeID code);
+  // RemoveKey then AddKey in two steps around a change of the individual's
+  // key: Places finds its entries with the key they were placed with,
+  // ReplaceKey moves them where the new key puts them (only the entries in
+  // between move). The same indexes as RemoveKey before the change and
+  // AddKey after it.
+  struct Places {
+    int alpha = 0;
+    int alphaR = 0;
+  };
+  Places PlacesOf(CodeID code) const;
+  // Fixes the individual's cached key, arrival date included, as it is now:
+  // its entries are then found by halving after its events changed, until
+  // ReplaceKey re-keys it.
+  void MemoriseCle(CodeID code) const { ArrivalOf(KeyOf(code), code); }
+  void ReplaceKey(CodeID code, const Places& places);
   void RemoveKeySequential(CodeID code);
   void UpdateAlphaIndis(const LArray* codes);
 
@@ -139,7 +155,7 @@ class TGTableIndividus : public LXArray {
   TGTableEvenements* events_ = nullptr;
   bool batch_ = false;
   mutable std::unordered_map<CodeID, AlphaKey> keys_;
-  mutable std::unordered_map<CodeID, CodeID> rattachements_;  // surname -> its Rattachement
+  mutable FlatCodeMap<CodeID> rattachements_;  // surname -> its Rattachement
 };
 
 }  // namespace genvora

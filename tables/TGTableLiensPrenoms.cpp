@@ -1,5 +1,7 @@
 #include "tables/TGTableLiensPrenoms.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "tables/IndexSupport.h"
@@ -44,6 +46,62 @@ void TGTableLiensPaires::WritePair(CodeID a, CodeID b, std::uint8_t usual) {
   }
 }
 
+void TGTableLiensPaires::WritePairs(const std::vector<Paire>& pairs) {
+  if (pairs.empty()) return;
+  const int count = static_cast<int>(GetCount());
+  bool increasing = !IsLocked();
+  for (int i = 2; increasing && i <= count; ++i)
+    increasing = GetComparator()->Compare(GetItemPtr(i - 1), GetItemPtr(i), itemSize_, itemSize_) < 0;
+  if (!increasing) {
+    // Repeated or disordered pairs (a damaged file), or a locked array:
+    // the one-by-one path decides, as it always did.
+    for (const Paire& pair : pairs) WritePair(pair.a, pair.b, pair.usual);
+    return;
+  }
+  // The last write of each pair wins; its item is the one WritePair builds
+  // (padding zero), whether it replaces a stored pair or adds one.
+  std::vector<std::uint32_t> order(pairs.size());
+  for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::stable_sort(order.begin(), order.end(), [&pairs](std::uint32_t x, std::uint32_t y) {
+    return pairs[x].a != pairs[y].a ? pairs[x].a < pairs[y].a : pairs[x].b < pairs[y].b;
+  });
+  std::vector<unsigned char> merged;
+  merged.reserve((static_cast<std::size_t>(count) + pairs.size()) * itemSize_);
+  bool added = false;
+  int i = 1;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const Paire& pair = pairs[order[k]];
+    if (k + 1 < order.size() && pairs[order[k + 1]].a == pair.a && pairs[order[k + 1]].b == pair.b) continue;
+    // The stored pairs before this one stay as they are.
+    for (; i <= count; ++i) {
+      const void* item = GetItemPtr(i);
+      const std::uint32_t a = ItemWord(item, 0);
+      const std::uint32_t b = ItemWord(item, 1);
+      if (a > pair.a || (a == pair.a && b >= pair.b)) break;
+      const auto* bytes = static_cast<const unsigned char*>(item);
+      merged.insert(merged.end(), bytes, bytes + itemSize_);
+    }
+    if (i <= count && ItemWord(GetItemPtr(i), 0) == pair.a && ItemWord(GetItemPtr(i), 1) == pair.b)
+      ++i;  // replaced
+    else
+      added = true;
+    unsigned char item[12] = {};
+    std::memcpy(item, &pair.a, 4);
+    std::memcpy(item + 4, &pair.b, 4);
+    item[8] = pair.usual;
+    merged.insert(merged.end(), item, item + itemSize_);
+  }
+  for (; i <= count; ++i) {
+    const auto* bytes = static_cast<const unsigned char*>(GetItemPtr(i));
+    merged.insert(merged.end(), bytes, bytes + itemSize_);
+  }
+  // An insertion leaves the array marked sorted; replacements alone leave
+  // the mark as it was.
+  const bool sorted = added || IsSorted();
+  BulkLoad(*this, merged.data(), merged.size() / itemSize_);
+  _SetComparator(GetComparator(), sorted);
+}
+
 void TGTableLiensPaires::GetLiens(CodeID a, LArray* out) const {
   if (out == nullptr) return;
   const int count = static_cast<int>(GetCount());
@@ -75,6 +133,17 @@ TGTableLiensPrenoms::TGTableLiensPrenoms() : TGTableLiensPaires("TableLiensPreno
 void TGTableLiensPrenoms::AjouteLien(CodeID a, CodeID b, bool usual) {
   WritePair(a, b, usual ? 1 : 0);
   WritePair(b, a, usual ? 1 : 0);
+}
+
+void TGTableLiensPrenoms::AjouteLiens(const std::vector<Lien>& liens) {
+  std::vector<Paire> pairs;
+  pairs.reserve(liens.size() * 2);
+  for (const Lien& lien : liens) {
+    const std::uint8_t usual = lien.usual ? 1 : 0;
+    pairs.push_back({lien.a, lien.b, usual});
+    pairs.push_back({lien.b, lien.a, usual});
+  }
+  WritePairs(pairs);
 }
 
 CodeID TGTableLiensPrenoms::GetUsuel(CodeID a) const {

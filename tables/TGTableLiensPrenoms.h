@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "containers/LArray.h"
 #include "containers/LComparator.h"
@@ -47,6 +48,15 @@ class TGTableLiensPaires : public LArray {
  protected:
   // Writes {a, b, flag} in place when the pair is there, adds it otherwise.
   void WritePair(CodeID a, CodeID b, std::uint8_t usual);
+  // WritePair for each {a, b, flag} in turn, in one merge with the array:
+  // a bulk import adds its links at once instead of shifting the array
+  // for each.
+  struct Paire {
+    CodeID a;
+    CodeID b;
+    std::uint8_t usual;
+  };
+  void WritePairs(const std::vector<Paire>& pairs);
   int FindPair(CodeID a, CodeID b) const;
 };
 
@@ -57,6 +67,13 @@ class TGTableLiensPrenoms : public TGTableLiensPaires {
   TGTableLiensPrenoms();
 
   void AjouteLien(CodeID a, CodeID b, bool usual);
+  // AjouteLien for each link in turn, in one pass: the same array.
+  struct Lien {
+    CodeID a;
+    CodeID b;
+    bool usual;
+  };
+  void AjouteLiens(const std::vector<Lien>& liens);
   // Code B of the first entry of `a` whose usual flag is set; 0 when none.
   CodeID GetUsuel(CodeID a) const;
   // Sets the flag on {a, b} and clears it on the other entries of `a`; each
