@@ -15,6 +15,17 @@
 //     no master.
 //  3. Answers listing records follow store order, the order a walk of the
 //     store gives.
+//
+// Choices where the legacy behaviour is not known, the same in every
+// dictionary:
+//  - LesVariantesDe(master): the records attached directly to `master`.
+//  - LesVariantesDes(list): the whole family below the codes of the list,
+//    over every level (a variant of a variant belongs to it), each record
+//    once; a ring of records attached to each other ends.
+//  - EstVarianteMaitre(code): `code` serves as master, at least one other
+//    record being attached to it (the test the upgrades make through
+//    FillListeIDsMaitre); a record attached to nothing is not one.
+//  - GetVarianteMaitre stays one level up: the Rattachement itself.
 #pragma once
 
 #include <cstdint>
