@@ -251,7 +251,9 @@ int TGTablePrenoms::RemplacePrenomIndividu(CodeID ancien, CodeID nouveau, CodeID
     const bool fieldChanged = MettreAJourPrenomDansChampIndividu(indi, from, to);
     if (!linked && !fieldChanged) continue;
     if (linked) {
-      const bool usuel = liens_->EstUsuel(indi, ancien);
+      // Rewriting a link clears its flag: a new first name the individual
+      // already had as usual stays usual.
+      const bool usuel = liens_->EstUsuel(indi, ancien) || liens_->EstUsuel(indi, nouveau);
       liens_->SupprLiensDeuxCodes(indi, ancien);
       liens_->AjouteLien(indi, nouveau, false);
       if (usuel) liens_->SetUsuel(indi, nouveau);
@@ -275,6 +277,8 @@ void TGTablePrenoms::GetListePrenoms(CodeID individu, std::vector<AnsiString>& o
 
 bool TGTablePrenoms::AjouterLienPrenomAvecUsuel(CodeID individu, CodeID prenom, bool usuel) {
   if (liens_ == nullptr || individu == 0 || prenom == 0 || StoreItemOf(*this, prenom) == 0) return false;
+  // Linking again never demotes the usual first name.
+  if (liens_->EstUsuel(individu, prenom)) return true;
   liens_->AjouteLien(individu, prenom, false);
   if (usuel) liens_->SetUsuel(individu, prenom);
   return true;

@@ -97,8 +97,8 @@ class TGTablePrenoms : public TGTableDicoTexte, public IFirstNameLookup {
   // others in link order.
   void GetListePrenoms(CodeID individu, std::vector<AnsiString>& out);
   // Links the individual and a stored first name; with `usuel` it becomes
-  // the individual's only usual first name. False for a code this table
-  // does not hold.
+  // the individual's only usual first name (without, a link that is
+  // already usual stays so). False for a code this table does not hold.
   bool AjouterLienPrenomAvecUsuel(CodeID individu, CodeID prenom, bool usuel);
 
   // Brings the first names of `source` in, unified by text; see

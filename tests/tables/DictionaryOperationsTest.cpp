@@ -266,6 +266,12 @@ TEST(PrenomsIndividu, ChainReplacedInTheFieldAndItsLinks) {
   EXPECT_EQ(p.Texte(1, 5), "Jacques Paul, Marie");
   EXPECT_EQ(p.liensPrenoms.GetUsuel(1), jacquesCode);
   EXPECT_EQ(p.Liste(1).front(), "Jacques");
+  // Into a first name the individual already has as usual: it stays usual.
+  const CodeID marie = p.prenoms.PrenomExists("Marie");
+  EXPECT_EQ(p.prenoms.RemplacePrenomIndividu(marie, jacquesCode, 1), 1);
+  EXPECT_EQ(p.Texte(1, 5), "Jacques Paul, Jacques");
+  EXPECT_EQ(p.liensPrenoms.GetUsuel(1), jacquesCode);
+  EXPECT_EQ(p.Liste(1), (std::vector<AnsiString>{"Jacques", "Paul"}));
 
   // A word is replaced whole, case ignored; a part of a word is not.
   p.Ajoute(3, "Annette ANNE");
@@ -291,6 +297,8 @@ TEST(PrenomsIndividu, FlagsLinksAndAlphabeticalQueries) {
   EXPECT_EQ(p.liensPrenoms.GetUsuel(2), anne);
   EXPECT_TRUE(p.prenoms.AjouterLienPrenomAvecUsuel(2, zoe, true));
   EXPECT_EQ(p.liensPrenoms.GetUsuel(2), zoe) << "one usual first name";
+  EXPECT_TRUE(p.prenoms.AjouterLienPrenomAvecUsuel(2, zoe, false));
+  EXPECT_EQ(p.liensPrenoms.GetUsuel(2), zoe) << "linked again, still usual";
   EXPECT_FALSE(p.prenoms.AjouterLienPrenomAvecUsuel(2, 4242, true));
   EXPECT_FALSE(p.prenoms.AjouterLienPrenomAvecUsuel(0, zoe, true));
 
