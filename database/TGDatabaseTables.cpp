@@ -61,6 +61,11 @@ TGDatabaseTables::TGDatabaseTables() {
   liensPrenoms = Own(new TGTableLiensPrenoms);
   liensProfessions = Own(new TGTableLiensProfessions);
   prenoms->SetLiens(liensPrenoms);
+  professions->SetLiens(liensProfessions);
+  individusDicos_ = std::make_unique<TGIndividusDictionnaires>(individus);
+  dicoNoms->SetIndividus(individusDicos_.get());
+  prenoms->SetIndividus(individusDicos_.get());
+  professions->SetIndividus(individusDicos_.get());
   // The dictionaries' own alphabetical indexes, saved as sections.
   prenomsAlpha = prenoms->GetIndexAlpha();
   professionsAlpha = professions->GetIndexAlpha();

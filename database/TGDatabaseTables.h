@@ -48,6 +48,7 @@
 #include "containers/LArray.h"
 #include "containers/LXArray.h"
 #include "platform/File.h"
+#include "tables/IndividusDictionnaires.h"
 #include "tables/TGTableBranchesMemorisees.h"
 #include "tables/TGTableDicoAdresses.h"
 #include "tables/TGTableDicoLieux.h"
@@ -139,6 +140,8 @@ class TGDatabaseTables {
 
  private:
   std::vector<std::unique_ptr<LArray>> owned_;
+  // The individuals as the dictionaries see them.
+  std::unique_ptr<TGIndividusDictionnaires> individusDicos_;
   template <class T>
   T* Own(T* array) {
     owned_.emplace_back(array);

@@ -49,11 +49,17 @@ const TGTableDicoLieux::PlaceKeys& TGTableDicoLieux::KeysOf(CodeID code) const {
 
 int TGTableDicoLieux::EcritData(TGLieu* lieu) {
   if (lieu == nullptr) return 0;
-  const unsigned countBefore = GetCount();
-  const int position = lieu->EcritDans(lieu->GetCodeID(), this);
+  // The application's current record is none while a dictionary writes.
+  CurrentRecordCleared cleared;
+  const CodeID code = lieu->GetCodeID();
+  // The old keys are the ones the code was placed with: taken before the
+  // new bytes replace them, they find its entries by halving.
+  const bool existed = StoreItemOf(*this, code) != 0;
+  if (existed) KeysOf(code);
+  const int position = lieu->EcritDans(code, this);
   if (position == 0) return 0;
-  if (GetCount() == countBefore) RemoveLocalKey(lieu->GetCodeID());
-  AddKey(lieu->GetCodeID());
+  if (existed) RemoveLocalKey(code);
+  AddKey(code);
   return position;
 }
 
@@ -61,7 +67,18 @@ bool TGTableDicoLieux::FetchData(CodeID code, TGLieu* lieu) { return lieu != nul
 
 int TGTableDicoLieux::DeleteData(std::uint32_t code) {
   RemoveLocalKey(code);
+  variantes_.Forget(code);
   return LXArray::DeleteData(code);
+}
+
+int TGTableDicoLieux::EcritData(std::uint32_t code, const void* data, unsigned size) {
+  const int position = LXArray::EcritData(code, data, size);
+  if (position != 0 && variantes_.Valid()) {
+    CodeID master = 0;
+    const bool readable = DecodeRattachement<TGLieu>(data, size, master);
+    variantes_.Learn(code, readable, master);
+  }
+  return position;
 }
 
 void TGTableDicoLieux::AddKey(CodeID code) {
@@ -73,6 +90,18 @@ void TGTableDicoLieux::AddKey(CodeID code) {
 void TGTableDicoLieux::RemoveLocalKey(CodeID code) {
   RemoveExact(*ville_, &code);
   RemoveExact(*code_, &code);
+  keys_.erase(code);
+}
+
+void TGTableDicoLieux::RemoveKeySequential(CodeID code) {
+  for (LArray* index : {static_cast<LArray*>(ville_), static_cast<LArray*>(code_)}) {
+    for (int i = 1; i <= static_cast<int>(index->GetCount()); ++i) {
+      if (ItemWord(index->GetItemPtr(i), 0) == code) {
+        index->RemoveItemsAt(1, i);
+        break;
+      }
+    }
+  }
   keys_.erase(code);
 }
 
@@ -90,17 +119,40 @@ int TGTableDicoLieux::FirstOfRun(const LArray& index, const std::string& key, bo
   return low;
 }
 
-CodeID TGTableDicoLieux::BinaryFind(const TGLieu* lieu) const {
+CodeID TGTableDicoLieux::BinaryFind(const TGLieu* lieu, bool complet) const {
   if (lieu == nullptr) return 0;
   const PlaceKeys wanted = MakeKeys(*lieu);
   const int count = static_cast<int>(ville_->GetCount());
   for (int i = FirstOfRun(*ville_, wanted.ville, false); i <= count; ++i) {
     const CodeID code = ItemWord(ville_->GetItemPtr(i), 0);
     if (KeysOf(code).ville != wanted.ville) break;
+    if (!complet) return code;
     TGLieu stored;
     if (stored.LitDans(code, const_cast<TGTableDicoLieux*>(this)) && !stored.InternalCompare(lieu)) return code;
   }
   return 0;
+}
+
+bool TGTableDicoLieux::EstUneCopieDe(CodeID copie, CodeID original) const {
+  if (copie == 0 || copie == original) return false;
+  auto* self = const_cast<TGTableDicoLieux*>(this);
+  TGLieu a, b;
+  // Read without the store's repair: a question changes nothing.
+  if (!LitSansEffacer(a, copie, *self) || !LitSansEffacer(b, original, *self)) return false;
+  return !a.InternalCompare(&b);
+}
+
+CodeID TGTableDicoLieux::UniqueContient(const AnsiString& ville) const {
+  const AnsiString town = AnsiTrim(ville);
+  if (town.empty()) return 0;
+  const std::string key = CollationKey(town, true);
+  const int count = static_cast<int>(ville_->GetCount());
+  const int first = FirstOfRun(*ville_, key, false);
+  if (first > count) return 0;
+  const CodeID code = ItemWord(ville_->GetItemPtr(first), 0);
+  if (KeysOf(code).ville != key) return 0;
+  if (first < count && KeysOf(ItemWord(ville_->GetItemPtr(first + 1), 0)).ville == key) return 0;
+  return code;
 }
 
 // Towns equal once upper-cased are equal for the caseless collation, so the
@@ -165,6 +217,24 @@ CodeID TGTableDicoLieux::GetVarianteMaitre(CodeID code) {
   if (!lieu.LitDans(code, this)) return code;
   return lieu.GetIsR() ? lieu.GetRattachement() : code;
 }
+
+VariantOrder& TGTableDicoLieux::Variantes() {
+  variantes_.Ensure(*this, "TGTableDicoLieux", DecodeRattachement<TGLieu>);
+  return variantes_;
+}
+
+void TGTableDicoLieux::FillListeIDsMaitre(LArray* list) { Variantes().FillMaitres(*this, list); }
+
+void TGTableDicoLieux::LesVariantesDe(CodeID master, LArray* out) {
+  if (out == nullptr) return;
+  for (CodeID code : Variantes().VariantesDe(*this, master)) out->AddItem(&code, 4);
+}
+
+void TGTableDicoLieux::LesVariantesDes(const LArray* masters, LArray* out) {
+  Variantes().VariantesDes(*this, masters, out);
+}
+
+bool TGTableDicoLieux::EstVarianteMaitre(CodeID code) { return Variantes().EstMaitre(code); }
 
 void TGTableDicoLieux::ReIndex() {
   keys_.clear();
@@ -263,6 +333,7 @@ bool TGTableDicoLieux::LitDans(FileHandle* file) {
   InvalidateCaches();
   const bool ok = LXArray::LitDans(file);
   InvalidateCaches();
+  variantes_.Invalidate();
   return ok;
 }
 

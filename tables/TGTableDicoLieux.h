@@ -7,8 +7,22 @@
 // Towns and place codes order by the French collation without regard to
 // case; equal ones keep the order they were added.
 //
-// Invariant: the collation keys of a place are computed once and cached
-// until it is rewritten or deleted, so placing n places costs n keys.
+// Invariants:
+//  1. The collation keys of a place are computed once and cached until it
+//     is rewritten or deleted, so placing n places costs n keys.
+//  2. The variant questions answer from the in-memory order of
+//     VariantOrder.h: one pass of the store, then O(k) per question.
+//
+// Choices where the legacy behaviour is not known:
+//  - BinaryFind(lieu, complet): `complet` true (the default) finds the place
+//    with the same identity (code, town, department, region, country as
+//    displayed, and the Griot flag: TGLieu::InternalCompare); false finds
+//    the first place of the town's run, whatever its other fields.
+//  - EstUneCopieDe(copie, original): two different stored places of the
+//    same identity, the one BinaryFind would merge.
+//  - UniqueContient(ville): the place when the dictionary holds exactly one
+//    place of that town (town order: case ignored); 0 when it holds none or
+//    several, so a caller never picks one of several homonyms by chance.
 #pragma once
 
 #include <string>
@@ -19,6 +33,7 @@
 #include "records/TGLieu.h"
 #include "tables/CodeMap.h"
 #include "tables/IndexSupport.h"
+#include "tables/VariantOrder.h"
 
 namespace genvora {
 
@@ -48,6 +63,8 @@ class TGTableDicoLieux : public LXArray {
   int EcritData(TGLieu* lieu);
   bool FetchData(CodeID code, TGLieu* lieu);
   int DeleteData(std::uint32_t code) override;
+  // Every record lands here: the variant order follows it.
+  int EcritData(std::uint32_t code, const void* data, unsigned size) override;
   // Reading replaces the records and indexes: cached keys are forgotten.
   bool LitDans(FileHandle* file) override;
   using LXArray::EcritData;
@@ -57,12 +74,17 @@ class TGTableDicoLieux : public LXArray {
   // index and then from the code index.
   void AddKey(CodeID code);
   void RemoveLocalKey(CodeID code);
+  // Removes the code from both indexes by walking them, for a code whose
+  // cached keys may not be the ones it was placed with.
+  void RemoveKeySequential(CodeID code);
 
   // Insert or find; 0 for a place whose five fields are all empty.
   CodeID MetAJour(TGLieu& lieu, ICodeAllocator* codes, bool lookupOnly);
-  // The stored place with the same town and the same displayed fields; 0
-  // when none.
-  CodeID BinaryFind(const TGLieu* lieu) const;
+  // The stored place with the same town and, when `complet`, the same
+  // identity; 0 when none.
+  CodeID BinaryFind(const TGLieu* lieu, bool complet = true) const;
+  bool EstUneCopieDe(CodeID copie, CodeID original) const;
+  CodeID UniqueContient(const AnsiString& ville) const;
   // The first place in store order whose upper-cased town equals the
   // upper-cased text; 0 when none or for an empty text.
   CodeID BinaryFindByVille(const AnsiString& text) const;
@@ -71,8 +93,17 @@ class TGTableDicoLieux : public LXArray {
   void LesLieuxDuCode(const AnsiString& code, LArray* out) const;
   CodeID rattachementDe(CodeID) const { return 0; }
   CodeID GetVarianteMaitre(CodeID code);
+  // Adds the master of every attached place, without duplicates.
+  void FillListeIDsMaitre(LArray* list);
+  // The places attached to `master`, in store order.
+  void LesVariantesDe(CodeID master, LArray* out);
+  // Every place below the codes of `masters`, over all levels; see
+  // VariantOrder::VariantesDes.
+  void LesVariantesDes(const LArray* masters, LArray* out);
+  bool EstVarianteMaitre(CodeID code);
 
   void ReIndex();
+  void Reindex() { ReIndex(); }
 
   // Brings every place of `source` in, in store order, filling `map`: a
   // place this dictionary holds (as BinaryFind finds it), or that an
@@ -98,10 +129,12 @@ class TGTableDicoLieux : public LXArray {
  private:
   static PlaceKeys MakeKeys(const TGLieu& lieu);
   int FirstOfRun(const LArray& index, const std::string& key, bool byCode) const;
+  VariantOrder& Variantes();
 
   TG5indexWithMatch* ville_;  // slot 1
   TG5indexWithMatch* code_;   // slot 3
   mutable std::unordered_map<CodeID, PlaceKeys> keys_;
+  VariantOrder variantes_;
 };
 
 }  // namespace genvora

@@ -89,6 +89,9 @@ int TGTableDicoNoms::EcritData(TGNom* nom) {
   // A new code has no key to remove: looking for one would scan the whole
   // index for nothing, once per new surname.
   const bool existed = StoreItemOf(*this, nom->GetCodeID()) != 0;
+  // The old key is the one the code was placed with: taken before the new
+  // bytes replace it, it finds the entry by halving.
+  if (existed) KeyOf(nom->GetCodeID());
   const int position = nom->EcritDans(nom->GetCodeID(), this);
   if (position != 0) {
     if (existed) RemoveLocalKey(nom->GetCodeID());
@@ -105,7 +108,18 @@ bool TGTableDicoNoms::FetchData(CodeID code, TGNom* nom) {
 
 int TGTableDicoNoms::DeleteData(std::uint32_t code) {
   RemoveLocalKey(code);
+  variantes_.Forget(code);
   return LXArray::DeleteData(code);
+}
+
+int TGTableDicoNoms::EcritData(std::uint32_t code, const void* data, unsigned size) {
+  const int position = LXArray::EcritData(code, data, size);
+  if (position != 0 && variantes_.Valid()) {
+    CodeID master = 0;
+    const bool readable = DecodeRattachement<TGNom>(data, size, master);
+    variantes_.Learn(code, readable, master);
+  }
+  return position;
 }
 
 void TGTableDicoNoms::AddKey(CodeID code) {
@@ -172,36 +186,28 @@ CodeID TGTableDicoNoms::GetVarianteMaitre(CodeID code) {
   return nom.GetIsR() ? nom.GetRattachement() : code;
 }
 
-void TGTableDicoNoms::FillListeIDsMaitre(LArray* list) {
-  if (list == nullptr) return;
-  LArray* codeList = GetCodeList();
-  const int count = static_cast<int>(codeList->GetCount());
-  for (int i = 1; i <= count; ++i) {
-    TGNom nom(splitter_.get());
-    if (!nom.LitDans(ItemWord(codeList->GetItemPtr(i), 0), this) || !nom.GetIsR()) continue;
-    const CodeID master = nom.GetRattachement();
-    bool listed = false;
-    for (int j = 1; j <= static_cast<int>(list->GetCount()) && !listed; ++j)
-      listed = ItemWord(list->GetItemPtr(j), 0) == master;
-    if (!listed) list->AddItem(&master, 4);
-  }
+VariantOrder& TGTableDicoNoms::Variantes() {
+  variantes_.Ensure(*this, "TGTableDicoNoms", DecodeRattachement<TGNom>);
+  return variantes_;
 }
+
+void TGTableDicoNoms::FillListeIDsMaitre(LArray* list) { Variantes().FillMaitres(*this, list); }
 
 void TGTableDicoNoms::LesVariantesDe(CodeID master, LArray* out) {
   if (out == nullptr) return;
-  // Store order: pairs name their item, so list the items in order.
-  LArray* codeList = GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  const int count = static_cast<int>(codeList->GetCount());
-  for (int i = 1; i <= count; ++i) {
-    const void* pair = codeList->GetItemPtr(i);
-    byItem.emplace_back(ItemWord(pair, 1), ItemWord(pair, 0));
-  }
-  std::sort(byItem.begin(), byItem.end());
-  for (const auto& [item, code] : byItem) {
-    TGNom nom(splitter_.get());
-    if (nom.LitDans(code, this) && nom.GetIsR() && nom.GetRattachement() == master) out->AddItem(&code, 4);
-  }
+  for (CodeID code : Variantes().VariantesDe(*this, master)) out->AddItem(&code, 4);
+}
+
+void TGTableDicoNoms::LesVariantesDes(const LArray* masters, LArray* out) {
+  Variantes().VariantesDes(*this, masters, out);
+}
+
+bool TGTableDicoNoms::EstVarianteMaitre(CodeID code) { return Variantes().EstMaitre(code); }
+
+bool TGTableDicoNoms::InternalCanDelete(CodeID code) {
+  if (code == 0 || StoreItemOf(*this, code) == 0) return false;
+  if (EstVarianteMaitre(code)) return false;
+  return individus_ == nullptr || !individus_->PorteLeNom(code);
 }
 
 void TGTableDicoNoms::ReIndex() {
@@ -253,6 +259,7 @@ bool TGTableDicoNoms::LitDans(FileHandle* file) {
   InvalidateCaches();
   const bool ok = LXArray::LitDans(file);
   InvalidateCaches();
+  variantes_.Invalidate();
   return ok;
 }
 

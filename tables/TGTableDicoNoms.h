@@ -15,6 +15,10 @@
 //  2. premierDe answers from the rank of each code in the index (its first
 //     position), rebuilt in one pass after the index changed: the answer is
 //     the one a walk from the start of the index gives.
+//  3. The variant questions (LesVariantesDe, LesVariantesDes,
+//     FillListeIDsMaitre, EstVarianteMaitre, InternalCanDelete) answer from
+//     the in-memory order of VariantOrder.h: one pass of the store, then
+//     O(k) per question.
 #pragma once
 
 #include <memory>
@@ -27,6 +31,8 @@
 #include "records/TGNom.h"
 #include "tables/CodeMap.h"
 #include "tables/IndexSupport.h"
+#include "tables/IndividusDictionnaires.h"
+#include "tables/VariantOrder.h"
 
 namespace genvora {
 
@@ -58,6 +64,8 @@ class TGTableDicoNoms : public LXArray {
   int EcritData(TGNom* nom);
   bool FetchData(CodeID code, TGNom* nom);
   int DeleteData(std::uint32_t code) override;
+  // Every record lands here: the variant order follows it.
+  int EcritData(std::uint32_t code, const void* data, unsigned size) override;
   // Reading replaces the records and indexes: cached keys are forgotten.
   bool LitDans(FileHandle* file) override;
   using LXArray::EcritData;
@@ -79,10 +87,25 @@ class TGTableDicoNoms : public LXArray {
   // absent: premierDe compares these.
   std::uint32_t RangDe(CodeID code) const;
 
+  // The individuals' side (not owned); without it only the dictionary's
+  // own reasons keep a surname.
+  void SetIndividus(IIndividusDictionnaires* individus) { individus_ = individus; }
+
+  // True when the surname may be deleted: the dictionary holds it, no
+  // individual bears it and no other surname is attached to it (deleting a
+  // master would leave its variants pointing at nothing).
+  bool InternalCanDelete(CodeID code);
+
   CodeID GetVarianteMaitre(CodeID code);
+  // Adds the master of every attached surname, without duplicates.
   void FillListeIDsMaitre(LArray* list);
   // Codes of the surnames attached to `master`, in store order.
   void LesVariantesDe(CodeID master, LArray* out);
+  // Every surname below the codes of `masters`, over as many levels as
+  // there are; see VariantOrder::VariantesDes.
+  void LesVariantesDes(const LArray* masters, LArray* out);
+  // True when at least one other surname is attached to `code`.
+  bool EstVarianteMaitre(CodeID code);
 
   // Empties the alphabetical index and rebuilds it from the store.
   void ReIndex();
@@ -112,6 +135,7 @@ class TGTableDicoNoms : public LXArray {
 
  private:
   void EnsureRanks() const;
+  VariantOrder& Variantes();
   // The key NomExists looks for, and the search itself.
   std::string WantedKey(const AnsiString& text) const;
   CodeID FindKey(const std::string& wanted) const;
@@ -123,6 +147,8 @@ class TGTableDicoNoms : public LXArray {
   mutable std::unordered_map<CodeID, std::string> keys_;
   mutable std::unordered_map<CodeID, std::uint32_t> ranks_;
   mutable bool ranksValid_ = false;
+  VariantOrder variantes_;
+  IIndividusDictionnaires* individus_ = nullptr;
 };
 
 }  // namespace genvora

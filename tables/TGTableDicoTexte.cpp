@@ -34,6 +34,20 @@ std::string TGTableDicoTexte::KeyOfText(const AnsiString& text) { return Collati
 
 CodeID TGTableDicoTexte::TexteExists(const AnsiString& text) const { return FindKey(KeyOfText(text)); }
 
+int TGTableDicoTexte::PositionAlpha(const AnsiString& text) const {
+  const std::string wanted = KeyOfText(text);
+  int low = 1;
+  int high = static_cast<int>(indexAlpha_->GetCount());
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    if (KeyOf(ItemWord(indexAlpha_->GetItemPtr(mid), 0)).compare(wanted) <= 0)
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  return low;
+}
+
 CodeID TGTableDicoTexte::FindKey(const std::string& wanted) const {
   return FindCodeByKey(*indexAlpha_, wanted, [this](CodeID code) -> const std::string& { return KeyOf(code); });
 }
@@ -60,8 +74,48 @@ int TGTableDicoTexte::EcritRecord(TGRoot* record) {
 
 int TGTableDicoTexte::DeleteData(std::uint32_t code) {
   RemoveLocalKey(code);
+  variantes_.Forget(code);
   return LXArray::DeleteData(code);
 }
+
+int TGTableDicoTexte::EcritData(std::uint32_t code, const void* data, unsigned size) {
+  const int position = LXArray::EcritData(code, data, size);
+  if (position != 0 && variantes_.Valid()) {
+    CodeID master = 0;
+    const bool readable = LitRattachement(data, size, master);
+    variantes_.Learn(code, readable, master);
+  }
+  return position;
+}
+
+VariantOrder& TGTableDicoTexte::Variantes() {
+  variantes_.Ensure(*this, GetClassName(), [this](const void* data, unsigned size, CodeID& master) {
+    return LitRattachement(data, size, master);
+  });
+  return variantes_;
+}
+
+CodeID TGTableDicoTexte::GetVarianteMaitre(CodeID code) {
+  const unsigned size = FetchData(code, nullptr, 0);
+  std::vector<unsigned char> bytes(size == 0 ? 1 : size);
+  CodeID master = 0;
+  if (size == 0 || FetchData(code, bytes.data(), size) != size || !LitRattachement(bytes.data(), size, master))
+    return code;
+  return master != 0 && master != code ? master : code;
+}
+
+void TGTableDicoTexte::LesVariantesDe(CodeID master, LArray* out) {
+  if (out == nullptr) return;
+  for (CodeID code : Variantes().VariantesDe(*this, master)) out->AddItem(&code, 4);
+}
+
+void TGTableDicoTexte::LesVariantesDes(const LArray* masters, LArray* out) {
+  Variantes().VariantesDes(*this, masters, out);
+}
+
+void TGTableDicoTexte::FillListeIDsMaitre(LArray* list) { Variantes().FillMaitres(*this, list); }
+
+bool TGTableDicoTexte::EstVarianteMaitre(CodeID code) { return Variantes().EstMaitre(code); }
 
 void TGTableDicoTexte::AddKey(CodeID code) {
   keys_.erase(code);
@@ -109,12 +163,14 @@ void TGTableDicoTexte::Flush() {
   LXArray::Flush();
   indexAlpha_->Flush();
   InvalidateCaches();
+  variantes_.Invalidate();
 }
 
 bool TGTableDicoTexte::LitDans(FileHandle* file) {
   InvalidateCaches();
   const bool ok = LXArray::LitDans(file);
   InvalidateCaches();
+  variantes_.Invalidate();
   return ok;
 }
 

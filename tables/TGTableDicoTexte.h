@@ -10,6 +10,10 @@
 //     deleted, so ordering n records costs n record loads.
 //  2. A lookup by text is a binary search of the index against the key of
 //     the wanted text: "jean" finds "Jean".
+//  3. The variant family (GetVarianteMaitre, LesVariantesDe,
+//     LesVariantesDes, FillListeIDsMaitre, EstVarianteMaitre) answers from
+//     the in-memory order of VariantOrder.h: one pass of the store, then
+//     O(k) per question.
 #pragma once
 
 #include <memory>
@@ -24,6 +28,7 @@
 #include "tables/IndexSupport.h"
 #include "tables/RecordPeek.h"
 #include "tables/SecondaryOrder.h"
+#include "tables/VariantOrder.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
@@ -50,8 +55,23 @@ class TGTableDicoTexte : public LXArray {
   ~TGTableDicoTexte() override;
 
   int DeleteData(std::uint32_t code) override;
+  // Every record lands here: the variant order follows it.
+  int EcritData(std::uint32_t code, const void* data, unsigned size) override;
+  using LXArray::EcritData;
   bool LitDans(FileHandle* file) override;
   void Flush() override;
+
+  // The master of an attached record (its Rattachement), else the code.
+  CodeID GetVarianteMaitre(CodeID code);
+  // The records attached to `master`, in store order.
+  void LesVariantesDe(CodeID master, LArray* out);
+  // Every record below the codes of `masters`, over all levels; see
+  // VariantOrder::VariantesDes.
+  void LesVariantesDes(const LArray* masters, LArray* out);
+  // Adds the master of every attached record, without duplicates.
+  void FillListeIDsMaitre(LArray* list);
+  // True when at least one other record is attached to `code`.
+  bool EstVarianteMaitre(CodeID code);
 
   void AddKey(CodeID code);
   void RemoveLocalKey(CodeID code);
@@ -64,6 +84,9 @@ class TGTableDicoTexte : public LXArray {
   const std::string& KeyOf(CodeID code) const;
   // The key a text is looked up with.
   static std::string KeyOfText(const AnsiString& text);
+  // The 1-based position a record spelt `text` would take in the
+  // alphabetical index: after the records equal to it; count + 1 at the end.
+  int PositionAlpha(const AnsiString& text) const;
   void InvalidateCaches() const { keys_.clear(); }
 
  protected:
@@ -74,6 +97,8 @@ class TGTableDicoTexte : public LXArray {
   int EcritRecord(TGRoot* record);
   // The text of a stored record ("" when it cannot be read).
   virtual AnsiString TexteDe(CodeID code) const = 0;
+  // The Rattachement held in stored bytes; false when they do not decode.
+  virtual bool LitRattachement(const void* data, unsigned size, CodeID& master) const = 0;
 
   // The import of the first names and the professions: every record of
   // `source` in store order; a text this dictionary holds (case ignored, as
@@ -88,8 +113,10 @@ class TGTableDicoTexte : public LXArray {
 
  private:
   CodeID FindKey(const std::string& wanted) const;
+  VariantOrder& Variantes();
 
   std::unique_ptr<LArray> indexAlpha_;
+  VariantOrder variantes_;
   mutable std::unordered_map<CodeID, std::string> keys_;
 };
 

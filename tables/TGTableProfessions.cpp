@@ -37,13 +37,6 @@ CodeID TGTableProfessions::MetAJour(TVGProfession& profession, ICodeAllocator* c
   return EcritData(&profession) != 0 ? code : 0;
 }
 
-CodeID TGTableProfessions::GetVarianteMaitre(CodeID code) {
-  TVGProfession profession;
-  if (!profession.LitDans(code, this)) return code;
-  const CodeID master = profession.GetRattachement();
-  return master != 0 && master != code ? master : code;
-}
-
 std::string TGTableProfessions::ReferenceQuery(const std::string& langue) {
   // The language code comes from the preferences: a quote in it is doubled
   // so that it stays inside the literal.
@@ -163,6 +156,85 @@ bool TGTableProfessions::isProfessionAChercherAtIndex(const AnsiString& text, co
   if (text.compare(at, profession.size(), profession) != 0) return false;
   const std::size_t end = at + profession.size();
   return (at == 0 || isCaractereSeparateur(text[at - 1])) && (end == text.size() || isCaractereSeparateur(text[end]));
+}
+
+namespace {
+
+// Trimmed, every run of spaces reduced to one.
+AnsiString Nettoye(const AnsiString& text) {
+  AnsiString cleaned = AnsiTrim(text);
+  std::size_t at;
+  while ((at = cleaned.find("  ")) != AnsiString::npos) cleaned.erase(at, 1);
+  return cleaned;
+}
+
+}  // namespace
+
+int TGTableProfessions::MettreAJourProfessionForIndividu(CodeID individu, const std::vector<AnsiString>& professions,
+                                                         const std::vector<AnsiString>* upperProfessions,
+                                                         ICodeAllocator* codes) {
+  AnsiString field;
+  if (individus_ == nullptr || individu == 0 ||
+      !individus_->LitTexte(individu, IIndividusDictionnaires::kProfessions, field))
+    return 0;
+  const AnsiString cleaned = Nettoye(field);
+  // Links that outlive the text would name professions the individual no
+  // longer has: an emptied text clears them too.
+  if (liens_ != nullptr) liens_->SupprLiensUnCode(individu);
+  if (cleaned.empty()) return 0;
+  if (cleaned != field) individus_->EcritTexte(individu, IIndividusDictionnaires::kProfessions, cleaned);
+  const AnsiString upper = EnleveAccentsEtUpperCase(cleaned);
+
+  int linked = 0;
+  for (std::size_t i = 0; i < professions.size(); ++i) {
+    const AnsiString wanted = upperProfessions != nullptr && i < upperProfessions->size()
+                                  ? (*upperProfessions)[i]
+                                  : EnleveAccentsEtUpperCase(professions[i]);
+    if (wanted.empty()) continue;
+    bool found = false;
+    for (std::size_t at = upper.find(wanted); at != AnsiString::npos && !found; at = upper.find(wanted, at + 1))
+      found = isProfessionAChercherAtIndex(upper, wanted, static_cast<int>(at) + 1);
+    if (!found) continue;
+    TVGProfession profession;
+    profession.SetProfession(AnsiTrim(professions[i]));
+    const CodeID code = MetAJour(profession, codes, false);
+    if (code == 0) continue;
+    if (liens_ != nullptr) liens_->AjouteLien(individu, code);
+    ++linked;
+  }
+  return linked;
+}
+
+bool TGTableProfessions::MettreAJourProfessionDansChampIndividu(CodeID individu, const AnsiString& ancien,
+                                                               const AnsiString& nouveau) {
+  const AnsiString from = EnleveAccentsEtUpperCase(AnsiTrim(ancien));
+  const AnsiString to = AnsiTrim(nouveau);
+  AnsiString field;
+  if (individus_ == nullptr || individu == 0 || from.empty() || to.empty() ||
+      !individus_->LitTexte(individu, IIndividusDictionnaires::kProfessions, field))
+    return false;
+  const std::size_t width = AnsiTrim(ancien).size();
+  AnsiString rebuilt;
+  bool changed = false;
+  std::size_t at = 0;
+  while (at < field.size()) {
+    // Each candidate is compared in the form the search uses, on the bytes
+    // of the text itself, so the replaced bytes are the ones that matched.
+    const bool bounded = at == 0 || isCaractereSeparateur(field[at - 1]);
+    if (bounded && field.size() - at >= width) {
+      const AnsiString candidate = field.substr(at, width);
+      const std::size_t end = at + width;
+      if (EnleveAccentsEtUpperCase(candidate) == from && (end == field.size() || isCaractereSeparateur(field[end]))) {
+        rebuilt += to;
+        changed = changed || candidate != to;
+        at = end;
+        continue;
+      }
+    }
+    rebuilt += field[at++];
+  }
+  if (!changed) return false;
+  return individus_->EcritTexte(individu, IIndividusDictionnaires::kProfessions, rebuilt);
 }
 
 }  // namespace genvora

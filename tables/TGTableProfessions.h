@@ -4,19 +4,30 @@
 // from: the stored ones, complemented by those of a reference database
 // (SQLite, table Professions(profession, locale), texts in UTF-8) for the
 // language of the preferences.
+//
+// The professions of an individual are the known professions its
+// professions text names, each bounded in the text by its ends or by a
+// separator (space , ; / ( ) . ?), compared accent-free in upper case; each
+// is linked to the individual through the profession links table.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "records/TVGProfession.h"
+#include "tables/IndividusDictionnaires.h"
 #include "tables/TGTableDicoTexte.h"
+#include "tables/TGTableLiensProfessions.h"
 
 namespace genvora {
 
 class TGTableProfessions : public TGTableDicoTexte {
  public:
   TGTableProfessions();
+
+  // The links and the individuals the table keeps in step (not owned).
+  void SetLiens(TGTableLiensProfessions* liens) { liens_ = liens; }
+  void SetIndividus(IIndividusDictionnaires* individus) { individus_ = individus; }
 
   int EcritData(TVGProfession* profession) { return EcritRecord(profession); }
   bool FetchData(CodeID code, TVGProfession* profession) {
@@ -28,7 +39,21 @@ class TGTableProfessions : public TGTableDicoTexte {
   CodeID ProfessionExists(const AnsiString& text) const;
   // Insert or find, as the first names do.
   CodeID MetAJour(TVGProfession& profession, ICodeAllocator* codes, bool lookupOnly);
-  CodeID GetVarianteMaitre(CodeID code);
+
+  // Cleans the individual's professions text (trimmed, double spaces
+  // reduced), stores it back when that changed, and links the individual
+  // to each profession of `professions` the text names, creating the
+  // dictionary record when needed. `upperProfessions`, when given, holds
+  // the accent-free upper-case form of each entry of `professions` (same
+  // order). An empty text leaves the individual without profession links.
+  // Answers the count of professions linked.
+  int MettreAJourProfessionForIndividu(CodeID individu, const std::vector<AnsiString>& professions,
+                                       const std::vector<AnsiString>* upperProfessions, ICodeAllocator* codes);
+  // Replaces, in the individual's professions text, every occurrence of
+  // `ancien` bounded by separators (accents and case ignored) by `nouveau`,
+  // and stores the individual. False when nothing changed or the
+  // individual cannot be read or written.
+  bool MettreAJourProfessionDansChampIndividu(CodeID individu, const AnsiString& ancien, const AnsiString& nouveau);
 
   // Brings the professions of `source` in, unified by text; see
   // TGTableDicoTexte::ImporterTextes.
@@ -68,6 +93,13 @@ class TGTableProfessions : public TGTableDicoTexte {
 
  protected:
   AnsiString TexteDe(CodeID code) const override;
+  bool LitRattachement(const void* data, unsigned size, CodeID& master) const override {
+    return DecodeRattachement<TVGProfession>(data, size, master);
+  }
+
+ private:
+  TGTableLiensProfessions* liens_ = nullptr;
+  IIndividusDictionnaires* individus_ = nullptr;
 };
 
 }  // namespace genvora
