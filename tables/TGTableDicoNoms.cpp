@@ -109,11 +109,13 @@ bool TGTableDicoNoms::FetchData(CodeID code, TGNom* nom) {
 int TGTableDicoNoms::DeleteData(std::uint32_t code) {
   RemoveLocalKey(code);
   variantes_.Forget(code);
+  if (onChange_) onChange_(code);
   return LXArray::DeleteData(code);
 }
 
 int TGTableDicoNoms::EcritData(std::uint32_t code, const void* data, unsigned size) {
   const int position = LXArray::EcritData(code, data, size);
+  if (onChange_) onChange_(code);
   if (position != 0 && variantes_.Valid()) {
     CodeID master = 0;
     const bool readable = DecodeRattachement<TGNom>(data, size, master);
@@ -260,6 +262,7 @@ bool TGTableDicoNoms::LitDans(FileHandle* file) {
   const bool ok = LXArray::LitDans(file);
   InvalidateCaches();
   variantes_.Invalidate();
+  if (onChange_) onChange_(0);
   return ok;
 }
 

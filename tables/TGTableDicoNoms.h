@@ -21,6 +21,7 @@
 //     O(k) per question.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -68,6 +69,9 @@ class TGTableDicoNoms : public LXArray {
   int EcritData(std::uint32_t code, const void* data, unsigned size) override;
   // Reading replaces the records and indexes: cached keys are forgotten.
   bool LitDans(FileHandle* file) override;
+  // Told the code of every surname stored or deleted (0 after a read, when
+  // any may have changed): whoever caches what a surname holds forgets it.
+  void SetOnChange(std::function<void(CodeID)> onChange) { onChange_ = std::move(onChange); }
   using LXArray::EcritData;
   using LXArray::FetchData;
 
@@ -149,6 +153,7 @@ class TGTableDicoNoms : public LXArray {
   mutable bool ranksValid_ = false;
   VariantOrder variantes_;
   IIndividusDictionnaires* individus_ = nullptr;
+  std::function<void(CodeID)> onChange_;
 };
 
 }  // namespace genvora

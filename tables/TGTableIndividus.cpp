@@ -44,6 +44,14 @@ TGTableIndividus::TGTableIndividus()
   itemSize_ = kEntrySize;
 
   noms_ = nomsOwned_.get();
+  // A surname rewritten with another master must not keep answering the
+  // old one to keys made afterwards (UpdateAlphaIndis, new individuals).
+  noms_->SetOnChange([this](CodeID nom) {
+    if (nom == 0)
+      rattachements_.clear();
+    else
+      rattachements_.erase(nom);
+  });
   alpha_ = new LArray(4, new TGTableIndividusComparatorAlpha(this, false), true);
   alpha_->SetClassName("TBPeople-IdxAlpha");
   AttachArray(kAlphaSlot, alpha_);
@@ -54,7 +62,7 @@ TGTableIndividus::TGTableIndividus()
   AttachArray(kQuickListSlot, quickList_);
 }
 
-TGTableIndividus::~TGTableIndividus() = default;
+TGTableIndividus::~TGTableIndividus() { noms_->SetOnChange(nullptr); }
 
 void TGTableIndividus::SetDatabaseVersion(int version) {
   const bool legacy = version < 12;

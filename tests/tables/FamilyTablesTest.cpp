@@ -211,6 +211,19 @@ TEST_F(FamilyTables, RattachementIndexFollowsTheMasterSurname) {
   LArray out(4, nullptr, false);
   individus.PorteursDuNom(51, &out, prTous, true);
   EXPECT_EQ(Codes(out), (std::vector<CodeID>{2, 3}));
+
+  // Martinez becomes a variant of Martin: once its bearer's keys are
+  // refreshed, the index files him under his new master, not the old one.
+  variant.SetRattachement(50);
+  individus.GetDicoNoms()->EcritData(&variant);
+  LArray bearers(4, nullptr, false);
+  const CodeID bearer = 2;
+  bearers.AddItem(&bearer, 4);
+  individus.UpdateAlphaIndis(&bearers);
+  EXPECT_EQ(Codes(*individus.GetIndexAlphaR()), (std::vector<CodeID>{3, 1, 2}));
+  LArray martins(4, nullptr, false);
+  individus.PorteursDuNom(50, &martins, prTous, true);
+  EXPECT_EQ(Codes(martins), (std::vector<CodeID>{1, 2}));
 }
 
 TEST_F(FamilyTables, BatchModeLeavesIndexesToReindex) {
