@@ -22,6 +22,15 @@ TGTableLiensPaires::TGTableLiensPaires(const char* className, unsigned itemSize)
   SetClassName(className);
 }
 
+// The pairs are ordered by their words as unsigned numbers: the run of `a`
+// starts at the lower bound of {a, 0}, which the wrapping first-word search
+// would miss when codes lie 2^31 or more apart.
+int TGTableLiensPaires::FirstOf(CodeID a) const {
+  unsigned char probe[12] = {};
+  std::memcpy(probe, &a, 4);
+  return LowerBoundOf(*this, probe);
+}
+
 int TGTableLiensPaires::FindPair(CodeID a, CodeID b) const {
   unsigned char probe[12] = {};
   std::memcpy(probe, &a, 4);
@@ -105,7 +114,7 @@ void TGTableLiensPaires::WritePairs(const std::vector<Paire>& pairs) {
 void TGTableLiensPaires::GetLiens(CodeID a, LArray* out) const {
   if (out == nullptr) return;
   const int count = static_cast<int>(GetCount());
-  for (int i = LowerBoundFirstWord(*this, a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i) {
+  for (int i = FirstOf(a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i) {
     const std::uint32_t b = ItemWord(GetItemPtr(i), 1);
     out->AddItem(&b, 4);
   }
@@ -113,7 +122,7 @@ void TGTableLiensPaires::GetLiens(CodeID a, LArray* out) const {
 
 void TGTableLiensPaires::SupprLiensUnCode(CodeID a) {
   std::vector<CodeID> others;
-  const int first = LowerBoundFirstWord(*this, a);
+  const int first = FirstOf(a);
   int last = first;
   const int count = static_cast<int>(GetCount());
   while (last <= count && ItemWord(GetItemPtr(last), 0) == a) others.push_back(ItemWord(GetItemPtr(last++), 1));
@@ -148,7 +157,7 @@ void TGTableLiensPrenoms::AjouteLiens(const std::vector<Lien>& liens) {
 
 CodeID TGTableLiensPrenoms::GetUsuel(CodeID a) const {
   const int count = static_cast<int>(GetCount());
-  for (int i = LowerBoundFirstWord(*this, a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i) {
+  for (int i = FirstOf(a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i) {
     if (static_cast<const unsigned char*>(GetItemPtr(i))[8] != 0) return ItemWord(GetItemPtr(i), 1);
   }
   return 0;
@@ -162,7 +171,7 @@ bool TGTableLiensPrenoms::EstUsuel(CodeID a, CodeID b) const {
 void TGTableLiensPrenoms::SetUsuel(CodeID a, CodeID b) {
   std::vector<CodeID> others;
   const int count = static_cast<int>(GetCount());
-  for (int i = LowerBoundFirstWord(*this, a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i)
+  for (int i = FirstOf(a); i <= count && ItemWord(GetItemPtr(i), 0) == a; ++i)
     others.push_back(ItemWord(GetItemPtr(i), 1));
   for (CodeID other : others) {
     const std::uint8_t flag = other == b ? 1 : 0;

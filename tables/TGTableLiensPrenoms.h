@@ -58,6 +58,7 @@ class TGTableLiensPaires : public LArray {
   };
   void WritePairs(const std::vector<Paire>& pairs);
   int FindPair(CodeID a, CodeID b) const;
+  int FirstOf(CodeID a) const;
 };
 
 class TGTableLiensPrenoms : public TGTableLiensPaires {

@@ -165,6 +165,25 @@ TEST(LinkTables, GenericPairsInEitherOrder) {
   EXPECT_EQ(pairs.GetCount(), 0u);
 }
 
+TEST(LinkTables, CodesFarApartStillFindTheirRun) {
+  // The pairs sort as unsigned numbers; a search by wrapping difference
+  // would look on the wrong side for codes 2^31 or more apart.
+  TGTableLiensPrenoms links;
+  const CodeID high = 0x90000000u;
+  links.AjouteLien(1, high, true);
+  links.AjouteLien(5, 7, false);
+  links.AjouteLien(high + 1, 3, true);
+  EXPECT_EQ(links.GetUsuel(high), 1u);
+  EXPECT_EQ(links.GetUsuel(high + 1), 3u);
+  EXPECT_EQ(links.GetUsuel(1), high);
+  LArray out(4, nullptr, false);
+  links.GetIndis(high, &out);
+  EXPECT_EQ(Codes(out), (std::vector<CodeID>{1}));
+  links.SupprLiensUnCode(high);
+  EXPECT_EQ(links.GetCount(), 4u);
+  EXPECT_EQ(links.GetUsuel(1), 0u);
+}
+
 TEST(LinkTables, FirstNamesWithTheUsualFlagOnBothEntries) {
   TGTableLiensPrenoms links;
   links.AjouteLien(1, 100, false);
