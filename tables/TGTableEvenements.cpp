@@ -275,7 +275,11 @@ void TGTableEvenements::LesEvenementsDuLieuAvecSubdivision(CodeID place, LArray*
 int TGTableEvenements::LesEvenementsDeLaSource(CodeID document, LArray* out,
                                                const TGTableLienDocuments* liensDocuments) const {
   if (out == nullptr) return 0;
-  if (liensDocuments != nullptr) {
+  const bool wholeEntries = out->HasFixedItems() && out->GetItemSize(1) == 12;
+  if (liensDocuments != nullptr && !wholeEntries) {
+    // The link table keeps the events of each document at hand, in index order.
+    liensDocuments->EvenementDe(document, out);
+  } else if (liensDocuments != nullptr) {
     const LArray* index = liensDocuments->GetIndex();
     for (int i = 1; i <= static_cast<int>(index->GetCount()); ++i) {
       const void* item = index->GetItemPtr(i);
