@@ -54,10 +54,7 @@ CodeID TGTableDicoTexte::FindKey(const std::string& wanted) const {
 
 int TGTableDicoTexte::EcritRecord(TGRoot* record) {
   if (record == nullptr || record->GetCodeID() == 0) return 0;
-  // The application's current record is none while a dictionary writes.
-  TPreferenceGenvora5* prefs = SharedPrefs();
-  const CodeID saved = prefs != nullptr ? prefs->CurrentRecord : 0;
-  if (prefs != nullptr) prefs->CurrentRecord = 0;
+  CurrentRecordCleared cleared;
   const CodeID code = record->GetCodeID();
   // The old key is found by the cached key it was placed with. A code the
   // store does not hold yet has none: looking for it would scan the whole
@@ -68,7 +65,6 @@ int TGTableDicoTexte::EcritRecord(TGRoot* record) {
     keys_.erase(code);
   const int position = record->EcritDans(code, this);
   if (position != 0) AddKey(code);
-  if (prefs != nullptr) prefs->CurrentRecord = saved;
   return position;
 }
 
