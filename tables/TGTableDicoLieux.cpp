@@ -73,11 +73,7 @@ int TGTableDicoLieux::DeleteData(std::uint32_t code) {
 
 int TGTableDicoLieux::EcritData(std::uint32_t code, const void* data, unsigned size) {
   const int position = LXArray::EcritData(code, data, size);
-  if (position != 0 && variantes_.Valid()) {
-    CodeID master = 0;
-    const bool readable = DecodeRattachement<TGLieu>(data, size, master);
-    variantes_.Learn(code, readable, master);
-  }
+  variantes_.LearnStored(position, code, data, size, DecodeRattachement<TGLieu>);
   return position;
 }
 

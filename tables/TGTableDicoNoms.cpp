@@ -116,11 +116,7 @@ int TGTableDicoNoms::DeleteData(std::uint32_t code) {
 int TGTableDicoNoms::EcritData(std::uint32_t code, const void* data, unsigned size) {
   const int position = LXArray::EcritData(code, data, size);
   if (onChange_) onChange_(code);
-  if (position != 0 && variantes_.Valid()) {
-    CodeID master = 0;
-    const bool readable = DecodeRattachement<TGNom>(data, size, master);
-    variantes_.Learn(code, readable, master);
-  }
+  variantes_.LearnStored(position, code, data, size, DecodeRattachement<TGNom>);
   return position;
 }
 

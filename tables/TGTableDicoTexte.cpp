@@ -76,11 +76,9 @@ int TGTableDicoTexte::DeleteData(std::uint32_t code) {
 
 int TGTableDicoTexte::EcritData(std::uint32_t code, const void* data, unsigned size) {
   const int position = LXArray::EcritData(code, data, size);
-  if (position != 0 && variantes_.Valid()) {
-    CodeID master = 0;
-    const bool readable = LitRattachement(data, size, master);
-    variantes_.Learn(code, readable, master);
-  }
+  variantes_.LearnStored(position, code, data, size, [this](const void* bytes, unsigned count, CodeID& master) {
+    return LitRattachement(bytes, count, master);
+  });
   return position;
 }
 

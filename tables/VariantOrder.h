@@ -90,6 +90,16 @@ class VariantOrder {
     learnt_.erase(code);
   }
 
+  // Learns a record the raw write just stored (`position` 0: nothing was),
+  // while the order is trusted; `read` as for Ensure.
+  template <typename Read>
+  void LearnStored(int position, CodeID code, const void* data, unsigned size, Read read) {
+    if (position == 0 || !valid_) return;
+    CodeID master = 0;
+    const bool readable = read(data, size, master);
+    Learn(code, readable, master);
+  }
+
   // Relearns the whole store when the order cannot be trusted. `read`
   // answers the Rattachement of stored bytes: bool(const void*, unsigned,
   // CodeID&).
