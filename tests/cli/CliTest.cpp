@@ -2,34 +2,15 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
-#include <sys/wait.h>
-
-#include <cstdio>
 
 #include "../database/HeaderFixtures.h"
 #include "TestSupport.h"
+#include "tests/support/ToolRun.h"
 
 namespace genvora {
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-// Runs the tool; stderr is kept apart so that stdout stays parseable.
-ToolRun Tool(const std::string& args) {
-  std::string command = std::string(GENVORA_CLI_PATH) + " " + args + " 2>/dev/null";
-  ToolRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
+ToolRun Tool(const std::string& args) { return RunTool(args); }
 
 class CliTest : public ::testing::Test {
  protected:

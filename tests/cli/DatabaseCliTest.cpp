@@ -2,10 +2,8 @@
 // and the promise that reading commands leave the folder and the per-user
 // store as they were.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -16,29 +14,14 @@
 #include "records/TGMedia.h"
 #include "platform/Settings.h"
 #include "tests/support/DatabaseFixtures.h"
+#include "tests/support/ToolRun.h"
 
 namespace genvora {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolResult {
-  int status;
-  std::string out;
-};
-
-ToolResult Tool(const std::string& args) {
-  std::string command = std::string(GENVORA_CLI_PATH) + " " + args + " 2>/dev/null";
-  ToolResult run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
+ToolRun Tool(const std::string& args) { return RunTool(args); }
 
 std::set<std::string> Listing(const std::string& dir) {
   std::set<std::string> out;
@@ -57,7 +40,7 @@ TEST_F(DatabaseCliTest, ReadingCommandsLeaveFolderAndStoreAlone) {
   auto bytes = ReadAll(path);
   auto before = Listing(box.Dir());
 
-  ToolResult info = Tool("info --json " + path);
+  ToolRun info = Tool("info --json " + path);
   ASSERT_EQ(info.status, 0);
   auto j = nlohmann::json::parse(info.out);
   EXPECT_EQ(j["extension_level"], 6);
@@ -66,7 +49,7 @@ TEST_F(DatabaseCliTest, ReadingCommandsLeaveFolderAndStoreAlone) {
   EXPECT_EQ(j["tables"]["OrdreEnfants"], 2);
   EXPECT_FALSE(j["tables"].contains("TableNote"));  // above level 6
 
-  ToolResult dump = Tool("dump " + path);
+  ToolRun dump = Tool("dump " + path);
   ASSERT_EQ(dump.status, 0);
   std::istringstream lines(dump.out);
   std::string line;
@@ -80,7 +63,7 @@ TEST_F(DatabaseCliTest, ReadingCommandsLeaveFolderAndStoreAlone) {
     }
   }
   EXPECT_EQ(individuals, 7);
-  ToolResult one = Tool("dump " + path + " --table TGTableDicoNoms");
+  ToolRun one = Tool("dump " + path + " --table TGTableDicoNoms");
   EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 3);
   EXPECT_NE(one.out.find("de la Fontaine"), std::string::npos);
 
@@ -93,12 +76,12 @@ TEST_F(DatabaseCliTest, UpgradeWritesOnlyTheOutput) {
   fs::create_directory(box.Path("out"));
   std::string in = testing::WriteSample(box.Path("in/family"), Generation::GV5);
   auto bytes = ReadAll(in);
-  ToolResult run = Tool("upgrade " + in + " " + box.Path("out/family.genvora"));
+  ToolRun run = Tool("upgrade " + in + " " + box.Path("out/family.genvora"));
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("G12 G13 G14"), std::string::npos);
   EXPECT_EQ(ReadAll(in), bytes);
   EXPECT_EQ(Listing(box.Path("in")), std::set<std::string>{in});
-  ToolResult info = Tool("info --json " + box.Path("out/family.genvora"));
+  ToolRun info = Tool("info --json " + box.Path("out/family.genvora"));
   auto j = nlohmann::json::parse(info.out);
   EXPECT_EQ(j["extension_level"], 22);
   EXPECT_EQ(j["database_version"], 300);
@@ -132,7 +115,7 @@ TEST_F(DatabaseCliTest, UpgradePutsTheMediaBesideTheOutputAndReportsItsSteps) {
   for (const char* command : {"detect ", "info ", "dump "}) EXPECT_EQ(Tool(command + in).status, 0) << command;
   EXPECT_EQ(Listing(box.Path("in")), before);
 
-  ToolResult run = Tool("upgrade " + in + " " + box.Path("out/family.genvora"));
+  ToolRun run = Tool("upgrade " + in + " " + box.Path("out/family.genvora"));
   ASSERT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(Listing(box.Path("in")), before);
   EXPECT_TRUE(fs::exists(box.Path("out/Media/#" + std::to_string(code) + "/photo.jpg")));
@@ -155,7 +138,7 @@ TEST_F(DatabaseCliTest, RefusalsExitWithOne) {
 }
 
 TEST_F(DatabaseCliTest, DemoRunsTheMainJobOnEveryGeneration) {
-  ToolResult run = Tool("demo " + box.Path("demo"));
+  ToolRun run = Tool("demo " + box.Path("demo"));
   ASSERT_EQ(run.status, 0) << run.out;
   // One "reopened" line per generation; the upgrade report lines vary.
   std::size_t same = 0;

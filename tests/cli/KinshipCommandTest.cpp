@@ -2,33 +2,17 @@
 // writes: the lists in the order the basket gathers them, the basket options,
 // the refusals, and the file and the per-user store left untouched.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "tests/support/ToolRun.h"
 
 namespace genvora {
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
 ToolRun Tool(const std::string& config, const std::string& args) {
-  std::string command =
-      "GENVORA_CONFIG_DIR=" + config + " " + std::string(GENVORA_CLI_PATH) + " " + args + " 2>/dev/null";
-  ToolRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
+  return RunTool(args, "GENVORA_CONFIG_DIR=" + config);
 }
 
 // The demo family's codes: Jean-Baptiste 6 and Élise 7, their son François 9

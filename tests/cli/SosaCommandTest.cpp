@@ -3,11 +3,9 @@
 // saved with the file and read back unchanged with it.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
-
-#include <cstdio>
 
 #include "TestSupport.h"
+#include "tests/support/ToolRun.h"
 #include "computations/SosaTestSupport.h"
 #include "computations/TV5SosaMaker.h"
 #include "database/TGDatabase.h"
@@ -19,23 +17,7 @@
 namespace genvora {
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-ToolRun Tool(const std::string& home, const std::string& args) {
-  std::string command = "HOME=" + home + " " + std::string(GENVORA_CLI_PATH) + " " + args + " 2>/dev/null";
-  ToolRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
+ToolRun Tool(const std::string& home, const std::string& args) { return RunTool(args, "HOME=" + home); }
 
 // Cousins married: D's parents F and M share the grandparents G1 and G2.
 // Codes: surname 1; D 10, F 11, M 12, FF 13, MM 14, G1 15, G2 16.
