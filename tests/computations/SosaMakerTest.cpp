@@ -179,19 +179,6 @@ TEST(SosaMakerRuleTest, BreadthFirstKeepsTheSmallestNumberEvenWhenDepthFirstMeet
                                                   {Y, "16", 0}}));
 }
 
-// Decimal doubling on a digit string, independent of TV5Sosa.
-std::string DoubleDecimal(const std::string& digits, bool plusOne) {
-  std::string out(digits.size() + 1, '0');
-  int carry = plusOne ? 1 : 0;
-  for (std::size_t i = digits.size(); i-- > 0;) {
-    int v = (digits[i] - '0') * 2 + carry;
-    out[i + 1] = static_cast<char>('0' + v % 10);
-    carry = v / 10;
-  }
-  out[0] = static_cast<char>('0' + carry);
-  return out[0] == '0' ? out.substr(1) : out;
-}
-
 // A line of `generations` persons, codes 1000, 1001...; person k's parent is
 // its mother when k is a multiple of 3, its father otherwise.
 void BuildLine(TestQuickList& list, unsigned generations) {

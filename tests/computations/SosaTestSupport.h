@@ -65,4 +65,18 @@ inline std::map<CodeID, std::uint32_t> OccurrencesOf(const TV5SosaMaker& maker) 
   return counts;
 }
 
+// Decimal doubling on a digit string (plus one for a mother), independent of
+// the arbitrary-size number: the expected value of a long line of ancestors.
+inline std::string DoubleDecimal(const std::string& digits, bool plusOne) {
+  std::string out(digits.size() + 1, '0');
+  int carry = plusOne ? 1 : 0;
+  for (std::size_t i = digits.size(); i-- > 0;) {
+    const int v = (digits[i] - '0') * 2 + carry;
+    out[i + 1] = static_cast<char>('0' + v % 10);
+    carry = v / 10;
+  }
+  out[0] = static_cast<char>('0' + carry);
+  return out[0] == '0' ? out.substr(1) : out;
+}
+
 }  // namespace genvora

@@ -6,21 +6,10 @@
 
 #include <string>
 
+#include "computations/SosaTestSupport.h"
+
 namespace genvora {
 namespace {
-
-// Decimal doubling on a digit string, independent of the class under test.
-std::string DoubleDecimal(const std::string& digits, bool plusOne) {
-  std::string out(digits.size() + 1, '0');
-  int carry = plusOne ? 1 : 0;
-  for (std::size_t i = digits.size(); i-- > 0;) {
-    int v = (digits[i] - '0') * 2 + carry;
-    out[i + 1] = static_cast<char>('0' + v % 10);
-    carry = v / 10;
-  }
-  out[0] = static_cast<char>('0' + carry);
-  return out[0] == '0' ? out.substr(1) : out;
-}
 
 TEST(TV5SosaTest, TextRoundTripsAndParsesExactly) {
   struct Case {
