@@ -159,6 +159,7 @@ std::int32_t TGRoot::EcritDans(CodeID codeID, LXArray* store) {
 }
 
 bool TGRoot::LitDans(CodeID codeID, LXArray* store) {
+  lastDamage_.clear();
   if (store == nullptr || store->GetCodeList() == nullptr) return false;
   // The code list tells an absent record from an empty one, which FetchData
   // answers alike.
@@ -178,10 +179,11 @@ bool TGRoot::LitDans(CodeID codeID, LXArray* store) {
     }
     Decode(bytes.get(), static_cast<int>(stored));
     return true;
-  } catch (const std::exception&) {
-    // A record that cannot be read is removed, so that the caller sees a
-    // missing record instead of a damaged one on every later read.
-    store->DeleteData(codeID);
+  } catch (const std::exception& e) {
+    // The entry stays: this read may come from inside the store's own upkeep
+    // (a comparator, a key, an index removal), which must not change it.
+    lastDamage_ = e.what();
+    if (lastDamage_.empty()) lastDamage_ = "record cannot be decoded";
     return false;
   }
 }

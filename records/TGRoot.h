@@ -21,8 +21,11 @@
 //     the last group are not: the legacy program stopped reading there, and
 //     its stores hold entries longer than what was encoded (an event sized
 //     by its upper bound), so refusing them would delete sound records.
-//  3. LitDans never lets a damaged entry escape: it removes the entry from
-//     the store and answers false, so the caller sees a missing record.
+//  3. Reading never changes the store: LitDans of a damaged entry answers
+//     false, keeps the reason (LastDamage) and leaves the entry where it is,
+//     for the forced open and the file controller to deal with. Removing it
+//     here would re-enter the store's own upkeep (index removal compares
+//     keys, which reads the record again) from inside a walk.
 //  4. Codes handed to a record by a merge always go through the association
 //     table first.
 #pragma once
@@ -89,8 +92,12 @@ class TGRoot {
   // Stores the encoded record under `codeID`; answers the position of the
   // code in the store's code list, 0 when nothing was written.
   virtual std::int32_t EcritDans(CodeID codeID, LXArray* store);
-  // Reads the record stored under `codeID`; false when absent or damaged.
+  // Reads the record stored under `codeID`; false when absent or damaged,
+  // the store unchanged either way (invariant 3).
   virtual bool LitDans(CodeID codeID, LXArray* store);
+  // Why the last LitDans answered false for a stored entry; empty when it
+  // succeeded or the code was absent.
+  const std::string& LastDamage() const { return lastDamage_; }
   // Removing records is the tables' business.
   virtual void EffaceDe(CodeID codeID, LXArray* store);
 
@@ -144,6 +151,7 @@ class TGRoot {
 
  private:
   bool stampOnWrite_ = true;
+  std::string lastDamage_;
 };
 
 }  // namespace genvora
