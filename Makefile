@@ -4,6 +4,10 @@
 JOBS ?= 2
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+# make fuzz FUZZ_SECONDS=1800 FUZZ_TARGETS=DatabaseFuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
 CMAKE_FLAGS ?=
 
 .PHONY: all deps build run test test-sanitize bench fuzz clean
@@ -33,5 +37,13 @@ test-sanitize: deps
 bench: build
 	$(BUILD)/bench/genvora_bench
 
+# The fuzz targets built with clang's fuzzing engine and the sanitizers, each
+# run for FUZZ_SECONDS; crashing inputs are kept in fuzz/corpus/ and replayed
+# by make test.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGENVORA_FUZZ=ON -DGENVORA_SANITIZE=ON -DGENVORA_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(or $(FUZZ_TARGETS),DatabaseFuzz ContainersFuzz)
+	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

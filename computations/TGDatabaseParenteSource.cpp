@@ -62,6 +62,12 @@ void TGDatabaseParenteSource::LesLiensDe(CodeID code, std::vector<CodeID>& out, 
   }
 }
 
+CodeID TGDatabaseParenteSource::LienDe(CodeID link) const {
+  TGLien lien;
+  if (link == 0 || !db_.Tables().liens->FetchData(link, &lien)) return 0;
+  return lien.GetLienDe();
+}
+
 CodeID TGDatabaseParenteSource::LienVers(CodeID link) const {
   TGLien lien;
   if (link == 0 || !db_.Tables().liens->FetchData(link, &lien)) return 0;

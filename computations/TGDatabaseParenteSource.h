@@ -37,6 +37,7 @@ class TGDatabaseParenteSource : public TGParenteSource {
   bool Partenaires(CodeID unionCode, CodeID& mari, CodeID& femme) const override;
   void LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const override;
   void LesLiensDe(CodeID code, std::vector<CodeID>& out, TLiensParente kind) const override;
+  CodeID LienDe(CodeID link) const override;
   CodeID LienVers(CodeID link) const override;
   bool EstIndividu(CodeID code) const override;
 

@@ -11,6 +11,7 @@
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/Host.h"
 #include "platform/Resources.h"
@@ -87,6 +88,14 @@ void TGParente::DetruireElementPanier(CodeID code) {
   if (index != 0) panier_->RemoveItemsAt(1, index);
 }
 
+void TGParente::GatherEventLinks(const std::vector<CodeID>& events,
+                                 std::vector<std::pair<CodeID, std::vector<CodeID>>>& out) const {
+  for (CodeID e : events) {
+    out.emplace_back(e, std::vector<CodeID>{});
+    source_->LesLiensDe(e, out.back().second, ldIESeuls);
+  }
+}
+
 void TGParente::AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target) {
   if (options_ == nullptr) return;
   std::vector<CodeID> unions;
@@ -99,6 +108,7 @@ void TGParente::AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target) {
   }
   if (options_->temoins) {
     std::vector<CodeID> links;
+    std::vector<std::pair<CodeID, std::vector<CodeID>>> eventLinks;
     std::vector<CodeID> events;
     for (CodeID u : unions) {
       CodeID mari = 0, femme = 0;
@@ -111,13 +121,21 @@ void TGParente::AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target) {
       if (!spouseThere) continue;
       events.clear();
       source_->LesEvenementsDe(u, events);
-      for (CodeID e : events) source_->LesLiensDe(e, links, ldIESeuls);
+      GatherEventLinks(events, eventLinks);
     }
     source_->LesLiensDe(code, links, ldIISeuls);
     events.clear();
     source_->LesEvenementsDe(code, events);
-    for (CodeID e : events) source_->LesLiensDe(e, links, ldIESeuls);
+    GatherEventLinks(events, eventLinks);
     for (CodeID link : links) collected.insert(source_->LienVers(link));
+    // A witness of an event is the person end of the link: LienDe in stored
+    // links, the end that is not the event whichever way a link was written.
+    for (const auto& [event, eventLinksOf] : eventLinks) {
+      for (CodeID link : eventLinksOf) {
+        const CodeID de = source_->LienDe(link);
+        collected.insert(de == event ? source_->LienVers(link) : de);
+      }
+    }
   }
   for (CodeID member : collected) {
     if (member == 0 || !source_->EstIndividu(member)) continue;

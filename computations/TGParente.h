@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "containers/LArray.h"
@@ -40,8 +41,9 @@ class TGParenteSource {
   virtual void LesUnionsDe(CodeID person, std::vector<CodeID>& out) const = 0;
   virtual bool Partenaires(CodeID unionCode, CodeID& mari, CodeID& femme) const = 0;
   virtual void LesEvenementsDe(CodeID owner, std::vector<CodeID>& out) const = 0;
-  // Link codes of `code` of the kind asked, and a link's LienVers.
+  // Link codes of `code` of the kind asked, and a link's two ends.
   virtual void LesLiensDe(CodeID code, std::vector<CodeID>& out, TLiensParente kind) const = 0;
+  virtual CodeID LienDe(CodeID link) const = 0;
   virtual CodeID LienVers(CodeID link) const = 0;
   virtual bool EstIndividu(CodeID code) const = 0;
 };
@@ -76,6 +78,9 @@ class TGParente {
   bool AjouterAuPanier(CodeID code);
   bool AjouterAuPanierUniquementIndi(CodeID code);
   void AjouterConjointsEtTemoinsAuPanier(CodeID code, LArray* target);
+  // The person-to-event links of each event, by event.
+  void GatherEventLinks(const std::vector<CodeID>& events,
+                        std::vector<std::pair<CodeID, std::vector<CodeID>>>& out) const;
   void AjouterAscendance(CodeID code, LArray* list, int generations);
   void AjouterDescendance(CodeID code, LArray* list, int generations);
   void AjouterAscendanceAuPanier(CodeID code);

@@ -495,8 +495,8 @@ int LArray::BinarySearchLong(const void* item, unsigned size) const {
     int mid = low + (high - low) / 2;
     std::uint32_t word;
     std::memcpy(&word, base + static_cast<std::size_t>(mid - 1) * stride, 4);
-    // The wrapping difference of LLongComparator::Compare.
-    auto result = static_cast<std::int32_t>(word - key);
+    // The order of LLongComparator::Compare.
+    const int result = CompareCodeWords(word, key);
     if (result == 0) return mid;
     low = result < 0 ? mid + 1 : low;
     high = result < 0 ? high : mid - 1;
@@ -565,9 +565,8 @@ int LArray::FetchInsertIndexOf(const void* item, unsigned size) const {
     if (longKeys_) {
       std::uint32_t word;
       std::memcpy(&word, items_ + static_cast<std::size_t>(mid - 1) * itemSize_, 4);
-      // The wrapping difference of LLongComparator::Compare, as -1, 0 or 1.
-      const auto difference = static_cast<std::int32_t>(word - key);
-      result = difference < 0 ? -1 : (difference > 0 ? 1 : 0);
+      // The order of LLongComparator::Compare.
+      result = CompareCodeWords(word, key);
     } else {
       result = comparator_->Compare(ItemAddr(mid), item, ItemBytes(mid), size);
     }

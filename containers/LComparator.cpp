@@ -48,10 +48,8 @@ inline std::int32_t FirstWord(const void* item, unsigned size) {
 }  // namespace
 
 int LLongComparator::Compare(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const {
-  // Wrapping subtraction, as the legacy program computed it; the conversion
-  // back to a signed value is well defined since C++20.
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(FirstWord(a, sizeA)) -
-                                   static_cast<std::uint32_t>(FirstWord(b, sizeB)));
+  return CompareCodeWords(static_cast<std::uint32_t>(FirstWord(a, sizeA)),
+                          static_cast<std::uint32_t>(FirstWord(b, sizeB)));
 }
 
 bool LLongComparator::IsEqualTo(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const {

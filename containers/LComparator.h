@@ -11,6 +11,8 @@
 //     that use them never own them.
 #pragma once
 
+#include <cstdint>
+
 namespace genvora {
 
 class LComparator {
@@ -32,9 +34,20 @@ class LComparator {
   static LComparator* GetComparator();
 };
 
-// Orders items by their first 32-bit word, read as a signed integer; the rest
-// of the item is ignored. Keys are record codes far below 2^31, so the
-// wrapping difference a - b has the right sign.
+// The order of code words shared by every index keyed by codes: the words
+// compared as signed 32-bit values. For any two codes less than 2^31 apart
+// this is the sign of the wrapping difference a - b, the order stored files
+// were sorted by; unlike that difference it stays a total order for codes
+// anywhere in the 32-bit range.
+inline int CompareCodeWords(std::uint32_t a, std::uint32_t b) {
+  const auto sa = static_cast<std::int32_t>(a);
+  const auto sb = static_cast<std::int32_t>(b);
+  return sa < sb ? -1 : (sa > sb ? 1 : 0);
+}
+inline bool CodeWordBefore(std::uint32_t a, std::uint32_t b) { return CompareCodeWords(a, b) < 0; }
+
+// Orders items by their first 32-bit word, read as a signed integer
+// (CompareCodeWords); the rest of the item is ignored.
 class LLongComparator : public LComparator {
  public:
   int Compare(const void* a, const void* b, unsigned sizeA, unsigned sizeB) const override;

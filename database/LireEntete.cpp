@@ -32,7 +32,7 @@ bool LireEntete(const AnsiString& chemin, TGHeader& header, bool& fichierOuvert,
     }
     return true;
   } catch (const EGenvoraError& e) {
-    if (reason != nullptr) *reason = why.empty() ? std::string(e.what()) : why;
+    if (reason != nullptr) *reason = why.empty() ? e.Text() : why;
     return false;
   }
 }

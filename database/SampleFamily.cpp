@@ -136,8 +136,8 @@ CodeID FillSampleFamily(TGDatabase& db) {
   TGLien lien;
   CodeID linkCode = db.GetNextID();
   lien.SetCodeID(linkCode);
-  lien.SetLienDe(birth);
-  lien.SetLienVers(g3s);
+  lien.SetLienDe(g3s);
+  lien.SetLienVers(birth);
   lien.SetType(101);
   lien.SetTitre("t\xE9moin");
   t.liens->EcritData(&lien);

@@ -407,8 +407,9 @@ void TGDatabase::MiseAJour(const UpgradePlan& plan) {
 
 CodeID TGDatabase::GetNextID() {
   std::uint32_t last = Header.GetLastCodeID();
-  // Past the last code the counter would wrap to 0, "none".
-  if (last == 0xFFFFFFFFu) throw EGenvoraError::Plain("no record identifier left in this database");
+  // Codes are ordered as signed 32-bit words, and 0x7FFFFFFF means "the last
+  // item" to the containers: the counter stops below both.
+  if (last >= kLastUsableCodeID) throw EGenvoraError::Plain("no record identifier left in this database");
   FichierModifie = true;
   Header.SetLastCodeID(last + 1);
   return last + 1;

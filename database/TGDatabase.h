@@ -189,6 +189,8 @@ class TGDatabase {
   void SetUpgradeProgress(std::uint8_t step, std::int32_t percent);
 
   // --- identifiers and checks
+  // The greatest code GetNextID hands out; past it GetNextID raises.
+  static constexpr CodeID kLastUsableCodeID = 0x7FFFFFFEu;
   CodeID GetNextID();
   static CodeID GetLastLArrayCodeID(const LXArray* table);
   void ReloadLastID();

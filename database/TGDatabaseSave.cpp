@@ -115,7 +115,7 @@ bool TGDatabase::FichierFermer(bool makeBackup) {
     }
   } catch (const std::exception& e) {
     ok = false;
-    reason_ = e.what();
+    reason_ = ReasonOf(e);
   }
   if (ok && BeforeReplace && !BeforeReplace()) {
     ok = false;

@@ -20,6 +20,11 @@ EGenvoraError::EGenvoraError(std::string key, AnsiString text, int)
     // what() is for logs and terminals, so it is UTF-8.
     : std::runtime_error(AnsiToUtf8(text)), resourceKey_(std::move(key)), text_(std::move(text)) {}
 
+AnsiString ReasonOf(const std::exception& e) {
+  if (const auto* own = dynamic_cast<const EGenvoraError*>(&e)) return own->Text();
+  return e.what();
+}
+
 EGenvoraError EGenvoraError::Plain(const std::string& text) { return EGenvoraError(std::string(), text, 0); }
 
 }  // namespace genvora

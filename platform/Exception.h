@@ -30,4 +30,8 @@ class EGenvoraError : public std::runtime_error {
   AnsiString text_;  // Windows-1252, as every engine text
 };
 
+// The text of any exception as an engine text (Windows-1252): the
+// engine's own exception gives its text, since its what() is UTF-8 for logs.
+AnsiString ReasonOf(const std::exception& e);
+
 }  // namespace genvora

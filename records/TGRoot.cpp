@@ -182,7 +182,7 @@ bool TGRoot::LitDans(CodeID codeID, LXArray* store) {
   } catch (const std::exception& e) {
     // The entry stays: this read may come from inside the store's own upkeep
     // (a comparator, a key, an index removal), which must not change it.
-    lastDamage_ = e.what();
+    lastDamage_ = ReasonOf(e);
     if (lastDamage_.empty()) lastDamage_ = "record cannot be decoded";
     return false;
   }

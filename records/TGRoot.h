@@ -95,8 +95,8 @@ class TGRoot {
   // Reads the record stored under `codeID`; false when absent or damaged,
   // the store unchanged either way (invariant 3).
   virtual bool LitDans(CodeID codeID, LXArray* store);
-  // Why the last LitDans answered false for a stored entry; empty when it
-  // succeeded or the code was absent.
+  // Why the last LitDans answered false for a stored entry (Windows-1252, as
+  // every engine text); empty when it succeeded or the code was absent.
   const std::string& LastDamage() const { return lastDamage_; }
   // Removing records is the tables' business.
   virtual void EffaceDe(CodeID codeID, LXArray* store);

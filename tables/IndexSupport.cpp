@@ -43,9 +43,7 @@ int LowerBoundFirstWord(const LArray& array, std::uint32_t key) {
   int high = static_cast<int>(array.GetCount());
   while (low <= high) {
     const int mid = low + (high - low) / 2;
-    // The wrapping difference of the LLongComparator.
-    const auto difference = static_cast<std::int32_t>(ItemWord(array.GetItemPtr(mid), 0) - key);
-    if (difference < 0)
+    if (CodeWordBefore(ItemWord(array.GetItemPtr(mid), 0), key))
       low = mid + 1;
     else
       high = mid - 1;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "containers/LArray.h"
+#include "containers/LComparator.h"
 #include "platform/Types.h"
 
 namespace genvora {

@@ -151,7 +151,7 @@ void MergeIntoIndex(LArray& index, std::vector<CodeID> added, KeyOf keyOf) {
 // items of one run in the order given.
 inline void MergeIntoRuns(LArray& index, const std::vector<std::uint32_t>& added, std::size_t wordsPerItem) {
   if (added.empty() || wordsPerItem == 0) return;
-  auto before = [](std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) < 0; };
+  auto before = [](std::uint32_t a, std::uint32_t b) { return CodeWordBefore(a, b); };
   std::vector<std::size_t> order(added.size() / wordsPerItem);
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   StableSortGuarded(order, [&](std::size_t a, std::size_t b) {

@@ -101,7 +101,7 @@ void TG5QuickList::Ascend(CodeID code, LArray* out, std::unordered_set<CodeID>& 
 void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
   std::vector<QuickListT> sorted(items);
   StableSortGuarded(sorted, [](const QuickListT& a, const QuickListT& b) {
-    return static_cast<std::int32_t>(a.individu - b.individu) < 0;
+    return CodeWordBefore(a.individu, b.individu);
   });
   // One item per individual: a later write of the same code replaced the
   // earlier one.
@@ -145,7 +145,7 @@ void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
     if (!repeated[k]) pairs.push_back(candidates[k]);
   }
   StableSortGuarded(pairs, [](const Pair& a, const Pair& b) {
-    return static_cast<std::int32_t>(a.parent - b.parent) < 0;
+    return CodeWordBefore(a.parent, b.parent);
   });
   std::vector<std::uint32_t> pairWords;
   pairWords.reserve(pairs.size() * 2);

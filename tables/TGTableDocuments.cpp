@@ -300,7 +300,7 @@ void TGTableLienDocuments::ReIndex() {
     lien.zeroMemory();
     if (lien.LitDans(code, this)) entries.push_back({lien.GetXREFEvenement(), lien.GetXREFDocument(), code});
   }
-  StableSortGuarded(entries, [](const auto& a, const auto& b) { return static_cast<std::int32_t>(a[0] - b[0]) < 0; });
+  StableSortGuarded(entries, [](const auto& a, const auto& b) { return CodeWordBefore(a[0], b[0]); });
   std::vector<std::uint32_t> words;
   words.reserve(entries.size() * 3);
   for (std::size_t i = 0; i < entries.size(); ++i) {

@@ -279,8 +279,9 @@ void TGTableIndividus::Reindex() {
   for (CodeID code : codes) {
     TGIndividu individu;
     ticker.Step(++done);
-    if (!individu.LitDans(code, this)) continue;  // a damaged entry is gone
-    keys.push_back(MakeKey(individu));
+    // A damaged entry stays indexed under the empty key KeyOf gives it, so
+    // that the indexes list every stored code until a repair removes it.
+    keys.push_back(individu.LitDans(code, this) ? MakeKey(individu) : AlphaKey{});
     quick.push_back({code, individu.GetCodePere(), individu.GetCodeMere()});
     present.push_back(code);
   }

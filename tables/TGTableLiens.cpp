@@ -123,7 +123,9 @@ void TGTableLiens::AjouteEvenementsPartages(CodeID code, LArray* out) {
   for (CodeID link : links) {
     TGLien lien;
     if (!lien.LitDans(link, this) || lien.GetType() <= kPremierTypeEvenement) continue;
-    const CodeID event = lien.GetLienDe();
+    // The event is the end that is not the person asked about: stored links
+    // go from the person (LienDe) to the event (LienVers).
+    const CodeID event = lien.GetLienDe() == code ? lien.GetLienVers() : lien.GetLienDe();
     if (listed.insert(event).second) out->AddItem(&event, 4);
   }
 }
@@ -135,7 +137,9 @@ bool TGTableLiens::LesIndisDeEvtPartage(CodeID evenement, LArray* out, bool firs
   for (CodeID link : links) {
     TGLien lien;
     if (!lien.LitDans(link, const_cast<TGTableLiens*>(this))) continue;
-    const CodeID individu = lien.GetLienVers();
+    // The person is the end that is not the event: LienDe in stored links,
+    // whichever end a link written the other way round puts it at.
+    const CodeID individu = lien.GetLienVers() == evenement ? lien.GetLienDe() : lien.GetLienVers();
     if (out != nullptr) out->AddItem(&individu, 4);
     any = true;
     if (firstOnly) break;
@@ -165,7 +169,7 @@ void TGTableLiens::ReIndex() {
     vers.push_back({lien.GetLienVers(), lien.GetLienDe(), entry.second});
     de.push_back({lien.GetLienDe(), lien.GetLienVers(), entry.second});
   }
-  const auto byFirst = [](const Key& a, const Key& b) { return static_cast<std::int32_t>(a.first - b.first) < 0; };
+  const auto byFirst = [](const Key& a, const Key& b) { return CodeWordBefore(a.first, b.first); };
   StableSortGuarded(vers, byFirst);
   StableSortGuarded(de, byFirst);
   BulkLoad(*vers_, vers.data(), vers.size());

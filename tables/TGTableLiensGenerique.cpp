@@ -28,11 +28,8 @@ void TGTableLiensGenerique::Reconstruit() const {
   parMembre_.clear();
   const int count = static_cast<int>(GetCount());
   ordonne_ = true;
-  minA_ = count > 0 ? ItemWord(GetItemPtr(1), 0) : 0;
-  maxA_ = count > 0 ? ItemWord(GetItemPtr(count), 0) : 0;
-  if (maxA_ - minA_ >= 0x80000000u && count > 0) ordonne_ = false;
   for (int i = 2; ordonne_ && i <= count; ++i) {
-    if (ItemWord(GetItemPtr(i - 1), 0) > ItemWord(GetItemPtr(i), 0)) ordonne_ = false;
+    if (CodeWordBefore(ItemWord(GetItemPtr(i), 0), ItemWord(GetItemPtr(i - 1), 0))) ordonne_ = false;
   }
   if (ordonne_) {
     for (int i = 1; i <= count; ++i) {
@@ -56,17 +53,8 @@ void TGTableLiensGenerique::AjouteLien(CodeID a, CodeID b) {
   const std::uint32_t pair[2] = {a, b};
   const int position = InsertInRun(*this, pair);
   if (!pret || position == 0) return;  // nothing to follow, or rebuilt later
-  // The new pair is the last of its run: the largest rank so far. The
-  // order stays valid while the codes A span less than 2^31.
-  const CodeID low = GetCount() == 1 || a < minA_ ? a : minA_;
-  const CodeID high = GetCount() == 1 || a > maxA_ ? a : maxA_;
-  if (high - low >= 0x80000000u) {
-    ordonne_ = false;
-  } else {
-    minA_ = low;
-    maxA_ = high;
-    Ajoute(a, b, rangSuivant_++);
-  }
+  // The new pair is the last of its run: the largest rank so far.
+  Ajoute(a, b, rangSuivant_++);
   synced_ = changes_;
 }
 

@@ -11,10 +11,9 @@
 //     pair grows with its place in its run of A, so the entries of a code
 //     are its pairs in array order, and every query answers what a scan of
 //     the array would, in the scan's order, in O(log n + k).
-//  2. That holds while the array is sorted by A as unsigned numbers and its
-//     codes A span less than 2^31 (then the wrapping order of the array's
-//     comparator is the plain one). An array read otherwise (a damaged
-//     file) is answered by scans, as it always was.
+//  2. That holds while the array is sorted by A in the array comparator's
+//     order (codes as signed 32-bit words). An array read otherwise (a
+//     damaged file) is answered by scans.
 //  3. The table's own changes keep the order in step in O(log n) each; any
 //     other change of the array (through the LArray interface, a read from
 //     a file) bumps a change count, and the order is rebuilt at the next
@@ -26,6 +25,7 @@
 #include <utility>
 
 #include "containers/LArray.h"
+#include "containers/LComparator.h"
 
 namespace genvora {
 
@@ -68,7 +68,7 @@ class TGTableLiensGenerique : public LArray {
     CodeID autre;
     bool operator<(const Entree& other) const {
       if (membre != other.membre) return membre < other.membre;
-      if (a != other.a) return a < other.a;
+      if (a != other.a) return CodeWordBefore(a, other.a);  // the array's order
       return rang < other.rang;
     }
   };
@@ -78,13 +78,14 @@ class TGTableLiensGenerique : public LArray {
   // table's back); false when only a scan can answer (invariant 2).
   bool Pret() const;
   void Reconstruit() const;
-  Ordre::const_iterator PremiereDe(CodeID code) const { return parMembre_.lower_bound({code, 0, 0, 0}); }
+  Ordre::const_iterator PremiereDe(CodeID code) const { return parMembre_.lower_bound({code, kPremierA, 0, 0}); }
+  // The first code in the array's order.
+  static constexpr CodeID kPremierA = 0x80000000u;
   void Ajoute(CodeID a, CodeID b, std::uint64_t rang) const;
   void Enleve(const Entree& entree);
 
   mutable Ordre parMembre_;
   mutable bool ordonne_ = false;      // invariant 2 holds
-  mutable CodeID minA_ = 0, maxA_ = 0;
   mutable std::uint64_t rangSuivant_ = 0;
   std::uint64_t changes_ = 0;
   mutable std::uint64_t synced_ = ~std::uint64_t{0};

@@ -146,7 +146,7 @@ void TGTableUnion::ReIndex() {
     husbands.push_back({uni.GetEpoux(), entry.second});
     wives.push_back({uni.GetEpouse(), entry.second});
   }
-  const auto bySpouse = [](const Key& a, const Key& b) { return static_cast<std::int32_t>(a.spouse - b.spouse) < 0; };
+  const auto bySpouse = [](const Key& a, const Key& b) { return CodeWordBefore(a.spouse, b.spouse); };
   StableSortGuarded(husbands, bySpouse);
   StableSortGuarded(wives, bySpouse);
   static_assert(sizeof(Key) == kKeySize);

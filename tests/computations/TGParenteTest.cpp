@@ -60,6 +60,7 @@ class MemorySource : public TGParenteSource {
       out.push_back(link);
     }
   }
+  CodeID LienDe(CodeID link) const override { return std::get<0>(links.at(link)); }
   CodeID LienVers(CodeID link) const override { return std::get<1>(links.at(link)); }
   bool EstIndividu(CodeID code) const override { return code < 500; }
 };
@@ -119,11 +120,9 @@ MemorySource Family() {
   s.parents = {{P, {PF, PM}}, {C0, {P, 0}}, {C1, {P, S1}}, {C2, {P, S1}}, {C3, {P, S2}}, {G, {C1, 0}}};
   s.unions = {{20, {P, S1}}, {21, {P, S2}}};
   s.events = {{20, {30}}};
-  s.links = {{40, {W, 30, true}}, {41, {P, R, false}}, {42, {W, 600, true}}};
-  // Link 40 goes from the witness to the event: its LienVers is the event;
-  // a witness reached through a link is the link's LienVers.
-  s.links[40] = {30, W, true};
-  s.links[42] = {30, 600, true};  // LienVers is not an individual
+  // A person-to-event link goes from the person (LienDe) to the event
+  // (LienVers); 600 is not an individual.
+  s.links = {{40, {W, 30, true}}, {41, {P, R, false}}, {42, {600, 30, true}}};
   return s;
 }
 

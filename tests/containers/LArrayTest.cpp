@@ -218,7 +218,7 @@ TEST(LArray, ComparatorsOrderAsDocumented) {
       {"byte order", bytes, "ABD", "ABC", 3, 3, 1},
       {"empty items", bytes, "", "ABC", 0, 3, 0},
       {"first words", longs, &five, &seven, 4, 4, -1},
-      {"signed first words", longs, &high, &one, 4, 4, 1},  // wraps, as the legacy subtraction
+      {"signed first words", longs, &high, &one, 4, 4, -1},  // 2^31 and above order first
       {"bloc over first size", bloc, "AB", "ABC", 2, 3, 0},
       {"bloc never reads past b", bloc, "ABC", "AB", 3, 2, 1},
   };

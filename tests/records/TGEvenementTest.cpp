@@ -183,15 +183,16 @@ TEST(TGEvenementTest, TruncatedOrOversizedEntriesAreRefused) {
   ExpectDecodesOnlyAt<TGEvenement>(full, {afterBase, afterConf, afterSlot5, afterStamps, end});
 }
 
-TEST(TGEvenementTest, DamagedEntryIsRemovedFromTheStore) {
+TEST(TGEvenementTest, DamagedEntryIsReportedAndKept) {
   LXArray store("TBEvenement", true);
   const std::string full = FullEvent().EncodeToString();
   const std::string cut = full.substr(0, full.size() - 9);  // inside the stamps
   store.EcritData(900, cut.data(), static_cast<unsigned>(cut.size()));
   TGEvenement e;
   EXPECT_FALSE(e.LitDans(900, &store));
-  EXPECT_EQ(store.FetchData(900, nullptr, 0), 0u);
-  EXPECT_FALSE(e.LitDans(900, &store)) << "the entry is gone";
+  EXPECT_FALSE(e.LastDamage().empty());
+  EXPECT_EQ(store.FetchData(900, nullptr, 0), cut.size()) << "reading leaves the entry for the repair";
+  EXPECT_FALSE(e.LitDans(900, &store));
 }
 
 TEST(TGEvenementTest, LongCertitudeKeepsItsFirstCharacter) {

@@ -150,7 +150,8 @@ TEST(TGMediaTest, TruncatedOrOversizedThumbnailsAreRefused) {
   store.EcritData(13, bad.data(), static_cast<unsigned>(bad.size()));
   TGMedia m;
   EXPECT_FALSE(m.LitDans(13, &store));
-  EXPECT_EQ(store.FetchData(13, nullptr, 0), 0u) << "removed from the store";
+  EXPECT_FALSE(m.LastDamage().empty());
+  EXPECT_EQ(store.FetchData(13, nullptr, 0), bad.size()) << "kept in the store for the repair";
 }
 
 TEST(TGMediaTest, BundleNamesAndPaths) {

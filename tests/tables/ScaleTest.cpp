@@ -271,13 +271,13 @@ Pairs PairsOf(const LArray& array) {
   return out;
 }
 
-// Where the array's insertion puts a pair: after the items its wrapping
-// first-word order does not place after it, found by the same halving.
+// Where the array's insertion puts a pair: after the items its first-word
+// order (codes as signed 32-bit words) does not place after it.
 std::size_t UpperBoundWrapping(const Pairs& model, CodeID a) {
   std::size_t low = 0, high = model.size();
   while (low < high) {
     const std::size_t mid = (low + high) / 2;
-    if (static_cast<std::int32_t>(model[mid].first - a) <= 0)
+    if (CompareCodeWords(model[mid].first, a) <= 0)
       low = mid + 1;
     else
       high = mid;
