@@ -333,5 +333,29 @@ TEST(RecordLayoutTest, EventSizeIsAnUpperBoundWithoutCertitude) {
   EXPECT_EQ(e.EncodeToString().size(), bytes.size() + 1);
 }
 
+// A text holding a NUL is stored cut at the NUL; the size counts the same
+// cut, so the record encodes instead of failing its size check.
+TEST(RecordLayoutTest, TextsHoldingANulEncodeToTheirSize) {
+  const std::string withNul("ab\0cd", 5);
+  TGV9FaitHistorique fait;
+  fait.SetNom(withNul);
+  fait.SetDescription(withNul);
+  const std::string faitBytes = fait.EncodeToString();
+  EXPECT_EQ(faitBytes.size(), fait.GetDataSize());
+  TGV9FaitHistorique faitBack;
+  ASSERT_TRUE(DecodesInto(faitBytes, faitBack));
+  EXPECT_EQ(faitBack.GetNom(), "ab");
+  EXPECT_EQ(faitBack.GetDescription(), "ab");
+
+  TGEvenement event;
+  event.SetCertitude(std::string("\0x", 2));
+  const std::string eventBytes = event.EncodeToString();
+  EXPECT_EQ(eventBytes.size(), event.EncodedSize());
+  EXPECT_EQ(event.GetDataSize(), event.EncodedSize() + 1) << "written as no certitude";
+  TGEvenement eventBack;
+  ASSERT_TRUE(DecodesInto(eventBytes, eventBack));
+  EXPECT_EQ(eventBack.GetCertitude(), "");
+}
+
 }  // namespace
 }  // namespace genvora
