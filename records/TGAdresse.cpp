@@ -1,10 +1,8 @@
 #include "records/TGAdresse.h"
 
-namespace genvora {
+#include "records/RecordLayout.h"
 
-namespace {
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 4 * 3 + 1 + 1 + 1 + 4 + 4;  // 35, and 21 texts
-}  // namespace
+namespace genvora {
 
 TGAdresse::TGAdresse() { EndInit(); }
 
@@ -14,12 +12,6 @@ void TGAdresse::EndInit() {
 }
 
 void TGAdresse::zeroMemory() { f_ = Fields{}; }
-
-std::uint32_t TGAdresse::GetDataSize() const {
-  std::uint32_t size = kFixedBytes;
-  for (const AnsiString& text : f_.texts) size += TextSize(text);
-  return size;
-}
 
 const AnsiString& TGAdresse::GetTexte(int index) const {
   static const AnsiString kNone;
@@ -40,44 +32,32 @@ bool TGAdresse::GetTextOption(int i) const {
   return i >= 0 && i < kNbTextOptions && (textOptions_ & (1u << i)) != 0;
 }
 
-void TGAdresse::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.oldXREFUnion);
-  w.U32(f_.oldXREFHomme);
-  w.U32(f_.oldXREFFemme);
-  w.Bool(f_.prive);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  for (int t = kNomsIndividus; t <= kDepartement; ++t) w.CString(f_.texts[static_cast<std::size_t>(t)]);
-  w.I32(f_.adresse2Activee);
-  w.U32(f_.extraValue);
-  w.CString(f_.texts[kEMail2]);
-  w.CString(f_.texts[kTelPro]);
-  // group 2
-  for (int t = kFirstGroup2Text; t < kNbTextes; ++t) w.CString(f_.texts[static_cast<std::size_t>(t)]);
+template <class W, class F>
+void TGAdresse::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.oldXREFUnion);
+  w.U32(f.oldXREFHomme);
+  w.U32(f.oldXREFFemme);
+  w.Bool(f.prive);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  for (int t = kNomsIndividus; t <= kDepartement; ++t) w.Text(f.texts[static_cast<std::size_t>(t)]);
+  w.I32(f.adresse2Activee);
+  w.U32(f.extraValue);
+  w.Text(f.texts[kEMail2]);
+  w.Text(f.texts[kTelPro]);
+  if (!w.Group()) return;  // group 2
+  for (int t = kFirstGroup2Text; t < kNbTextes; ++t) w.Text(f.texts[static_cast<std::size_t>(t)]);
 }
+
+std::uint32_t TGAdresse::GetDataSize() const { return LayoutSize(f_); }
+void TGAdresse::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGAdresse::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.oldXREFUnion);
-  r.U32(f.oldXREFHomme);
-  r.U32(f.oldXREFFemme);
-  r.Bool(f.prive);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  for (int t = kNomsIndividus; t <= kDepartement; ++t) r.CString(f.texts[static_cast<std::size_t>(t)]);
-  r.I32(f.adresse2Activee);
-  r.U32(f.extraValue);
-  r.CString(f.texts[kEMail2]);
-  r.CString(f.texts[kTelPro]);
-  if (GroupPresent(r)) {
-    for (int t = kFirstGroup2Text; t < kNbTextes; ++t) r.CString(f.texts[static_cast<std::size_t>(t)]);
-  }
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

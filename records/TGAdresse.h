@@ -88,6 +88,11 @@ class TGAdresse : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID oldXREFUnion = 0;
     CodeID oldXREFHomme = 0;

@@ -1,16 +1,12 @@
 #include "records/TGDocument.h"
 
 #include "platform/Resources.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
-
-constexpr std::uint32_t kBaseFixedBytes = 4 * 3 + 1 + 4 + 1 + 1;  // 19, and six texts
-constexpr std::uint32_t kLaterFixedBytes = 4 + 32;                // and three texts
-constexpr std::uint32_t kNbTexts = 9;
-static_assert(kBaseFixedBytes + kLaterFixedBytes + kNbTexts == 64);
 
 constexpr const char* kNatureKeys[] = {"Locfiches.fichierNumerique", "Locfiches.internet", "Locfiches.microfilm",
                                        "Locfiches.original", "Locfiches.copie"};
@@ -41,58 +37,37 @@ TGDocument::~TGDocument() = default;
 void TGDocument::EndInit() { zeroMemory(); }
 void TGDocument::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGDocument::GetDataSize() const {
-  std::uint32_t size = kBaseFixedBytes + kLaterFixedBytes;
-  for (const AnsiString& text : f_.texts) size += TextSize(text);
-  return size + TextSize(f_.url) + TextSize(f_.email) + TextSize(f_.auteur);
+template <class W, class F>
+void TGDocument::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U8(f.typeSource);
+  w.Text(f.texts[kSource]);
+  w.Text(f.texts[kDocument]);
+  w.Text(f.texts[kCote]);
+  w.Text(f.texts[kArchive]);
+  w.U32(f.natureActe);
+  w.Text(f.texts[kTexte4]);
+  w.Text(f.texts[kNumero]);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  if (!w.Group()) return;  // group 2
+  w.I32(f.certitude);
+  if (!w.Group()) return;  // group 3
+  w.Text(f.url);
+  if (!w.Group()) return;  // group 4
+  w.Text(f.email);
+  w.Text(f.auteur);
+  w.Date(f.date);
 }
 
-void TGDocument::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U8(f_.typeSource);
-  w.CString(f_.texts[kSource]);
-  w.CString(f_.texts[kDocument]);
-  w.CString(f_.texts[kCote]);
-  w.CString(f_.texts[kArchive]);
-  w.U32(f_.natureActe);
-  w.CString(f_.texts[kTexte4]);
-  w.CString(f_.texts[kNumero]);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.I32(f_.certitude);
-  // group 3
-  w.CString(f_.url);
-  // group 4
-  w.CString(f_.email);
-  w.CString(f_.auteur);
-  TGDate::EcritDans(w, f_.date);
-}
+std::uint32_t TGDocument::GetDataSize() const { return LayoutSize(f_); }
+void TGDocument::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGDocument::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U8(f.typeSource);
-  r.CString(f.texts[kSource]);
-  r.CString(f.texts[kDocument]);
-  r.CString(f.texts[kCote]);
-  r.CString(f.texts[kArchive]);
-  r.U32(f.natureActe);
-  r.CString(f.texts[kTexte4]);
-  r.CString(f.texts[kNumero]);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  if (GroupPresent(r)) r.I32(f.certitude);
-  if (GroupPresent(r)) r.CString(f.url);
-  if (GroupPresent(r)) {
-    r.CString(f.email);
-    r.CString(f.auteur);
-    TGDate::LitDans(r, f.date);
-  }
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

@@ -107,6 +107,11 @@ class TGDocument : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;  // griot is the privacy byte
     std::uint8_t typeSource = tsActe;
     std::array<AnsiString, 6> texts;

@@ -6,20 +6,10 @@
 #include "platform/Exception.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
-
-namespace {
-
-// Fixed widths of the layout in the header.
-constexpr std::uint32_t kBaseFixedBytes = 4 + 4 + 4 + 4 + 1 + 4 + 32 + 1 + 1 + 1;  // 56
-constexpr std::uint32_t kLaterFixedBytes = 1 + 8 + 8 + 1;                          // 18
-// Six text NULs, and the certitude counted as one character and its NUL.
-constexpr std::uint32_t kSizeBase = kBaseFixedBytes + kLaterFixedBytes + 6 + 2;  // 82
-static_assert(kSizeBase == 82);
-
-}  // namespace
 
 TGEvenement::TGEvenement() : date_(std::make_unique<TGDate>(&f_.date)) { EndInit(); }
 
@@ -40,72 +30,52 @@ void TGEvenement::EndInit() { zeroMemory(); }
 
 void TGEvenement::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGEvenement::GetDataSize() const {
-  std::uint32_t size = kSizeBase;
-  for (const AnsiString& text : f_.texts) size += TextSize(text) - 1;
-  return size;
+template <class W, class F>
+void TGEvenement::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.proprietaire);
+  w.U8(f.type);
+  w.U32(f.dicoLieu);
+  w.Date(f.date);
+  w.Text(f.texts[kTexte]);
+  w.Text(f.texts[kSubdivision]);
+  w.Text(f.texts[kTitre]);
+  // The legacy reader copied the certitude into a two-byte buffer; a longer
+  // text is kept to its first character instead of overrunning anything.
+  w.Text(f.certitude, 1);
+  w.Text(f.texts[kAgeSurActe]);
+  w.Text(f.texts[kCause]);
+  w.U8(f.rechercheActe);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  if (!w.Group()) return;  // group 2
+  w.Bool(f.confidentiel);
+  if (!w.Group()) return;  // group 3
+  w.Text(f.texts[kAgeSurActe2]);
+  if (!w.Group()) return;  // group 4
+  w.F64(f.created);
+  w.F64(f.modified);
+  if (!w.Group()) return;  // group 5
+  w.Bool(f.partage);
 }
 
-void TGEvenement::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.proprietaire);
-  w.U8(f_.type);
-  w.U32(f_.dicoLieu);
-  TGDate::EcritDans(w, f_.date);
-  w.CString(f_.texts[kTexte]);
-  w.CString(f_.texts[kSubdivision]);
-  w.CString(f_.texts[kTitre]);
-  w.CString(f_.certitude.substr(0, 1));
-  w.CString(f_.texts[kAgeSurActe]);
-  w.CString(f_.texts[kCause]);
-  w.U8(f_.rechercheActe);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.Bool(f_.confidentiel);
-  // group 3
-  w.CString(f_.texts[kAgeSurActe2]);
-  // group 4
-  w.F64(f_.created);
-  w.F64(f_.modified);
-  // group 5
-  w.Bool(f_.partage);
+std::uint32_t TGEvenement::EncodedSize() const { return LayoutSize(f_); }
+
+// The published size counts the certitude as one character whether or not
+// there is one; the legacy stores were sized by it.
+std::uint32_t TGEvenement::GetDataSize() const {
+  return EncodedSize() + (TGRoot::TextSize(std::string_view(f_.certitude).substr(0, 1)) == 1 ? 1 : 0);
 }
+void TGEvenement::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGEvenement::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.proprietaire);
-  r.U8(f.type);
-  r.U32(f.dicoLieu);
-  TGDate::LitDans(r, f.date);
-  r.CString(f.texts[kTexte]);
-  r.CString(f.texts[kSubdivision]);
-  r.CString(f.texts[kTitre]);
-  // The legacy reader copied the certitude into a two-byte buffer; a longer
-  // text is kept to its first character instead of overrunning anything.
-  r.CString(f.certitude);
-  if (f.certitude.size() > 1) f.certitude.resize(1);
-  r.CString(f.texts[kAgeSurActe]);
-  r.CString(f.texts[kCause]);
-  r.U8(f.rechercheActe);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  if (GroupPresent(r)) r.Bool(f.confidentiel);
-  if (GroupPresent(r)) r.CString(f.texts[kAgeSurActe2]);
-  if (GroupPresent(r)) {
-    r.F64(f.created);
-    r.F64(f.modified);
-  }
-  if (GroupPresent(r)) r.Bool(f.partage);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 
-std::uint32_t TGEvenement::EncodedSize() const { return GetDataSize() - (f_.certitude.empty() ? 1 : 0); }
 
 void TGEvenement::SetText(int index, const AnsiString& text) {
   if (index < 0 || index > kAgeSurActe2) return;

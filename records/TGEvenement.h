@@ -149,6 +149,11 @@ class TGEvenement : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID proprietaire = 0;
     std::uint8_t type = evAucun;

@@ -6,15 +6,13 @@
 #include "platform/Preferences.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
 
-// Fixed widths: 7 codes and days, 7 one-byte flags, the switches,
-// Confidentiel, Griot, Exportable, then groups 2, 3 and 5.
-constexpr std::uint32_t kFixedBytes = 7 * 4 + 7 + 2 + 1 + 2 + 3 + 2 + 2 * 8;  // 61
 constexpr std::size_t kBaseUserTexts = 10;
 
 // Characters that end a first name.
@@ -95,107 +93,58 @@ void TGIndividu::zeroMemory() {
   f_.sexe.assign(1, '?');
 }
 
-std::uint32_t TGIndividu::GetDataSize() const {
-  std::uint32_t size = kFixedBytes + TextSize(f_.prenoms) + TextSize(f_.professions) + TextSize(f_.sexe) +
-                       TextSize(f_.note) + TextSize(f_.numero) + TextSize(f_.suffixe) + TextSize(f_.alias) +
-                       TextSize(f_.titre) + TextSize(f_.prefixe);
-  for (const AnsiString& text : f_.user) size += TextSize(text);
-  return size;
+template <class W, class F>
+void TGIndividu::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.codePere);
+  w.U32(f.codeMere);
+  w.U32(f.codeNom);
+  w.U32(f.codeAdresse);
+  w.Text(f.prenoms);
+  w.Text(f.professions);
+  // The sex is one character; a longer text (damage, or a hand-edited file)
+  // keeps its first character instead of overflowing a fixed buffer.
+  w.Text(f.sexe, 1);
+  w.Text(f.note);
+  w.Text(f.numero);
+  for (std::size_t i = 0; i < kBaseUserTexts; ++i) w.Text(f.user[i]);
+  w.U8(f.chercheNaissance);
+  w.U8(f.chercheDeces);
+  w.U8(f.citation);
+  w.U8(f.descendance);
+  w.U8(f.signature);
+  w.U8(f.filiation);
+  w.U8(f.marque);
+  w.U16(f.switches);
+  w.U8(f.confidentiel);
+  w.Text(f.suffixe);
+  w.Text(f.alias);
+  w.Text(f.titre);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  if (!w.Group()) return;  // group 2
+  w.Bool(f.complet);
+  w.Bool(f.horsControle);
+  w.Bool(f.noteFlag);
+  if (!w.Group()) return;  // group 3
+  w.U8(f.secondaire);
+  w.Text(f.prefixe);
+  w.U8(f.sansAlliance);
+  if (!w.Group()) return;  // group 4
+  for (std::size_t i = kBaseUserTexts; i < f.user.size(); ++i) w.Text(f.user[i]);
+  if (!w.Group()) return;  // group 5
+  w.F64(f.stampCreation);
+  w.F64(f.stampModification);
 }
 
-void TGIndividu::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.codePere);
-  w.U32(f_.codeMere);
-  w.U32(f_.codeNom);
-  w.U32(f_.codeAdresse);
-  w.CString(f_.prenoms);
-  w.CString(f_.professions);
-  w.CString(f_.sexe);
-  w.CString(f_.note);
-  w.CString(f_.numero);
-  for (std::size_t i = 0; i < kBaseUserTexts; ++i) w.CString(f_.user[i]);
-  w.U8(f_.chercheNaissance);
-  w.U8(f_.chercheDeces);
-  w.U8(f_.citation);
-  w.U8(f_.descendance);
-  w.U8(f_.signature);
-  w.U8(f_.filiation);
-  w.U8(f_.marque);
-  w.U16(f_.switches);
-  w.U8(f_.confidentiel);
-  w.CString(f_.suffixe);
-  w.CString(f_.alias);
-  w.CString(f_.titre);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.Bool(f_.complet);
-  w.Bool(f_.horsControle);
-  w.Bool(f_.noteFlag);
-  // group 3
-  w.U8(f_.secondaire);
-  w.CString(f_.prefixe);
-  w.U8(f_.sansAlliance);
-  // group 4
-  for (std::size_t i = kBaseUserTexts; i < f_.user.size(); ++i) w.CString(f_.user[i]);
-  // group 5
-  w.F64(f_.stampCreation);
-  w.F64(f_.stampModification);
-}
+std::uint32_t TGIndividu::GetDataSize() const { return LayoutSize(f_); }
+void TGIndividu::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGIndividu::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.codePere);
-  r.U32(f.codeMere);
-  r.U32(f.codeNom);
-  r.U32(f.codeAdresse);
-  r.CString(f.prenoms);
-  r.CString(f.professions);
-  // The sex is one character; a longer text (damage, or a hand-edited file)
-  // keeps its first character instead of overflowing a fixed buffer.
-  r.CString(f.sexe);
-  if (f.sexe.size() > 1) f.sexe.resize(1);
-  r.CString(f.note);
-  r.CString(f.numero);
-  for (std::size_t i = 0; i < kBaseUserTexts; ++i) r.CString(f.user[i]);
-  r.U8(f.chercheNaissance);
-  r.U8(f.chercheDeces);
-  r.U8(f.citation);
-  r.U8(f.descendance);
-  r.U8(f.signature);
-  r.U8(f.filiation);
-  r.U8(f.marque);
-  r.U16(f.switches);
-  r.U8(f.confidentiel);
-  r.CString(f.suffixe);
-  r.CString(f.alias);
-  r.CString(f.titre);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  // Each later group exists only when the earlier ones do.
-  if (GroupPresent(r)) {
-    r.Bool(f.complet);
-    r.Bool(f.horsControle);
-    r.Bool(f.noteFlag);
-  }
-  if (GroupPresent(r)) {
-    r.U8(f.secondaire);
-    r.CString(f.prefixe);
-    r.U8(f.sansAlliance);
-  }
-  if (GroupPresent(r)) {
-    for (std::size_t i = kBaseUserTexts; i < f.user.size(); ++i) r.CString(f.user[i]);
-  }
-  if (GroupPresent(r)) {
-    r.F64(f.stampCreation);
-    r.F64(f.stampModification);
-  }
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

@@ -166,6 +166,11 @@ class TGIndividu : public TGRoot {
   std::uint8_t* FlagOfSelector(int selector);
 
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID codePere = 0;
     CodeID codeMere = 0;

@@ -3,14 +3,12 @@
 #include <string>
 
 #include "platform/Resources.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
-
-constexpr std::uint32_t kFixedBytes = 4 * 5 + 1 + 1 + 1 + 1;  // 24
-constexpr int kTextCount = 3;
 
 // Names of the wording resources by type code; null = no wording.
 const char* PersonKind(liensListT type) {
@@ -63,41 +61,29 @@ void TGLien::EndInit() { f_ = Fields{}; }
 
 void TGLien::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGLien::GetDataSize() const {
-  static_assert(kFixedBytes + kTextCount == 27);
-  return kFixedBytes + TextSize(f_.note) + TextSize(f_.titre) + TextSize(f_.extra);
+template <class W, class F>
+void TGLien::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.lienDe);
+  w.U32(f.lienVers);
+  w.Text(f.note);
+  w.U8(f.reserve);
+  w.Text(f.titre);
+  w.U8(f.type);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  if (!w.Group()) return;  // group 2
+  w.Text(f.extra);
 }
 
-void TGLien::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.lienDe);
-  w.U32(f_.lienVers);
-  w.CString(f_.note);
-  w.U8(f_.reserve);
-  w.CString(f_.titre);
-  w.U8(f_.type);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.CString(f_.extra);
-}
+std::uint32_t TGLien::GetDataSize() const { return LayoutSize(f_); }
+void TGLien::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGLien::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.lienDe);
-  r.U32(f.lienVers);
-  r.CString(f.note);
-  r.U8(f.reserve);
-  r.CString(f.titre);
-  r.U8(f.type);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  if (GroupPresent(r)) r.CString(f.extra);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

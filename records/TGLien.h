@@ -99,6 +99,11 @@ class TGLien : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID lienDe = 0;
     CodeID lienVers = 0;

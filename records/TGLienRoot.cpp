@@ -1,46 +1,36 @@
 #include "records/TGLienRoot.h"
 
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
-
-namespace {
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 4 + 4 + 4 + 1 + 1 + 1;  // 27, and the citation
-}  // namespace
 
 TGLienRoot::TGLienRoot() { EndInit(); }
 void TGLienRoot::EndInit() { zeroMemory(); }
 void TGLienRoot::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGLienRoot::GetDataSize() const { return kFixedBytes + TextSize(f_.citation); }
-
 void TGLienRoot::SetCitation(const AnsiString& text) { f_.citation = AnsiTrim(text); }
 
-void TGLienRoot::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.ref1);
-  w.U32(f_.ref2);
-  w.CString(f_.citation);
-  w.I32(f_.position);
-  w.U8(f_.octet);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
+template <class W, class F>
+void TGLienRoot::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.ref1);
+  w.U32(f.ref2);
+  w.Text(f.citation);
+  w.I32(f.position);
+  w.U8(f.octet);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
 }
+
+std::uint32_t TGLienRoot::GetDataSize() const { return LayoutSize(f_); }
+void TGLienRoot::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGLienRoot::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.ref1);
-  r.U32(f.ref2);
-  r.CString(f.citation);
-  r.I32(f.position);
-  r.U8(f.octet);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

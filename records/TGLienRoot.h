@@ -48,6 +48,11 @@ class TGLienRoot : public TGRoot {
   void ReadFields(ByteReader& reader) override;
 
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID ref1 = 0;
     CodeID ref2 = 0;

@@ -5,15 +5,12 @@
 #include <cstdio>
 
 #include "platform/Preferences.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
-
-constexpr std::uint32_t kFixedBytes = 4 * 4 + 4 + 1 + 1;  // 22
-constexpr std::uint32_t kGroup2Bytes = 1;                 // and one text
-constexpr std::uint32_t kGroup3Bytes = 8 + 8 + 4;         // and one text
 
 // Option bits: byte 0 hides parts and places the code, byte 1 shapes the
 // code, byte 2 shapes the department.
@@ -51,61 +48,37 @@ void TGLieu::EndInit() {
 
 void TGLieu::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGLieu::GetDataSize() const {
-  std::uint32_t size = kFixedBytes + kGroup2Bytes + kGroup3Bytes;
-  for (const AnsiString& text : f_.texts) size += TextSize(text);
-  return size + TextSize(f_.extraText) + TextSize(f_.isoCountry);
+template <class W, class F>
+void TGLieu::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.rattachement);
+  w.Text(f.texts[kVille]);
+  w.Text(f.texts[kCode]);
+  w.Text(f.texts[kDepartement]);
+  w.Text(f.texts[kRegion]);
+  w.Text(f.texts[kPays]);
+  w.U32(f.xRef);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  if (!w.Group()) return;  // group 2
+  w.Text(f.extraText);
+  w.U8(f.extraByte);
+  // Group 3 exists only in files that have group 2.
+  if (!w.Group()) return;  // group 3
+  w.F64(f.latitude);
+  w.F64(f.longitude);
+  w.Text(f.isoCountry);
+  w.I32(f.internalCodeLieu);
 }
 
-void TGLieu::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.rattachement);
-  w.CString(f_.texts[kVille]);
-  w.CString(f_.texts[kCode]);
-  w.CString(f_.texts[kDepartement]);
-  w.CString(f_.texts[kRegion]);
-  w.CString(f_.texts[kPays]);
-  w.U32(f_.xRef);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.CString(f_.extraText);
-  w.U8(f_.extraByte);
-  // group 3
-  w.F64(f_.latitude);
-  w.F64(f_.longitude);
-  w.CString(f_.isoCountry);
-  w.I32(f_.internalCodeLieu);
-}
+std::uint32_t TGLieu::GetDataSize() const { return LayoutSize(f_); }
+void TGLieu::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGLieu::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.rattachement);
-  r.CString(f.texts[kVille]);
-  r.CString(f.texts[kCode]);
-  r.CString(f.texts[kDepartement]);
-  r.CString(f.texts[kRegion]);
-  r.CString(f.texts[kPays]);
-  r.U32(f.xRef);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  // Group 3 exists only in files that have group 2; sequential tests give
-  // exactly that, since a missing group 2 leaves no bytes for group 3.
-  if (GroupPresent(r)) {
-    r.CString(f.extraText);
-    r.U8(f.extraByte);
-  }
-  if (GroupPresent(r)) {
-    r.F64(f.latitude);
-    r.F64(f.longitude);
-    r.CString(f.isoCountry);
-    r.I32(f.internalCodeLieu);
-  }
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

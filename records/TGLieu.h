@@ -118,6 +118,11 @@ class TGLieu : public TGRoot {
   AnsiString GText(int field) const;
 
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID rattachement = 0;
     std::array<AnsiString, 5> texts;  // by field number

@@ -6,15 +6,13 @@
 #include "containers/LXArray.h"
 #include "platform/Exception.h"
 #include "platform/Preferences.h"
+#include "records/RecordLayout.h"
 #include "records/TGMediaCadre.h"
 #include "utilities/FileFormat.h"
 
 namespace genvora {
 
 namespace {
-
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 1 + 4 + 4 + 1 + 1 + 32;  // 55, and three texts
-static_assert(kFixedBytes + 3 == 58);
 
 AnsiString Lower(AnsiString text) {
   for (char& c : text) {
@@ -47,52 +45,34 @@ TGMedia::~TGMedia() = default;
 void TGMedia::EndInit() { zeroMemory(); }
 void TGMedia::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGMedia::GetDataSize() const {
-  return static_cast<std::uint32_t>(kFixedBytes + TextSize(f_.originalPath) + TextSize(f_.secondText) +
-                                    TextSize(f_.note) + f_.thumbnail.size());
+template <class W, class F>
+void TGMedia::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.Text(f.originalPath);
+  w.Text(f.secondText);
+  w.U8(f.privacy);
+  w.Text(f.note);
+  auto thumbnailSize = static_cast<std::int32_t>(f.thumbnail.size());
+  w.I32(thumbnailSize);
+  w.I32(f.oldDate);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  w.Blob(f.thumbnail, thumbnailSize, "negative thumbnail size");
+  if (!w.Group()) return;  // group 2
+  w.Date(f.date);
 }
 
-void TGMedia::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.CString(f_.originalPath);
-  w.CString(f_.secondText);
-  w.U8(f_.privacy);
-  w.CString(f_.note);
-  w.I32(static_cast<std::int32_t>(f_.thumbnail.size()));
-  w.I32(f_.oldDate);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  w.Bytes(f_.thumbnail.data(), f_.thumbnail.size());
-  // group 2
-  TGDate::EcritDans(w, f_.date);
-}
+std::uint32_t TGMedia::GetDataSize() const { return LayoutSize(f_); }
+void TGMedia::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGMedia::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.CString(f.originalPath);
-  r.CString(f.secondText);
-  r.U8(f.privacy);
-  r.CString(f.note);
-  std::int32_t thumbnailSize = 0;
-  r.I32(thumbnailSize);
-  r.I32(f.oldDate);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  if (r.Ok() && thumbnailSize < 0) r.Fail("negative thumbnail size");
-  std::string_view thumbnail;
-  if (r.FitsCount(static_cast<std::uint64_t>(thumbnailSize), 1) &&
-      r.View(thumbnail, static_cast<std::size_t>(thumbnailSize))) {
-    f.thumbnail.assign(thumbnail);
-  }
-  const bool hasDate = GroupPresent(r);
-  if (hasDate) TGDate::LitDans(r, f.date);
+  const int groups = LayoutRead(r, f);
   if (!EndOfRecord(r)) return;
-  if (!hasDate && f.oldDate > 0) {
+  // Older versions kept only a year.
+  if (groups < 2 && f.oldDate > 0) {
     TGDate year(&f.date);
     year.SetText(std::to_string(f.oldDate));
   }

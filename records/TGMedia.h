@@ -139,6 +139,11 @@ class TGMedia : public TGRoot {
   AnsiString Separator() const;
 
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     AnsiString originalPath;
     AnsiString secondText;

@@ -1,40 +1,35 @@
 #include "records/TGMediaCadre.h"
 
+#include "records/RecordLayout.h"
+
 namespace genvora {
 
 TGMediaCadre::TGMediaCadre() { EndInit(); }
 void TGMediaCadre::EndInit() { zeroMemory(); }
 void TGMediaCadre::zeroMemory() { f_ = Fields{}; }
 
-void TGMediaCadre::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.mediaOrigine);
-  w.U32(f_.mediaDerive);
-  w.U32(f_.individu);
-  w.I32(f_.rect.left);
-  w.I32(f_.rect.top);
-  w.I32(f_.rect.right);
-  w.I32(f_.rect.bottom);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
+template <class W, class F>
+void TGMediaCadre::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.mediaOrigine);
+  w.U32(f.mediaDerive);
+  w.U32(f.individu);
+  w.I32(f.rect.left);
+  w.I32(f.rect.top);
+  w.I32(f.rect.right);
+  w.I32(f.rect.bottom);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
 }
+
+std::uint32_t TGMediaCadre::GetDataSize() const { return LayoutSize(f_); }
+void TGMediaCadre::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGMediaCadre::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.mediaOrigine);
-  r.U32(f.mediaDerive);
-  r.U32(f.individu);
-  r.I32(f.rect.left);
-  r.I32(f.rect.top);
-  r.I32(f.rect.right);
-  r.I32(f.rect.bottom);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = f;
 }
 

@@ -31,12 +31,10 @@ struct TGRect {
 
 class TGMediaCadre : public TGRoot {
  public:
-  static constexpr std::uint32_t kDataSize = 42;
-
   TGMediaCadre();
   void EndInit() override;
   void zeroMemory();
-  std::uint32_t GetDataSize() const override { return kDataSize; }
+  std::uint32_t GetDataSize() const override;
 
   CodeID GetMediaOrigine() const { return f_.mediaOrigine; }
   void SetMediaOrigine(CodeID code) { f_.mediaOrigine = code; }
@@ -62,6 +60,11 @@ class TGMediaCadre : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID mediaOrigine = 0;
     CodeID mediaDerive = 0;

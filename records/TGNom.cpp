@@ -2,14 +2,12 @@
 
 #include "platform/Host.h"
 #include "platform/Preferences.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
-
-constexpr std::uint32_t kFixedBytes = 4 * 4 + 1 + 1;  // 18
-constexpr std::uint32_t kGroup2Bytes = 1;            // and one text
 
 // Option bits: byte 0 places the parts, byte 1 hides them.
 constexpr std::uint16_t kParticuleAfter = 0x08;
@@ -64,36 +62,26 @@ void TGNom::EndInit() {
 
 void TGNom::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGNom::GetDataSize() const {
-  return kFixedBytes + kGroup2Bytes + TextSize(f_.nom) + TextSize(f_.extraText);
+template <class W, class F>
+void TGNom::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.rattachement);
+  w.Text(f.nom);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  if (!w.Group()) return;  // group 2
+  w.Text(f.extraText);
+  w.U8(f.extraByte);
 }
 
-void TGNom::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.rattachement);
-  w.CString(f_.nom);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.CString(f_.extraText);
-  w.U8(f_.extraByte);
-}
+std::uint32_t TGNom::GetDataSize() const { return LayoutSize(f_); }
+void TGNom::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGNom::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.rattachement);
-  r.CString(f.nom);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  if (GroupPresent(r)) {
-    r.CString(f.extraText);
-    r.U8(f.extraByte);
-  }
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

@@ -91,6 +91,11 @@ class TGNom : public TGRoot {
   void UseOwnSplitter();
 
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     CodeID rattachement = 0;
     AnsiString nom;

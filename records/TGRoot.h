@@ -137,9 +137,11 @@ class TGRoot {
   virtual TGRootFields* Root() { return nullptr; }
   virtual const TGRootFields* Root() const { return nullptr; }
 
-  // One writer and one reader per concrete record. The reader decodes into
-  // a fresh set of fields (every field at its default, so absent groups take
-  // their defaults) and adopts them only when EndOfRecord() agrees.
+  // One writer and one reader per concrete record, both walking the
+  // record's single layout description (records/RecordLayout.h), which its
+  // GetDataSize() walks too. The reader decodes into a fresh set of fields
+  // (every field at its default, so absent groups take their defaults) and
+  // adopts them only when EndOfRecord() agrees.
   virtual void WriteFields(ByteWriter& writer) const;
   virtual void ReadFields(ByteReader& reader);
   // True when the reader met no damage. Bytes after the last group known to

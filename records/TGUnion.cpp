@@ -2,16 +2,13 @@
 
 #include "platform/Resources.h"
 #include "platform/System.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
 
-// Fixed widths and the group sizes of the layout in the header.
-constexpr std::uint32_t kFixedBytes = 4 * 6 + 1 + 4 + 1 + 1 + 2 + 1 + 1 + 1;  // 36
-constexpr std::uint32_t kGroup2Bytes = 1;
-constexpr std::uint32_t kGroup3Bytes = 8 + 8;
 constexpr int kFirstChampSelector = 10;
 constexpr int kLastChampSelector = 19;
 
@@ -33,61 +30,38 @@ void TGUnion::EndInit() { f_ = Fields{}; }
 
 void TGUnion::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TGUnion::GetDataSize() const {
-  std::uint32_t size = kFixedBytes + kGroup2Bytes + kGroup3Bytes + TextSize(f_.note);
-  for (const AnsiString& champ : f_.champs) size += TextSize(champ);
-  return size;
+template <class W, class F>
+void TGUnion::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.epoux);
+  w.U32(f.epouse);
+  w.U32(f.adresse);
+  w.Text(f.note);
+  w.U8(f.rechercheActe);
+  w.U32(f.dateUnion);
+  w.U8(f.typeUnion);
+  w.Bool(f.marque);
+  for (auto& champ : f.champs) w.Text(champ);
+  w.U16(f.switches);
+  w.Bool(f.confidentiel);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  // Files exist that carry the note flag without the stamps.
+  if (!w.Group()) return;  // group 2
+  w.Bool(f.noteFlag);
+  if (!w.Group()) return;  // group 3
+  w.F64(f.stampCreation);
+  w.F64(f.stampModification);
 }
 
-void TGUnion::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.epoux);
-  w.U32(f_.epouse);
-  w.U32(f_.adresse);
-  w.CString(f_.note);
-  w.U8(f_.rechercheActe);
-  w.U32(f_.dateUnion);
-  w.U8(f_.typeUnion);
-  w.Bool(f_.marque);
-  for (const AnsiString& champ : f_.champs) w.CString(champ);
-  w.U16(f_.switches);
-  w.Bool(f_.confidentiel);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  // group 2
-  w.Bool(f_.noteFlag);
-  // group 3
-  w.F64(f_.stampCreation);
-  w.F64(f_.stampModification);
-}
+std::uint32_t TGUnion::GetDataSize() const { return LayoutSize(f_); }
+void TGUnion::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGUnion::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.epoux);
-  r.U32(f.epouse);
-  r.U32(f.adresse);
-  r.CString(f.note);
-  r.U8(f.rechercheActe);
-  r.U32(f.dateUnion);
-  r.U8(f.typeUnion);
-  r.Bool(f.marque);
-  for (AnsiString& champ : f.champs) r.CString(champ);
-  r.U16(f.switches);
-  r.Bool(f.confidentiel);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  // Each later group is tested on its own: files exist that carry the note
-  // flag without the stamps.
-  if (GroupPresent(r)) r.Bool(f.noteFlag);
-  if (GroupPresent(r)) {
-    r.F64(f.stampCreation);
-    r.F64(f.stampModification);
-  }
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

@@ -1,11 +1,17 @@
 #include "records/TGV9FaitHistorique.h"
 
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
 
 namespace {
+
 constexpr std::uint8_t kGregorien = 'G';  // on disk, never changes
+
+// A fact is always kept as a Gregorian day, whatever the block held.
+void ForceGregorian(TGDate::dateT& block) { block.Calendar[0] = block.Calendar[1] = kGregorien; }
+
 }  // namespace
 
 TGV9FaitHistorique::TGV9FaitHistorique() { EndInit(); }
@@ -16,57 +22,36 @@ void TGV9FaitHistorique::EndInit() { zeroMemory(); }
 
 void TGV9FaitHistorique::zeroMemory() {
   f_ = Fields{};
-  f_.date.Calendar[0] = f_.date.Calendar[1] = kGregorien;
+  ForceGregorian(f_.date);
 }
 
-std::uint32_t TGV9FaitHistorique::GetDataSize() const {
-  return kFixedBytes + static_cast<std::uint32_t>(f_.nom.size() + f_.origine.size() + f_.description.size() +
-                                                  f_.extraText.size() + f_.vignette.size());
+template <class W, class F>
+void TGV9FaitHistorique::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.Bool(f.root.griot);
+  w.Bool(f.root.exportable);
+  w.Text(f.nom);
+  w.Date(f.date, ForceGregorian);
+  w.U8(f.typeFait);
+  w.Text(f.origine);
+  w.Text(f.description);
+  auto vignetteSize = static_cast<std::uint32_t>(f.vignette.size());
+  w.U32(vignetteSize);
+  w.I32(f.priorite);
+  w.Text(f.extraText);
+  w.U32(f.extraValue);
+  w.U8(f.perso);
+  w.Blob(f.vignette, vignetteSize, "negative thumbnail size");
 }
 
-void TGV9FaitHistorique::WriteFields(ByteWriter& w) const {
-  TGDate::dateT date = f_.date;
-  date.Calendar[0] = date.Calendar[1] = kGregorien;
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.Bool(f_.root.griot);
-  w.Bool(f_.root.exportable);
-  w.CString(f_.nom);
-  TGDate::EcritDans(w, date);
-  w.U8(f_.typeFait);
-  w.CString(f_.origine);
-  w.CString(f_.description);
-  w.U32(static_cast<std::uint32_t>(f_.vignette.size()));
-  w.I32(f_.priorite);
-  w.CString(f_.extraText);
-  w.U32(f_.extraValue);
-  w.U8(f_.perso);
-  w.Bytes(f_.vignette.data(), f_.vignette.size());
-}
+std::uint32_t TGV9FaitHistorique::GetDataSize() const { return LayoutSize(f_); }
+void TGV9FaitHistorique::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TGV9FaitHistorique::ReadFields(ByteReader& r) {
   Fields f;
-  std::uint32_t vignetteSize = 0;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.Bool(f.root.griot);
-  r.Bool(f.root.exportable);
-  r.CString(f.nom);
-  TGDate::LitDans(r, f.date);
-  r.U8(f.typeFait);
-  r.CString(f.origine);
-  r.CString(f.description);
-  r.U32(vignetteSize);
-  r.I32(f.priorite);
-  r.CString(f.extraText);
-  r.U32(f.extraValue);
-  r.U8(f.perso);
-  // The size is checked against the bytes left before anything is copied.
-  std::string_view vignette;
-  if (r.View(vignette, vignetteSize)) f.vignette.assign(vignette);
-  f.date.Calendar[0] = f.date.Calendar[1] = kGregorien;
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

@@ -44,7 +44,6 @@ using TypeFaitT = std::uint8_t;
 
 class TGV9FaitHistorique : public TGRoot {
  public:
-  static constexpr std::uint32_t kFixedBytes = 64;
   // Codes below this are the supplied categories.
   static constexpr TypeFaitT kPremierTypePerso = 12;
 
@@ -105,6 +104,11 @@ class TGV9FaitHistorique : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     AnsiString nom;
     TGDate::dateT date{};

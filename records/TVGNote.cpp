@@ -6,13 +6,13 @@
 #include <climits>
 
 #include "platform/Exception.h"
+#include "records/RecordLayout.h"
 #include "utilities/RichText.h"
 
 namespace genvora {
 
 namespace {
 
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 1 + 1 + 1 + 8;  // 23, and two texts
 constexpr std::string_view kRtfStart = "{\\rtf";
 
 }  // namespace
@@ -21,55 +21,40 @@ TVGNote::TVGNote() { EndInit(); }
 void TVGNote::EndInit() { zeroMemory(); }
 void TVGNote::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TVGNote::GetDataSize() const {
-  return static_cast<std::uint32_t>(kFixedBytes + TextSize(f_.storedText) + TextSize(f_.plainText) +
-                                    f_.compressed.size());
+template <class W, class F>
+void TVGNote::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.Bool(f.prive);
+  w.Bool(f.root.exportable);
+  w.Bool(f.root.griot);
+  w.Text(f.storedText);
+  if (!w.Group()) return;  // group 2
+  w.Text(f.plainText);
+  if (!w.Group()) return;  // group 3
+  auto compressedSize = static_cast<std::int64_t>(f.compressed.size());
+  w.I64(compressedSize);
+  w.Blob(f.compressed, compressedSize, "negative compressed size");
+  // A stream that cannot be inflated would fail on every display; it is
+  // refused here, where the entry can still be dropped.
+  w.Check(
+      [&f] {
+        std::string check;
+        return f.compressed.empty() || Inflate(f.compressed, check);
+      },
+      "compressed note is damaged");
 }
 
-void TVGNote::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.Bool(f_.prive);
-  w.Bool(f_.root.exportable);
-  w.Bool(f_.root.griot);
-  w.CString(f_.storedText);
-  // group 2
-  w.CString(f_.plainText);
-  // group 3
-  w.Write(static_cast<std::int64_t>(f_.compressed.size()));
-  w.Bytes(f_.compressed.data(), f_.compressed.size());
-}
+std::uint32_t TVGNote::GetDataSize() const { return LayoutSize(f_); }
+void TVGNote::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TVGNote::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.Bool(f.prive);
-  r.Bool(f.root.exportable);
-  r.Bool(f.root.griot);
-  r.CString(f.storedText);
-  const bool hasPlain = GroupPresent(r);
-  if (hasPlain) r.CString(f.plainText);
-  if (GroupPresent(r)) {
-    std::int64_t size = 0;
-    std::string_view bytes;
-    if (r.Read(size)) {
-      if (size < 0) {
-        r.Fail("negative compressed size");
-      } else if (r.FitsCount(static_cast<std::uint64_t>(size), 1) && r.View(bytes, static_cast<std::size_t>(size))) {
-        // A stream that cannot be inflated would fail on every display; it
-        // is refused here, where the entry can still be dropped.
-        std::string check;
-        if (!bytes.empty() && !Inflate(bytes, check)) r.Fail("compressed note is damaged");
-        f.compressed.assign(bytes);
-      }
-    }
-  }
+  const int groups = LayoutRead(r, f);
   if (!EndOfRecord(r)) return;
   // Older notes kept only their stored text.
-  if (!hasPlain) f.plainText = ConvertRtfText(f.storedText, ConvertRtfActionTo::Text);
+  if (groups < 2) f.plainText = ConvertRtfText(f.storedText, ConvertRtfActionTo::Text);
   f_ = std::move(f);
 }
 

@@ -1,43 +1,33 @@
 #include "records/TVGPrenom.h"
 
-#include "utilities/TextUtils.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
-
-namespace {
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 4 + 1 + 1 + 1;  // 19, and two texts
-}  // namespace
 
 TVGPrenom::TVGPrenom() { EndInit(); }
 void TVGPrenom::EndInit() { zeroMemory(); }
 void TVGPrenom::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TVGPrenom::GetDataSize() const { return kFixedBytes + TextSize(f_.prenom) + TextSize(f_.prenomUCD); }
-
-void TVGPrenom::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.rattachement);
-  w.U8(f_.sexe);
-  w.CString(f_.prenom);
-  w.CString(f_.prenomUCD);
-  w.Bool(f_.root.exportable);
-  w.Bool(f_.root.griot);
+template <class W, class F>
+void TVGPrenom::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.rattachement);
+  w.U8(f.sexe);
+  w.Text(f.prenom);
+  w.Text(f.prenomUCD);
+  w.Bool(f.root.exportable);
+  w.Bool(f.root.griot);
 }
+
+std::uint32_t TVGPrenom::GetDataSize() const { return LayoutSize(f_); }
+void TVGPrenom::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TVGPrenom::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.rattachement);
-  r.U8(f.sexe);
-  r.CString(f.prenom);
-  r.CString(f.prenomUCD);
-  r.Bool(f.root.exportable);
-  r.Bool(f.root.griot);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

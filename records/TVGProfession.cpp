@@ -1,43 +1,32 @@
 #include "records/TVGProfession.h"
 
-#include "utilities/TextUtils.h"
+#include "records/RecordLayout.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {
-
-namespace {
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 4 + 1 + 1;  // 18, and two texts
-}  // namespace
 
 TVGProfession::TVGProfession() { EndInit(); }
 void TVGProfession::EndInit() { zeroMemory(); }
 void TVGProfession::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TVGProfession::GetDataSize() const {
-  return kFixedBytes + TextSize(f_.profession) + TextSize(f_.professionUCD);
+template <class W, class F>
+void TVGProfession::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.rattachement);
+  w.Text(f.profession);
+  w.Text(f.professionUCD);
+  w.Bool(f.root.exportable);
+  w.Bool(f.root.griot);
 }
 
-void TVGProfession::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.rattachement);
-  w.CString(f_.profession);
-  w.CString(f_.professionUCD);
-  w.Bool(f_.root.exportable);
-  w.Bool(f_.root.griot);
-}
+std::uint32_t TVGProfession::GetDataSize() const { return LayoutSize(f_); }
+void TVGProfession::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TVGProfession::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.rattachement);
-  r.CString(f.profession);
-  r.CString(f.professionUCD);
-  r.Bool(f.root.exportable);
-  r.Bool(f.root.griot);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

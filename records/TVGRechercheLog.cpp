@@ -1,44 +1,33 @@
 #include "records/TVGRechercheLog.h"
 
-namespace genvora {
+#include "records/RecordLayout.h"
 
-namespace {
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 1 + 1 + 1 + 4 + 8;  // 27, and two texts
-}  // namespace
+namespace genvora {
 
 TVGRechercheLog::TVGRechercheLog() { EndInit(); }
 void TVGRechercheLog::EndInit() { zeroMemory(); }
 void TVGRechercheLog::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TVGRechercheLog::GetDataSize() const {
-  return kFixedBytes + TextSize(f_.text1) + TextSize(f_.text2);
+template <class W, class F>
+void TVGRechercheLog::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U8(f.kind);
+  w.Bool(f.root.exportable);
+  w.Bool(f.root.griot);
+  w.U32(f.owner);
+  w.F64(f.dateTime);
+  w.Text(f.text1);
+  w.Text(f.text2);
 }
 
-void TVGRechercheLog::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U8(f_.kind);
-  w.Bool(f_.root.exportable);
-  w.Bool(f_.root.griot);
-  w.U32(f_.owner);
-  w.F64(f_.dateTime);
-  w.CString(f_.text1);
-  w.CString(f_.text2);
-}
+std::uint32_t TVGRechercheLog::GetDataSize() const { return LayoutSize(f_); }
+void TVGRechercheLog::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TVGRechercheLog::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U8(f.kind);
-  r.Bool(f.root.exportable);
-  r.Bool(f.root.griot);
-  r.U32(f.owner);
-  r.F64(f.dateTime);
-  r.CString(f.text1);
-  r.CString(f.text2);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

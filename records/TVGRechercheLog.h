@@ -54,6 +54,11 @@ class TVGRechercheLog : public TGRoot {
 
  private:
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     std::uint8_t kind = 0;
     CodeID owner = 0;

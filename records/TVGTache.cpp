@@ -1,46 +1,35 @@
 #include "records/TVGTache.h"
 
 #include "platform/Resources.h"
+#include "records/RecordLayout.h"
 
 namespace genvora {
-
-namespace {
-constexpr std::uint32_t kFixedBytes = 4 * 3 + 4 + 4 + 4 + 1 + 1 + 1;  // 27, and two texts
-}  // namespace
 
 TVGTache::TVGTache() { EndInit(); }
 void TVGTache::EndInit() { zeroMemory(); }
 void TVGTache::zeroMemory() { f_ = Fields{}; }
 
-std::uint32_t TVGTache::GetDataSize() const { return kFixedBytes + TextSize(f_.titre) + TextSize(f_.description); }
-
-void TVGTache::WriteFields(ByteWriter& w) const {
-  w.U32(f_.root.codeID);
-  w.U32(f_.root.dateCreation);
-  w.U32(f_.root.dateModification);
-  w.U32(f_.dateEcheance);
-  w.U32(f_.dateAlerte);
-  w.CString(f_.titre);
-  w.CString(f_.description);
-  w.I32(f_.priorite);
-  w.Bool(f_.realisee);
-  w.Bool(f_.root.exportable);
-  w.Bool(f_.root.griot);
+template <class W, class F>
+void TVGTache::Fields::Layout(W& w, F& f) {
+  w.U32(f.root.codeID);
+  w.U32(f.root.dateCreation);
+  w.U32(f.root.dateModification);
+  w.U32(f.dateEcheance);
+  w.U32(f.dateAlerte);
+  w.Text(f.titre);
+  w.Text(f.description);
+  w.I32(f.priorite);
+  w.Bool(f.realisee);
+  w.Bool(f.root.exportable);
+  w.Bool(f.root.griot);
 }
+
+std::uint32_t TVGTache::GetDataSize() const { return LayoutSize(f_); }
+void TVGTache::WriteFields(ByteWriter& w) const { LayoutWrite(w, f_); }
 
 void TVGTache::ReadFields(ByteReader& r) {
   Fields f;
-  r.U32(f.root.codeID);
-  r.U32(f.root.dateCreation);
-  r.U32(f.root.dateModification);
-  r.U32(f.dateEcheance);
-  r.U32(f.dateAlerte);
-  r.CString(f.titre);
-  r.CString(f.description);
-  r.I32(f.priorite);
-  r.Bool(f.realisee);
-  r.Bool(f.root.exportable);
-  r.Bool(f.root.griot);
+  LayoutRead(r, f);
   if (EndOfRecord(r)) f_ = std::move(f);
 }
 

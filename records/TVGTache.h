@@ -72,6 +72,11 @@ class TVGTache : public TGRoot {
   int CompareKey(const TVGTache& other, int column) const;
 
   struct Fields {
+    // The byte layout of the table above, stated once for the size, the
+    // writer and the reader (records/RecordLayout.h).
+    template <class W, class F>
+    static void Layout(W& w, F& f);
+
     TGRootFields root;
     std::uint32_t dateEcheance = 0;
     std::uint32_t dateAlerte = 0;
