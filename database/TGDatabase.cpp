@@ -328,7 +328,9 @@ bool TGDatabase::DropSosaOccurrences(FileHandle& file) {
   // occurrences (8-byte items) right after it as a block of their own; it
   // is recognised by its name and read past, so that the next table is met
   // where it lies. Any other name is the next table.
-  static constexpr char kName[] = "SOSADbl";  // on disk, with its NUL
+  // On disk; they never change.
+  static constexpr char kName[] = "SOSADbl";   // with its NUL
+  static constexpr unsigned kItemSize = 8;     // {person, count of numbers}
   const std::int64_t at = file.Position();
   if (file.Remaining() < static_cast<std::int64_t>(LArray::kBlockHeaderSize)) return true;
   unsigned char header[LArray::kBlockHeaderSize];
@@ -340,7 +342,7 @@ bool TGDatabase::DropSosaOccurrences(FileHandle& file) {
   if (std::memcmp(header, LArray::kSignature, LArray::kSignatureSize) != 0 ||
       std::memcmp(header + LArray::kSignatureSize, kName, sizeof kName) != 0)
     return true;
-  LArray occurrences(8, nullptr, false);
+  LArray occurrences(kItemSize, nullptr, false);
   if (occurrences.LitDans(&file)) return true;
   const char* why = occurrences.GetReadFailure();
   reason_ = std::string(LoadResString("Database.Damaged")) + ": " + kName + " at offset " + std::to_string(at) +
