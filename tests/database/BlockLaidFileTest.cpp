@@ -1,7 +1,8 @@
 // Database files laid out block by block from the documented layouts, not
 // by our writer: a ".GV7" file and a current-layout file, each with a
 // numbered de cujus (a non-empty Sosa table), dictionaries, notes, three
-// individuals, a union and two events. They must open, read back exactly
+// individuals, a union and two events; the current file also a medium and
+// a source with their links. They must open, read back exactly
 // what was laid, and show every record in `genvora dump`. A file this
 // engine saves holds the Sosa table alone; one that carries the occurrence
 // block "SOSADbl" after it still opens with every later table.
@@ -18,9 +19,12 @@
 #include "computations/TV5SosaMaker.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
+#include "records/TGDocument.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
+#include "records/TGLienRoot.h"
 #include "records/TGLieu.h"
+#include "records/TGMedia.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
 #include "records/TVGNote.h"
@@ -46,7 +50,8 @@ constexpr CodeID kPierre = 10, kJeanne = 11, kPaul = 12;      // Paul is their s
 constexpr CodeID kUnion = 20;                                 // Pierre and Jeanne
 constexpr CodeID kBirth = 30, kMarriage = 31;                 // Paul's birth, the marriage
 constexpr CodeID kPrenomPierre = 40, kPrenomJeanne = 41, kPrenomPaul = 42;
-constexpr CodeID kLastCode = 42;
+constexpr CodeID kMedium = 50, kMediumLink = 51, kSource = 60, kCitation = 61;  // current file only
+constexpr CodeID kLastCode = 61;
 constexpr std::uint32_t kBirthType = 4, kMarriageType = 61;
 // Minute keys: the Julian day number x 1440 (no time of day).
 constexpr std::uint32_t kKey12March1920 = 2422396u * 1440u;   // 0xCFEA7980
@@ -113,6 +118,36 @@ std::string Prenom(CodeID code, const char* text, const char* upper, std::uint8_
   r.SetPrenomUCD(upper);
   r.SetSexe(sexe);
   r.SetRattachement(code);
+  return r.EncodeToString();
+}
+
+std::string Medium(CodeID code) {
+  TGMedia r;
+  r.SetCodeID(code);
+  r.SetOriginalFullPath("Media/paul.jpg");
+  return r.EncodeToString();
+}
+std::string MediumLink(CodeID code, CodeID owner, CodeID medium) {
+  TGLienMedia r;
+  r.SetCodeID(code);
+  r.SetXREFCible(owner);
+  r.SetXREFMedia(medium);
+  r.SetGenre(omIndividu);
+  r.SetMediaPrincipal(true);
+  return r.EncodeToString();
+}
+std::string Source(CodeID code) {
+  TGDocument r;
+  r.SetCodeID(code);
+  r.SetText(0, "Registre de Lyon, 1920");
+  return r.EncodeToString();
+}
+std::string Citation(CodeID code, CodeID event, CodeID document) {
+  TGLienDocument r;
+  r.SetCodeID(code);
+  r.SetXREFEvenement(event);
+  r.SetXREFDocument(document);
+  r.SetCitation("acte 112");
   return r.EncodeToString();
 }
 
@@ -183,7 +218,14 @@ class FamilyLayer {
       Fixed("TBUnion-IdxHusb", 2, {{kPierre, kUnion}});    // slot 1
       Fixed("TBUnion-IdxSpouse", 2, {{kJeanne, kUnion}});  // slot 3
     });
-    Store("TGTableMedias", {});
+    if (gv7) {
+      Store("TGTableMedias", {});
+    } else {
+      // slot 1: the media link store, created as "TG5LinkMedia" and renamed
+      Store("TGTableMedias", {{kMedium, Medium(kMedium)}}, [&] {
+        Store("TBMedia-IdxOwner", {{kMediumLink, MediumLink(kMediumLink, kPaul, kMedium)}}, {}, "TG5LinkMedia");
+      });
+    }
     Store("TBLINK", {});
     Store("TGTableDicoAdresses", {});
     // Paul 1, his father 2, his mother 3.
@@ -192,8 +234,15 @@ class FamilyLayer {
       // What some writers left after the Sosa table: {person, numbers}.
       b_.Fixed("SOSADbl", 2, {{kPaul, 1}, {kPierre, 1}, {kJeanne, 1}});
     }
-    Store("TG5Doc", {});
-    if (gv7) return Done();
+    if (gv7) {
+      Store("TG5Doc", {});
+      return Done();
+    }
+    // slot 1: the document link store; its slot 1 {event, document, link}
+    Store("TG5Doc", {{kSource, Source(kSource)}}, [&] {
+      Store("TG5LinkDoc", {{kCitation, Citation(kCitation, kBirth, kSource)}},
+            [&] { Fixed("TBDoc-IdxDoc", 3, {{kBirth, kSource, kCitation}}); });
+    });
 
     Store("TableRedaction", {});
     b_.Level(22);
@@ -271,7 +320,7 @@ class FamilyLayer {
     b_.Variable(name, items, size_);
   }
   void Store(const std::string& name, const std::vector<Record>& records,
-             const BlockFileBuilder::Attached& attached = {}) {
+             const BlockFileBuilder::Attached& attached = {}, const std::string& createdAs = {}) {
     std::vector<Words> pairs;
     for (std::size_t i = 0; i < records.size(); ++i) {
       items_[name].push_back(records[i].bytes);
@@ -279,8 +328,9 @@ class FamilyLayer {
     }
     if (records.empty()) items_[name];
     std::sort(pairs.begin(), pairs.end());
-    for (const Words& w : pairs) items_[name + "-IDList"].push_back(WordsBytes(w));
-    b_.Store(name, records, size_, attached);
+    std::vector<std::string>& codeList = items_[(createdAs.empty() ? name : createdAs) + "-IDList"];
+    for (const Words& w : pairs) codeList.push_back(WordsBytes(w));
+    b_.Store(name, records, size_, attached, createdAs);
   }
   Laid Done() { return {b_.Bytes(), items_, b_.Laid()}; }
 
@@ -388,6 +438,15 @@ TEST_F(BlockLaidFileTest, LaidFilesOpenAndReadBackExactlyWhatWasLaid) {
     TV5Sosa three;
     three.SetText("3");
     EXPECT_EQ(db.SosaMaker().CodeIDValue(three), kJeanne);
+    if (c.layout == Layout::Current) {
+      LArray found(4, nullptr, false);
+      t.DocumentLiens()->DocumentDe(kBirth, &found);
+      ASSERT_EQ(found.GetCount(), 1U);
+      EXPECT_EQ(*static_cast<const CodeID*>(found.GetItemPtr(1)), kSource);
+      found.Flush();
+      ASSERT_TRUE(t.MediaLiens()->LesMediaDeCode(kPaul, &found));
+      EXPECT_EQ(*static_cast<const CodeID*>(found.GetItemPtr(1)), kMedium);
+    }
     TGIndividu paul;
     ASSERT_TRUE(paul.LitDans(kPaul, t.individus));
     EXPECT_EQ(paul.GetChar(11), c.layout == Layout::GV7 ? kNoteText : "");
@@ -429,6 +488,10 @@ TEST_F(BlockLaidFileTest, ToolDumpsEveryLaidRecord) {
       EXPECT_EQ(dumped["TablePrenoms"], (std::multiset<std::uint32_t>{kPrenomPierre, kPrenomJeanne, kPrenomPaul}));
       EXPECT_EQ(dumped["TableLiensPrenoms"].size(), 6U);
       EXPECT_EQ(dumped["TBNoms-IdxAlpha"], (std::multiset<std::uint32_t>{kDurand, kMartin}));
+      EXPECT_EQ(dumped["TGTableMedias"], std::multiset<std::uint32_t>{kMedium});
+      EXPECT_EQ(dumped["TBMedia-IdxOwner"], std::multiset<std::uint32_t>{kMediumLink});
+      EXPECT_EQ(dumped["TG5Doc"], std::multiset<std::uint32_t>{kSource});
+      EXPECT_EQ(dumped["TG5LinkDoc"], std::multiset<std::uint32_t>{kCitation});
     }
   }
 }

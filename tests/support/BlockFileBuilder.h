@@ -204,9 +204,11 @@ class BlockFileBuilder {
   }
 
   // A store: its records in item order, its code list in slot 0, then the
-  // other attached blocks (slots 1 to 9), then its offsets block.
+  // other attached blocks (slots 1 to 9), then its offsets block. The code
+  // list takes the name the store had when it was created (`createdAs`,
+  // when the owner renamed the store afterwards).
   void Store(const std::string& name, const std::vector<Record>& records, std::uint32_t itemSizeField,
-             const Attached& attached = {}) {
+             const Attached& attached = {}, const std::string& createdAs = {}) {
     std::vector<std::string> items;
     std::vector<Words> pairs;
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -215,7 +217,7 @@ class BlockFileBuilder {
     }
     std::sort(pairs.begin(), pairs.end());
     Variable(name, items, itemSizeField, [&] {
-      Fixed(name + "-IDList", 2, pairs);  // slot 0
+      Fixed((createdAs.empty() ? name : createdAs) + "-IDList", 2, pairs);  // slot 0
       if (attached) attached();
     });
   }
