@@ -1,11 +1,11 @@
-// Database files laid out block by block from the documented layouts, not
-// by our writer: a ".GV7" file and a current-layout file, each with a
-// numbered de cujus (a non-empty Sosa table), dictionaries, notes, three
-// individuals, a union and two events; the current file also a medium and
-// a source with their links. They must open, read back exactly
-// what was laid, and show every record in `genvora dump`. A file this
-// engine saves holds the Sosa table alone; one that carries the occurrence
-// block "SOSADbl" after it still opens with every later table.
+// Database files laid out block by block by the test builder, not by our
+// writer: a ".GV7" file and a current-layout file, each with a numbered de
+// cujus (a non-empty Sosa table), dictionaries, notes, three individuals, a
+// union and two events; the current file also a medium and a source with
+// their links. They must open, read back exactly what was laid, and show
+// every record in `genvora dump`. A file this engine saves holds the Sosa
+// table alone; one that carries the occurrence block "SOSADbl" after it
+// still opens with every later table.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 

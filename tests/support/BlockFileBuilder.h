@@ -1,4 +1,4 @@
-// Lays a database file out block by block from the documented layouts,
+// Lays a database file out block by block from the layouts set out below,
 // without the engine's writers: a fixture that our reader must accept for
 // what it is, not for what our writer happens to produce.
 //
