@@ -73,17 +73,17 @@ int LArraySosaComparator::Compare(const void* a, const void* b, unsigned sizeA, 
                               static_cast<const unsigned char*>(b) + TV5SosaData::kOffsetNumber);
 }
 
-TV5SosaMaker::TV5SosaMaker() : own_(new LArray(sizeof(TV5SosaData), new LLongComparator, false)) {
-  // SOSADbl travels inside the SOSATbl block, as attached slot 1, the way
-  // the database file stores them.
+TV5SosaMaker::TV5SosaMaker()
+    : own_(new LArray(sizeof(TV5SosaData), new LLongComparator, false)),
+      occurrences_(new LArray(sizeof(SosaOccurrence), new LLongComparator, false)) {
   own_->SetClassName("SOSATbl");
   own_->SetMinSize(kMinSize);
-  auto* occurrences = new LArray(sizeof(SosaOccurrence), new LLongComparator, false);
-  occurrences->SetClassName("SOSADbl");
-  occurrences->SetMinSize(kMinSize);
-  own_->AttachArray(kSlotSOSADbl, occurrences);
+  // SOSADbl is the computations' working state: the maker keeps it, and it
+  // never goes to a file.
+  occurrences_->SetClassName("SOSADbl");
+  occurrences_->SetMinSize(kMinSize);
   sosaTbl_ = own_.get();
-  sosaDbl_ = occurrences;
+  sosaDbl_ = occurrences_.get();
 }
 
 TV5SosaMaker::~TV5SosaMaker() = default;
@@ -92,23 +92,17 @@ void TV5SosaMaker::SetFiler(TGDatabase* database) {
   if (database == filer_) return;
   SetAction(kSosaAucune);
   filer_ = database;
+  sosaDbl_ = occurrences_.get();
   if (database == nullptr) {
     sosaTbl_ = own_.get();
-    sosaDbl_ = own_->GetAttachedArray(kSlotSOSADbl);
     quickList_ = nullptr;
     return;
   }
-  // The database's own tables: the numbers then go to and come from its
-  // file. Tables of another shape are not used: the maker keeps its own.
+  // The database's Sosa table: the numbers then go to and come from its
+  // file. A table of another shape is not used: the maker keeps its own.
   TGDatabaseTables& tables = database->Tables();
   LArray* table = tables.sosa;
-  LArray* occurrences = table != nullptr ? table->GetAttachedArray(kSlotSOSADbl) : nullptr;
-  if (table != nullptr && table->HasFixedItems() && table->GetItemSize(1) == sizeof(TV5SosaData) &&
-      occurrences != nullptr && occurrences->HasFixedItems() &&
-      occurrences->GetItemSize(1) == sizeof(SosaOccurrence)) {
-    sosaTbl_ = table;
-    sosaDbl_ = occurrences;
-  }
+  if (table != nullptr && table->HasFixedItems() && table->GetItemSize(1) == sizeof(TV5SosaData)) sosaTbl_ = table;
   quickList_ = tables.QuickList();
 }
 
@@ -681,12 +675,11 @@ bool TV5SosaMaker::LitDans(FileHandle* file) {
   // The block's own checks refuse any item size but 36; a refused block
   // leaves the table empty.
   bool ok = sosaTbl_->LitDans(file);
-  if (!ok) {
-    // Numbers can always be made again; half a table (SOSADbl cut short)
-    // would only mislead.
-    sosaTbl_->Flush();
-    sosaDbl_->Flush();
-  }
+  // Numbers can always be made again; half a table would only mislead. The
+  // occurrences belong to the computation that made them, not to the table
+  // read.
+  if (!ok) sosaTbl_->Flush();
+  sosaDbl_->Flush();
   // Read in file order, which is number order, not code order.
   sosaTbl_->InvalidateSort();
   return ok;

@@ -90,17 +90,15 @@ class TV5SosaMaker {
   static constexpr std::uint32_t kLimiteExpansionMax = 1000000;
   using Notify = std::function<void(TV5SosaMaker&)>;
 
-  // Attached slot of SOSADbl in the SOSATbl block; on disk, never changes.
-  static constexpr int kSlotSOSADbl = 1;
-
   TV5SosaMaker();
   ~TV5SosaMaker();
   TV5SosaMaker(const TV5SosaMaker&) = delete;
   TV5SosaMaker& operator=(const TV5SosaMaker&) = delete;
 
-  // Binds the maker to a database: its Sosa tables (SOSATbl with SOSADbl
-  // attached), saved with its file, and its ancestry quick list. A different
-  // database first aborts what runs. Null: the maker's own tables, no list.
+  // Binds the maker to a database: its Sosa table (SOSATbl), saved with its
+  // file, and its ancestry quick list; SOSADbl stays the maker's own. A
+  // different database first aborts what runs. Null: the maker's own
+  // SOSATbl, no list.
   void SetFiler(TGDatabase* database);
   TGDatabase* GetFiler() const { return filer_; }
 
@@ -147,8 +145,8 @@ class TV5SosaMaker {
   LArray& GetSOSADbl() { return *sosaDbl_; }
   const LArray& GetSOSADbl() const { return *sosaDbl_; }
 
-  // The Sosa table as the database file stores it: the SOSATbl block, with
-  // SOSADbl inside it when SOSATbl is not empty.
+  // The Sosa table as the database file stores it: the SOSATbl block alone.
+  // Reading empties SOSADbl, which described the numbering before it.
   bool EcritDans(FileHandle* file) const { return sosaTbl_->EcritDans(file); }
   bool LitDans(FileHandle* file);
 
@@ -179,6 +177,7 @@ class TV5SosaMaker {
   void PokeRecordAt(unsigned index1, const TV5SosaData& data);
 
   std::unique_ptr<LArray> own_;
+  std::unique_ptr<LArray> occurrences_;
   LArray* sosaTbl_ = nullptr;
   LArray* sosaDbl_ = nullptr;
   TGDatabase* filer_ = nullptr;

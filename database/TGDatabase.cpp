@@ -317,8 +317,37 @@ bool TGDatabase::sequentialRead(FileHandle& file) {
   for (const auto& [array, name] : rest) {
     if (!next(plain(*array, name))) return false;
     if (stopReading_) return true;
+    if (array == t.sosa && !DropSosaOccurrences(file)) return false;
+    if (stopReading_) return true;
   }
   return true;
+}
+
+bool TGDatabase::DropSosaOccurrences(FileHandle& file) {
+  // The Sosa table is stored alone. Some writers put the computations'
+  // occurrences (8-byte items) right after it as a block of their own; it
+  // is recognised by its name and read past, so that the next table is met
+  // where it lies. Any other name is the next table.
+  // On disk; they never change.
+  static constexpr char kName[] = "SOSADbl";   // with its NUL
+  static constexpr unsigned kItemSize = 8;     // {person, count of numbers}
+  const std::int64_t at = file.Position();
+  if (file.Remaining() < static_cast<std::int64_t>(LArray::kBlockHeaderSize)) return true;
+  unsigned char header[LArray::kBlockHeaderSize];
+  if (!file.Read(header, sizeof header) || !file.Seek(at)) {
+    reason_ = std::string(LoadResString("Database.Damaged")) + ": unreadable after SOSATbl at offset " +
+              std::to_string(at);
+    return Damage(reason_);
+  }
+  if (std::memcmp(header, LArray::kSignature, LArray::kSignatureSize) != 0 ||
+      std::memcmp(header + LArray::kSignatureSize, kName, sizeof kName) != 0)
+    return true;
+  LArray occurrences(kItemSize, nullptr, false);
+  if (occurrences.LitDans(&file)) return true;
+  const char* why = occurrences.GetReadFailure();
+  reason_ = std::string(LoadResString("Database.Damaged")) + ": " + kName + " at offset " + std::to_string(at) +
+            ": " + (why != nullptr ? why : "unreadable");
+  return Damage(reason_);
 }
 
 bool TGDatabase::sequentialReadV8(FileHandle& file) {

@@ -264,6 +264,9 @@ class TGDatabase {
   bool sequentialRead(FileHandle& file);
   bool sequentialReadV8(FileHandle& file);
   bool sequentialReadV9(FileHandle& file);
+  // Reads past a block "SOSADbl" that follows the Sosa table; false for a
+  // damaged one that refuses the file.
+  bool DropSosaOccurrences(FileHandle& file);
   bool ReadWithDictionaryInside(FileHandle& file, LXArray& table, const LXArray& dictionary, const char* name);
   void RecoverTmpsav();
   void InitInstance();

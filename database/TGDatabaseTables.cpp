@@ -37,11 +37,10 @@ TGDatabaseTables::TGDatabaseTables() {
 
   dicoAdresses = Own(new TGTableDicoAdresses);
 
+  // The Sosa table alone: the occurrences the computations keep beside it
+  // are theirs and never stored.
   sosa = Own(NewArray("SOSATbl", 36, false));
   sosa->SetMinSize(512);
-  LArray* doubles = NewArray("SOSADbl", 8, false);
-  doubles->SetMinSize(512);
-  sosa->AttachArray(1, doubles);
 
   documents = Own(new TGTableDocuments);
 

@@ -22,7 +22,9 @@
 //                         | code list keeps its first name: TG5LinkMedia-IDList)
 //   TBLINK                | 0; 1 TBLINK-IdxVERS 12; 2 TBLINK-IdxDE 12
 //   TGTableDicoAdresses   | 0
-//   SOSATbl (array, 36)   | 1 SOSADbl 8
+//   SOSATbl (array, 36)   | none; a block "SOSADbl" (8-byte occurrences, the
+//                         | Sosa computations' working state) found right
+//                         | after it is read and dropped
 //   TG5Doc                | 0; 1 TG5LinkDoc (document link store; its slot 1:
 //                         | TBDoc-IdxDoc 12)
 //   TG8TableRedaction     | 0

@@ -100,7 +100,10 @@ TEST(SosaCommandTest, NumbersPrintedInOrderAndSavedOnlyWhenAsked) {
   std::vector<std::string> stored;
   for (const SosaRow& row : RowsOf(reread)) stored.push_back(row.number);
   EXPECT_EQ(stored, (std::vector<std::string>{"1", "2", "3", "4", "7", "8", "9", "14", "15"}));
-  EXPECT_EQ(OccurrencesOf(reread)[15], 2U);
+  // The full numbering's two numbers of G1 travel as two records.
+  std::size_t g1Numbers = 0;
+  for (const SosaRow& row : RowsOf(reread)) g1Numbers += row.code == 15 ? 1 : 0;
+  EXPECT_EQ(g1Numbers, 2U);
 }
 
 }  // namespace
