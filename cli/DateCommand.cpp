@@ -36,7 +36,7 @@ nlohmann::json Side(TGDate& date, bool side) {
 }  // namespace
 
 void RegisterDateCommand(CLI::App& app) {
-  auto* cmd = app.add_subcommand("date", "Read date texts and print how the engine understands them");
+  auto* cmd = app.add_subcommand("date", "Read date texts and print how they are understood");
   struct Options {
     std::vector<std::string> texts;
     bool json = false;

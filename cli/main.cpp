@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     }
   }
   CLI::App app{
-      "genvora: reads the database files of the legacy genealogy releases, shows their header, tables and "
-      "records, upgrades them to the current layout, numbers ancestors and lists ancestors and descendants; "
-      "also reads date texts"};
+      "Reads the database files of the legacy genealogy releases, shows their header, tables and records, "
+      "upgrades them to the current layout, numbers ancestors and lists ancestors and descendants; also reads "
+      "date texts."};
   app.require_subcommand(1);
   RegisterInfoCommand(app);
   RegisterDetectCommand(app);
