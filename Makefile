@@ -20,13 +20,18 @@ deps:
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DGENVORA_WERROR=ON $(CMAKE_FLAGS)
 
+# Everything: the tool, the tests and the benchmarks.
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only the tool it runs.
+run: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target genvora
 	@scripts/demo.sh $(BUILD)
 
-test: build
+# The tests and the tool they run.
+test: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target genvora_tests
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 test-sanitize: deps
@@ -34,7 +39,8 @@ test-sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 
-bench: build
+bench: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target genvora_bench
 	$(BUILD)/bench/genvora_bench
 
 # The fuzz targets built with clang's fuzzing engine and the sanitizers, each

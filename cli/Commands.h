@@ -10,6 +10,7 @@ namespace genvora::cli {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the work could not be done (unreadable file...)
 constexpr int kExitUsage = 2;    // bad command line
+constexpr int kExitFindings = 3; // the work was done, and found damage on the way
 
 // Thrown by a subcommand's callback to end the tool with `status`.
 struct ExitRequest {

@@ -21,20 +21,23 @@
 
 namespace genvora::cli {
 
-std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced, std::string& reason) {
+bool IsFileToRead(const std::string& path, std::string& reason) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    reason = "no such file";
-    return nullptr;
-  }
+  if (std::filesystem::is_regular_file(path, ec)) return true;
+  reason = std::filesystem::exists(path, ec) ? "not a regular file" : "no such file";
+  return false;
+}
+
+std::unique_ptr<TGDatabase> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason) {
+  if (!IsFileToRead(path, reason)) return nullptr;
   if (GetGenvoraFileFormat(path) == kFileFormatSqlite) {
-    reason = "an SQLite-based database is not read by this command";
+    reason = kSqliteRefusal;
     return nullptr;
   }
   ToolHost host;
   auto db = std::make_unique<TGDatabase>();
-  db->ReadOnly = true;
-  db->ForcedMode = forced;
+  db->ReadOnly = !options.forSaving;
+  db->ForcedMode = options.forced;
   db->AssigneNomDeFichier(path);
   try {
     if (!db->FichierOuvrir()) {
@@ -42,17 +45,17 @@ std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced,
       return nullptr;
     }
   } catch (const std::exception& e) {
-    reason = e.what();
+    reason = ExceptionText(e);
     return nullptr;
   }
   return db;
 }
 
-void PrintFailure(const std::string& path, std::string reason) {
-  for (char& c : reason)
-    if (c == '\n') c = ' ';
-  std::cerr << "genvora: " << path << ": " << AnsiToUtf8(reason) << "\n";
+std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced, std::string& reason) {
+  return OpenDatabase(path, OpenOptions{forced, false}, reason);
 }
+
+void PrintFailure(const std::string& path, const std::string& reason) { PrintError(path, EngineText(reason)); }
 
 nlohmann::json TablesJson(const TGDatabase& db) {
   nlohmann::json out = nlohmann::json::object();
@@ -62,6 +65,13 @@ nlohmann::json TablesJson(const TGDatabase& db) {
       TGDatabaseTables::WalkArrays(section.array,
                                  [&](const LArray& a) { out[a.GetClassName()] = a.GetCount(); });
   return out;
+}
+
+std::vector<std::string> HeldNames(const TGDatabase& db) {
+  const nlohmann::json tables = TablesJson(db);
+  std::vector<std::string> names;
+  for (auto it = tables.begin(); it != tables.end(); ++it) names.push_back(it.key());
+  return names;
 }
 
 namespace {
@@ -78,13 +88,34 @@ std::string Hex(const unsigned char* p, unsigned n) {
   return out;
 }
 
+// Reads `code` into `r`; false with the reason when the entry is damaged.
+bool Read(TGRoot& r, LXArray& store, CodeID code, AnsiString& damage) {
+  if (r.LitDans(code, &store)) return true;
+  damage = r.LastDamage().empty() ? AnsiString("the record cannot be read") : AnsiString(r.LastDamage());
+  return false;
+}
+
+// The stored bytes in hexadecimal, and the mark of a damaged record when
+// `damage` tells why it does not decode; answers `damage`.
+AnsiString WithBytes(LXArray& store, CodeID code, const AnsiString& damage, nlohmann::ordered_json& j) {
+  if (!damage.empty()) j["damaged"] = true;
+  unsigned size = store.FetchData(code, nullptr, 0);
+  std::vector<unsigned char> bytes(size);
+  if (size != 0) store.FetchData(code, bytes.data(), size);
+  j["size"] = size;
+  j["bytes"] = Hex(bytes.data(), size);
+  return damage;
+}
+
 // The fields of a record of a known kind under their record names; the
-// bytes in hexadecimal otherwise or when the record does not decode.
-void AddFields(const std::string& table, LXArray& store, CodeID code, nlohmann::ordered_json& j) {
+// bytes in hexadecimal otherwise or when the record does not decode. Answers
+// why the record does not decode, empty when it does.
+AnsiString AddFields(const std::string& table, LXArray& store, CodeID code, nlohmann::ordered_json& j) {
+  AnsiString damage;
   try {
     if (table == "TGTableIndividus") {
       TGIndividu r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["CodePere"] = r.GetCodePere();
       j["CodeMere"] = r.GetCodeMere();
       j["CodeNom"] = r.GetCodeNom();
@@ -100,32 +131,32 @@ void AddFields(const std::string& table, LXArray& store, CodeID code, nlohmann::
       j["Prefixe"] = U(r.GetPrefixe());
       j["DateCreation"] = U(r.GetDateChaine(0));
       j["DateModification"] = U(r.GetDateChaine(1));
-      return;
+      return damage;
     }
     if (table == "TGTableUnion") {
       TGUnion r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["Epoux"] = r.GetEpoux();
       j["Epouse"] = r.GetEpouse();
       j["Adresse"] = r.GetAdresse();
       j["TypeUnion"] = r.GetTypeUnion();
       j["TypeUnionTexte"] = U(r.GetTypeUnionTexte());
       j["Note"] = U(r.GetNoteText());
-      return;
+      return damage;
     }
     if (table == "TBLINK") {
       TGLien r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["LienDe"] = r.GetLienDe();
       j["LienVers"] = r.GetLienVers();
       j["Type"] = r.GetType();
       j["Titre"] = U(r.GetTitre());
       j["Note"] = U(r.GetNote());
-      return;
+      return damage;
     }
     if (table == "TGTableDicoLieux") {
       TGLieu r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["Ville"] = U(r.GetVille());
       j["CodeLieu"] = U(r.GetCodeLieu());
       j["Departement"] = U(r.GetDepartement());
@@ -134,11 +165,11 @@ void AddFields(const std::string& table, LXArray& store, CodeID code, nlohmann::
       j["Rattachement"] = r.GetRattachement();
       j["Latitude"] = r.GetLatitude();
       j["Longitude"] = r.GetLongitude();
-      return;
+      return damage;
     }
     if (table == "TGTableEvenements") {
       TGEvenement r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["Proprietaire"] = r.GetProprietaire();
       j["Type"] = static_cast<int>(r.GetType());
       j["DicoLieu"] = r.GetDicoLieu();
@@ -158,44 +189,41 @@ void AddFields(const std::string& table, LXArray& store, CodeID code, nlohmann::
       j["Subdivision"] = U(r.GetSubdivision());
       j["Cause"] = U(r.GetCause());
       j["Partage"] = r.GetPartage();
-      return;
+      return damage;
     }
     if (table == "TableNote" || table == "TableNoteAideRecherche") {
       TVGNote r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["Note"] = U(r.GetNoteRTF());
       j["Texte"] = U(r.GetNoteTxt());
       j["Privee"] = r.IsPrivee();
-      return;
+      return damage;
     }
     if (table == "TGTableMedias") {
       TGMedia r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["CheminOriginal"] = U(r.GetOriginalFullPath());
       j["Note"] = U(r.GetNote());
-      return;
+      return damage;
     }
     if (table == "TGTableDicoNoms") {
       TGNom r;
-      if (!r.LitDans(code, &store)) throw 0;
+      if (!Read(r, store, code, damage)) return WithBytes(store, code, damage, j);
       j["Nom"] = U(r.GetNom());
       j["Rattachement"] = r.GetRattachement();
-      return;
+      return damage;
     }
-  } catch (...) {
-    j["damaged"] = true;
+  } catch (const std::exception& e) {
+    damage = ExceptionText(e);
   }
-  unsigned size = store.FetchData(code, nullptr, 0);
-  std::vector<unsigned char> bytes(size);
-  if (size != 0) store.FetchData(code, bytes.data(), size);
-  j["size"] = size;
-  j["bytes"] = Hex(bytes.data(), size);
+  return WithBytes(store, code, damage, j);
 }
 
 }  // namespace
 
 void DumpRecords(const TGDatabase& db, const std::string& only,
-                 const std::function<void(const nlohmann::ordered_json&)>& emit) {
+                 const std::function<void(const nlohmann::ordered_json&)>& emit,
+                 const std::function<void(const DamagedRecord&)>& damaged) {
   for (const auto& section : db.Tables().Sections()) {
     TGDatabaseTables::WalkArrays(section.array, [&](const LArray& a) {
       const std::string name = a.GetClassName();
@@ -203,13 +231,20 @@ void DumpRecords(const TGDatabase& db, const std::string& only,
       if (name.size() > 7 && name.compare(name.size() - 7, 7, "-IDList") == 0 && only.empty()) return;
       auto* store = dynamic_cast<LXArray*>(const_cast<LArray*>(&a));
       if (store != nullptr && store->GetCodeList() != nullptr) {
+        // The codes first, then the records: a walk by position over the
+        // live code list would skip a record whenever a read changed it.
         const LArray& list = *store->GetCodeList();
+        std::vector<CodeID> codes;
+        codes.reserve(list.GetCount());
         for (int i = 1; i <= static_cast<int>(list.GetCount()); ++i) {
           std::uint32_t pair[2] = {0, 0};
-          if (!list.FetchItemAt(i, pair)) continue;
-          nlohmann::ordered_json j{{"table", name}, {"code", pair[0]}};
-          AddFields(name, *store, pair[0], j);
+          if (list.FetchItemAt(i, pair)) codes.push_back(pair[0]);
+        }
+        for (const CodeID code : codes) {
+          nlohmann::ordered_json j{{"table", name}, {"code", code}};
+          const AnsiString damage = AddFields(name, *store, code, j);
           emit(j);
+          if (!damage.empty() && damaged) damaged(DamagedRecord{name, code, damage});
         }
         return;
       }

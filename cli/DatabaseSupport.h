@@ -8,8 +8,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "database/TGDatabase.h"
+#include "cli/ToolText.h"
 #include "platform/Host.h"
 
 namespace genvora::cli {
@@ -31,20 +33,49 @@ class ToolHost : public StderrHost {
   IHost* previous_;
 };
 
-// Opens `path` without writing anything anywhere (read-only). Null on
-// failure, with `reason` set ("no such file", "in use by...", the damage).
+// False, with the reason every command gives, when `path` is not a file
+// that can be read (absent, a folder...).
+bool IsFileToRead(const std::string& path, std::string& reason);
+
+// Why a file of the newer, SQLite-based format is refused.
+inline constexpr const char* kSqliteRefusal = "an SQLite-based database is not read by this tool";
+
+struct OpenOptions {
+  bool forced = false;     // the forced open: damaged parts are dropped, not refused
+  bool forSaving = false;  // the file may be saved again (else nothing is ever written)
+};
+
+// Opens `path` the one way every command does. Null on failure, with
+// `reason` set as an engine text ("no such file", "in use by...", the
+// damage); PrintFailure shows it.
+std::unique_ptr<TGDatabase> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason);
+
+// Opens `path` without writing anything anywhere (read-only).
 std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced, std::string& reason);
 
-// Prints "genvora: PATH: REASON" on one line of stderr.
-void PrintFailure(const std::string& path, std::string reason);
+// Prints "genvora: PATH: REASON" on one line of stderr; `reason` is an
+// engine text (Windows-1252).
+void PrintFailure(const std::string& path, const std::string& reason);
 
 // Saved name of every array the database holds (tables, dictionaries, link
 // tables, order lists, index arrays) to its item count.
 nlohmann::json TablesJson(const TGDatabase& db);
 
-// Every record, one JSON object per call of `emit`; `only` keeps one
-// saved name.
-void DumpRecords(const TGDatabase& db, const std::string& only, const std::function<void(const nlohmann::ordered_json&)>& emit);
+// The saved names TablesJson lists, in its order.
+std::vector<std::string> HeldNames(const TGDatabase& db);
+
+struct DamagedRecord {
+  std::string table;
+  CodeID code;
+  AnsiString reason;  // an engine text
+};
+
+// Every record, one JSON object per call of `emit`; `only` keeps one saved
+// name. A record that does not decode is emitted with "damaged": true and
+// its bytes, and handed to `damaged` as well; its neighbours are emitted as
+// usual.
+void DumpRecords(const TGDatabase& db, const std::string& only, const std::function<void(const nlohmann::ordered_json&)>& emit,
+                 const std::function<void(const DamagedRecord&)>& damaged = {});
 
 // The records of every table by name and code, to compare two databases.
 nlohmann::json RecordsByTable(const TGDatabase& db);

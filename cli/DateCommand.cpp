@@ -1,5 +1,10 @@
 // genvora date: reads date texts as a user would type them and prints what
 // the engine understood (display text, or every field as JSON).
+//
+// In text mode a text that cannot be read, or reads as a date that does not
+// exist, is an error line on stderr naming it; the others are still read and
+// the exit status is 1. With --json every text gets its object, and
+// "decoded" and "valid" tell the same.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
+#include "cli/ToolText.h"
 #include "dates/TGDate.h"
 #include "platform/Encoding.h"
 
@@ -30,7 +36,7 @@ nlohmann::json Side(TGDate& date, bool side) {
 }  // namespace
 
 void RegisterDateCommand(CLI::App& app) {
-  auto* cmd = app.add_subcommand("date", "Read date texts and print how the engine understands them");
+  auto* cmd = app.add_subcommand("date", "Read date texts and print how they are understood");
   struct Options {
     std::vector<std::string> texts;
     bool json = false;
@@ -38,12 +44,15 @@ void RegisterDateCommand(CLI::App& app) {
     bool gregorian = false;
   };
   auto options = std::make_shared<Options>();
-  cmd->add_option("TEXT", options->texts, "Date texts (\"vers 1850\", \"3 brumaire an II\", \"BET 1850 AND 1860\")")
+  cmd->add_option("TEXT", options->texts,
+                  "Date texts (\"ABT 1850\", \"BET 1850 AND 1860\", \"3 brumaire an II\"; \"vers 1850\" when French "
+                  "is in force)")
       ->required();
-  cmd->add_flag("--json", options->json, "One JSON object per text with every field");
-  cmd->add_option("--format", options->format, "Format tokens (%J %MMMM %A ...), or %GED");
+  cmd->add_flag("--json", options->json, "Print one JSON object per text, with every field");
+  cmd->add_option("--format", options->format, "Print with these format tokens (%J %MMMM %A ...), or %GED");
   cmd->add_flag("--gregorian", options->gregorian, "Show the date converted to the Gregorian calendar");
   cmd->callback([options] {
+    int status = kExitOk;
     for (const std::string& utf8 : options->texts) {
       TGDate date;
       date.SetText(Utf8ToAnsi(utf8));
@@ -54,6 +63,12 @@ void RegisterDateCommand(CLI::App& app) {
       date.SetGregorien(options->gregorian);
       std::string display = AnsiToUtf8(date.GetText());
       if (!options->json) {
+        if (!decoded || !valid) {
+          std::fflush(stdout);
+          PrintError("\"" + utf8 + "\"", "not a valid date");
+          status = kExitFailure;
+          continue;
+        }
         std::printf("%s\n", display.c_str());
         continue;
       }
@@ -78,6 +93,7 @@ void RegisterDateCommand(CLI::App& app) {
       j["second"] = second;
       std::printf("%s\n", j.dump().c_str());
     }
+    if (status != kExitOk) throw ExitRequest{status};
   });
 }
 

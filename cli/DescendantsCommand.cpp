@@ -7,7 +7,7 @@ namespace genvora::cli {
 
 void RegisterDescendantsCommand(CLI::App& app) {
   RegisterKinshipListCommand(app, "descendants",
-                             "list the descendants of a person and their spouses, as the basket gathers them",
+                             "List the descendants of a person and their spouses, then the person",
                              KinshipWalk::Descendants);
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DatabaseSupport.h"
 #include "database/TGHeader.h"
 #include "platform/File.h"
 #include "utilities/FileFormat.h"
@@ -40,6 +41,7 @@ const char* FormatName(const Detection& d) {
 
 // False (with the reason) when the file cannot be examined at all.
 bool Examine(const std::string& path, Detection& out, std::string& reason) {
+  if (!IsFileToRead(path, reason)) return false;
   auto file = PlatformFile::Open(path, FileMode::Read);
   if (!file) {
     reason = std::strerror(errno);
@@ -71,7 +73,7 @@ void RegisterDetectCommand(CLI::App& app) {
       Detection d;
       std::string reason;
       if (!Examine(path, d, reason)) {
-        std::cerr << "genvora: " << path << ": " << reason << "\n";
+        PrintFailure(path, reason);
         status = kExitFailure;
         continue;
       }

@@ -73,17 +73,19 @@ void PrintHuman(const std::string& path, const nlohmann::json& j) {
 }
 
 int ShowHeader(const std::string& path, bool json) {
+  std::string reason;
+  if (!IsFileToRead(path, reason)) {
+    PrintFailure(path, reason);
+    return kExitFailure;
+  }
   if (GetGenvoraFileFormat(path) == kFileFormatSqlite) {
-    std::cerr << "genvora: " << path << ": an SQLite-based database has no file header of this kind\n";
+    PrintFailure(path, kSqliteRefusal);
     return kExitFailure;
   }
   TGHeader header;
   bool open = false;
-  std::string reason;
   if (!LireEntete(path, header, open, &reason)) {
-    for (char& c : reason)
-      if (c == '\n') c = ' ';
-    std::cerr << "genvora: " << path << ": " << reason << "\n";
+    PrintFailure(path, reason);
     return kExitFailure;
   }
   nlohmann::json j = HeaderJson(header);
@@ -93,11 +95,15 @@ int ShowHeader(const std::string& path, bool json) {
   if (std::unique_ptr<TGDatabase> db = OpenForReading(path, true, tablesReason)) {
     j["extension_level"] = db->ExtensionLevel();
     j["tables"] = TablesJson(*db);
-    if (!db->Dropped().empty()) j["dropped"] = db->Dropped();
+    if (!db->Dropped().empty()) {
+      nlohmann::json dropped = nlohmann::json::array();
+      for (const std::string& part : db->Dropped()) dropped.push_back(EngineText(part));
+      j["dropped"] = dropped;
+    }
   } else {
     j["extension_level"] = nullptr;
     j["tables"] = nullptr;
-    j["tables_error"] = AnsiToUtf8(tablesReason);
+    j["tables_error"] = EngineText(tablesReason);
   }
   if (json) {
     std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
@@ -152,7 +158,7 @@ void RegisterInfoCommand(CLI::App& app) {
     header.SetUserFieldTagGedcom(0, "_OCCU");
     auto f = PlatformFile::Open(target, FileMode::Create);
     if (!f || !header.EcritDans(*f) || !f->Close()) {
-      std::cerr << "genvora: " << target << ": cannot write the header\n";
+      PrintFailure(target, "cannot write the header");
       throw ExitRequest{kExitFailure};
     }
   });

@@ -75,10 +75,10 @@ int RunKinshipList(const KinshipListOptions& o, KinshipWalk walk) {
 void RegisterKinshipListCommand(CLI::App& app, const char* name, const char* description, KinshipWalk walk) {
   auto options = std::make_shared<KinshipListOptions>();
   CLI::App* cmd = app.add_subcommand(name, description);
-  cmd->add_option("FILE", options->path, "database file")->required();
-  cmd->add_option("CODE", options->code, "code of the person")->required();
-  cmd->add_flag("--spouses", options->conjoints, "add the spouses of every person listed");
-  cmd->add_flag("--witnesses", options->temoins, "add the witnesses and linked persons of every person listed");
+  cmd->add_option("FILE", options->path, "The database file")->required();
+  cmd->add_option("CODE", options->code, "Code of the person")->required();
+  cmd->add_flag("--spouses", options->conjoints, "Also list the spouses of every person listed");
+  cmd->add_flag("--witnesses", options->temoins, "Also list the witnesses and linked persons of every person listed");
   cmd->callback([options, walk] {
     int status = RunKinshipList(*options, walk);
     if (status != kExitOk) throw ExitRequest{status};

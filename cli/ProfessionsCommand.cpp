@@ -4,12 +4,12 @@
 // real database to query (scripts/make-professions-db.sh calls it).
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DatabaseSupport.h"
 #include "tables/TGTableProfessions.h"
 
 namespace genvora::cli {
@@ -24,7 +24,7 @@ void RegisterProfessionsCommand(CLI::App& app) {
   cmd->callback([] {
     std::ifstream in(list, std::ios::binary);
     if (!in) {
-      std::fprintf(stderr, "%s: cannot be read\n", list.c_str());
+      PrintFailure(list, "cannot be read");
       throw ExitRequest{1};
     }
     std::stringstream text;
@@ -33,7 +33,7 @@ void RegisterProfessionsCommand(CLI::App& app) {
     std::string error;
     if (!TGTableProfessions::LitListeReference(text.str(), rows, error) ||
         !TGTableProfessions::CreerBaseReference(database, rows, error)) {
-      std::fprintf(stderr, "%s: %s\n", database.c_str(), error.c_str());
+      PrintFailure(database, error);
       throw ExitRequest{1};
     }
     std::printf("%zu professions\n", rows.size());

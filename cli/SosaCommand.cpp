@@ -1,4 +1,5 @@
-// genvora sosa: numbers the ancestors of a de cujus.
+// genvora sosa FILE CODE: numbers the ancestors of a person, the de cujus
+// (--root CODE is the same).
 //
 // One line per record, in number order, the de cujus (number 1) first:
 // NUMBER<TAB>GENERATION<TAB>CODE<TAB>FIRST NAMES<TAB>SURNAME. With --json an
@@ -12,12 +13,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DatabaseSupport.h"
 #include "computations/TV5SosaMaker.h"
 #include "database/TGDatabase.h"
 #include "platform/Encoding.h"
@@ -30,7 +31,8 @@ namespace {
 
 struct Options {
   std::string path;
-  CodeID root = 0;
+  CodeID root = 0;       // the positional CODE
+  CodeID rootAlias = 0;  // --root CODE
   std::string mode = "star";
   bool json = false;
   bool save = false;
@@ -53,15 +55,15 @@ Names NamesOf(TGDatabase& db, CodeID code) {
 }
 
 int Run(const Options& o) {
-  TGDatabase db;
-  db.ReadOnly = !o.save;
-  db.AssigneNomDeFichier(o.path);
-  if (!db.FichierOuvrir()) {
-    std::cerr << "genvora: " << o.path << ": " << db.LastReason() << "\n";
+  std::string reason;
+  std::unique_ptr<TGDatabase> opened = OpenDatabase(o.path, OpenOptions{false, o.save}, reason);
+  if (!opened) {
+    PrintFailure(o.path, reason);
     return kExitFailure;
   }
+  TGDatabase& db = *opened;
   if (!db.EstIndividu(o.root)) {
-    std::cerr << "genvora: " << o.path << ": no individual " << o.root << "\n";
+    PrintFailure(o.path, "no individual " + std::to_string(o.root));
     return kExitFailure;
   }
   const sosaActionT action = o.mode == "mono"   ? kSosaMonoPasse
@@ -111,16 +113,16 @@ int Run(const Options& o) {
   }
   if (o.json) std::printf("%s\n", out.dump(2).c_str());
   if (maker.GetHorsCapacite() != 0)
-    std::cerr << "genvora: " << maker.GetHorsCapacite() << " ancestor(s) beyond generation " << TV5Sosa::kMaxBits
-              << " left unnumbered\n";
-  if (maker.GetTronque())
-    std::cerr << "genvora: stopped at " << maker.GetLimiteExpansion() << " numbers\n";
+    PrintError(o.path, std::to_string(maker.GetHorsCapacite()) + " ancestor(s) beyond generation " +
+                           std::to_string(TV5Sosa::kMaxBits) + " left unnumbered");
+  if (maker.GetTronque()) PrintError(o.path, "stopped at " + std::to_string(maker.GetLimiteExpansion()) + " numbers");
   if (maker.GetCyclesCoupes() != 0)
-    std::cerr << "genvora: " << maker.GetCyclesCoupes() << " cycle(s) in the ancestry cut\n";
+    PrintError(o.path, std::to_string(maker.GetCyclesCoupes()) + " cycle(s) in the ancestry cut");
 
   if (o.save) {
     if (!db.FichierEnregistrer(false)) {
-      std::cerr << "genvora: " << o.path << ": not saved: " << db.LastReason() << "\n";
+      PrintFailure(o.path, "not saved: " + (db.LastReason().empty() ? std::string("the file cannot be written")
+                                                                    : db.LastReason()));
       return kExitFailure;
     }
   }
@@ -131,15 +133,19 @@ int Run(const Options& o) {
 
 void RegisterSosaCommand(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  CLI::App* cmd = app.add_subcommand("sosa", "number the ancestors of a de cujus (Sosa numbers)");
-  cmd->add_option("FILE", options->path, "database file")->required();
-  cmd->add_option("--root", options->root, "code of the de cujus")->required();
-  cmd->add_option("--mode", options->mode, "mono: smallest number of each ancestor; star (default): one number, "
-                                           "implexes counted; full: every number")
+  CLI::App* cmd = app.add_subcommand("sosa", "Number the ancestors of a person with Sosa numbers, the person being 1");
+  cmd->add_option("FILE", options->path, "The database file")->required();
+  CLI::Option* code = cmd->add_option("CODE", options->root, "Code of the person numbered 1");
+  CLI::Option* root = cmd->add_option("--root", options->rootAlias, "The same as CODE")->excludes(code);
+  cmd->add_option("--mode", options->mode, "Numbering: mono gives each ancestor its smallest number; star (the "
+                                           "default) one number each, with a count of further meetings; full "
+                                           "every number")
       ->check(CLI::IsMember({"mono", "star", "full"}));
-  cmd->add_flag("--json", options->json, "JSON array of {number, generation, code, occurrences}");
-  cmd->add_flag("--save", options->save, "save the de cujus and the numbers with the file");
-  cmd->callback([options] {
+  cmd->add_flag("--json", options->json, "Print a JSON array of {number, generation, code, occurrences}");
+  cmd->add_flag("--save", options->save, "Save the numbering and the person numbered 1 with the file");
+  cmd->callback([options, code, root] {
+    if (code->count() == 0 && root->count() == 0) throw CLI::RequiredError("CODE");
+    if (root->count() != 0) options->root = options->rootAlias;
     int status = Run(*options);
     if (status != kExitOk) throw ExitRequest{status};
   });

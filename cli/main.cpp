@@ -1,24 +1,39 @@
 // genvora: the command-line face of the engine.
 #include <CLI/CLI.hpp>
 
+#include <exception>
 #include <iostream>
+#include <string>
 
 #include "cli/Commands.h"
-#include "platform/Exception.h"
+#include "cli/ToolText.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"genvora: reads, checks, repairs and converts genealogy databases of the legacy releases"};
+  using namespace genvora::cli;
+  // Every text of the command line reaches the output as it is (paths,
+  // dates, table names), and the output is UTF-8: an argument that is not
+  // is refused before anything reads it.
+  for (int i = 1; i < argc; ++i) {
+    if (!IsUtf8(argv[i])) {
+      PrintError("argument " + std::to_string(i) + " (\"" + Escaped(argv[i]) + "\")", "not valid UTF-8");
+      return kExitUsage;
+    }
+  }
+  CLI::App app{
+      "Reads the database files of the legacy genealogy releases, shows their header, tables and records, "
+      "upgrades them to the current layout, numbers ancestors and lists ancestors and descendants; also reads "
+      "date texts."};
   app.require_subcommand(1);
-  genvora::cli::RegisterInfoCommand(app);
-  genvora::cli::RegisterDetectCommand(app);
-  genvora::cli::RegisterDateCommand(app);
-  genvora::cli::RegisterDumpCommand(app);
-  genvora::cli::RegisterUpgradeCommand(app);
-  genvora::cli::RegisterDemoCommand(app);
-  genvora::cli::RegisterSosaCommand(app);
-  genvora::cli::RegisterAncestorsCommand(app);
-  genvora::cli::RegisterDescendantsCommand(app);
-  genvora::cli::RegisterProfessionsCommand(app);
+  RegisterInfoCommand(app);
+  RegisterDetectCommand(app);
+  RegisterDateCommand(app);
+  RegisterDumpCommand(app);
+  RegisterUpgradeCommand(app);
+  RegisterDemoCommand(app);
+  RegisterSosaCommand(app);
+  RegisterAncestorsCommand(app);
+  RegisterDescendantsCommand(app);
+  RegisterProfessionsCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -27,12 +42,12 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
-    return genvora::cli::kExitUsage;
-  } catch (const genvora::cli::ExitRequest& e) {
+    return kExitUsage;
+  } catch (const ExitRequest& e) {
     return e.status;
   } catch (const std::exception& e) {
-    std::cerr << "genvora: " << e.what() << "\n";
-    return genvora::cli::kExitFailure;
+    std::cerr << "genvora: " << EngineText(ExceptionText(e)) << "\n";
+    return kExitFailure;
   }
-  return genvora::cli::kExitOk;
+  return kExitOk;
 }

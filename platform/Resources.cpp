@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <unordered_map>
 
 #include "platform/Encoding.h"
@@ -54,15 +55,29 @@ const std::unordered_map<std::string_view, Texts>& Table() {
 }
 
 Language InitialLanguage() {
-  // GENVORA_LANG=EN selects English for a whole process (the tool, a test run).
-  const char* env = std::getenv("GENVORA_LANG");
-  if (env != nullptr && (std::strcmp(env, "EN") == 0 || std::strcmp(env, "en") == 0)) return Language::English;
-  return Language::French;
+  return LanguageFromEnvironment([](const char* name) -> const char* { return std::getenv(name); });
 }
 
 Language g_language = InitialLanguage();
 
 }  // namespace
+
+Language LanguageFromEnvironment(const std::function<const char*(const char*)>& lookup) {
+  // GENVORA_LANG settles it for a whole process (the tool, a test run); a
+  // value other than FR or EN is ignored rather than guessed at.
+  if (const char* forced = lookup("GENVORA_LANG"); forced != nullptr) {
+    if (strcasecmp(forced, "FR") == 0) return Language::French;
+    if (strcasecmp(forced, "EN") == 0) return Language::English;
+  }
+  // The POSIX order for messages: the first of these that is set and not
+  // empty decides, even when it names neither language.
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = lookup(name);
+    if (value == nullptr || *value == '\0') continue;
+    return std::strncmp(value, "fr", 2) == 0 ? Language::French : Language::English;
+  }
+  return Language::English;
+}
 
 void SetResourceLanguage(Language language) { g_language = language; }
 Language GetResourceLanguage() { return g_language; }

@@ -2,8 +2,9 @@
 // keyed by unit and identifier ("G5vclstrings.M1404", "G7str.UnableToOpen").
 //
 // Texts are kept in the source as UTF-8 and handed out as AnsiString
-// (Windows-1252), the engine's text type. French is the language in force by
-// default; English is the second language. The resource "Loclivres.LANG"
+// (Windows-1252), the engine's text type. The language in force at start-up
+// follows the environment (LanguageFromEnvironment); French and English are
+// the two languages. The resource "Loclivres.LANG"
 // names the language in force ("FR" or "EN"), so code that must know the
 // language reads it like any other resource.
 //
@@ -11,6 +12,7 @@
 // list of RES(identifier, french, english) lines.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,12 @@
 namespace genvora {
 
 enum class Language { French, English };
+
+// The language the environment asks for: GENVORA_LANG (FR or EN) first;
+// else the first of LC_ALL, LC_MESSAGES and LANG that is set and not empty,
+// French when it starts with "fr" and English otherwise; English when none
+// is set. `lookup` answers a variable's value, null when unset.
+Language LanguageFromEnvironment(const std::function<const char*(const char*)>& lookup);
 
 void SetResourceLanguage(Language language);
 Language GetResourceLanguage();

@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "../database/HeaderFixtures.h"
 #include "TestSupport.h"
 #include "tests/support/ToolRun.h"
@@ -50,7 +52,9 @@ TEST_F(CliTest, DetectLinesAndJson) {
   EXPECT_EQ(array[1]["path"], d_ + "/db.genvora");
 
   EXPECT_EQ(Tool("detect").status, 2);
-  EXPECT_EQ(Tool("detect " + d_ + "/absent").status, 1);
+  ToolRun absent = Tool("detect " + d_ + "/absent");
+  EXPECT_EQ(absent.status, 1);
+  EXPECT_EQ(absent.err, "genvora: " + d_ + "/absent: no such file\n") << "the same words as every command";
 }
 
 TEST_F(CliTest, InfoJsonOfBothGenerations) {
@@ -83,7 +87,15 @@ TEST_F(CliTest, InfoJsonOfBothGenerations) {
     ToolRun r = Tool("info " + d_ + refused);
     EXPECT_EQ(r.status, 1) << refused;
     EXPECT_EQ(r.out, "") << refused;
+    // One line naming the file and the reason.
+    const std::string named = "genvora: " + d_ + refused + ": ";
+    EXPECT_EQ(r.err.rfind(named, 0), 0u) << r.err;
+    EXPECT_GT(r.err.size(), named.size() + 1) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
+  EXPECT_EQ(Tool("info " + d_ + "/absent.gv9").err, "genvora: " + d_ + "/absent.gv9: no such file\n");
+  EXPECT_EQ(Tool("info " + d_ + "/new.sqlite").err,
+            "genvora: " + d_ + "/new.sqlite: an SQLite-based database is not read by this tool\n");
   EXPECT_EQ(Tool("info").status, 0) << "without a file: the engine's own information";
 }
 

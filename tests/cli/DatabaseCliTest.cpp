@@ -126,7 +126,9 @@ TEST_F(DatabaseCliTest, UpgradePutsTheMediaBesideTheOutputAndReportsItsSteps) {
 
 TEST_F(DatabaseCliTest, RefusalsExitWithOne) {
   std::string path = testing::WriteSample(box.Path("busy"), Generation::Current);
-  EXPECT_EQ(Tool("dump " + box.Path("missing.GV5")).status, 1);
+  ToolRun missing = Tool("dump " + box.Path("missing.GV5"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "genvora: " + box.Path("missing.GV5") + ": no such file\n");
   WriteAll(box.Path("text.GV9"), {'h', 'i'});
   EXPECT_EQ(Tool("dump " + box.Path("text.GV9")).status, 1);
   // Held by a running process (this test).

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+
 #include "TestSupport.h"
 #include "tests/support/ToolRun.h"
 #include "computations/SosaTestSupport.h"
@@ -17,7 +19,9 @@
 namespace genvora {
 namespace {
 
-ToolRun Tool(const std::string& home, const std::string& args) { return RunTool(args, "HOME=" + home); }
+ToolRun Tool(const std::string& home, const std::string& args, const std::string& env = {}) {
+  return RunTool(args, "HOME=" + home + " " + env);
+}
 
 // Cousins married: D's parents F and M share the grandparents G1 and G2.
 // Codes: surname 1; D 10, F 11, M 12, FF 13, MM 14, G1 15, G2 16.
@@ -54,8 +58,8 @@ TEST(SosaCommandTest, NumbersPrintedInOrderAndSavedOnlyWhenAsked) {
   MakeFamily(path, dir.Path() + "/active.ini");
   const std::vector<unsigned char> before = ReadAll(path);
 
-  ToolRun run = Tool(dir.Path(), "sosa " + path + " --root 10");
-  ASSERT_EQ(run.status, 0);
+  ToolRun run = Tool(dir.Path(), "sosa " + path + " 10");
+  ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "1\t1\t10\tDésiré\tDurand\n"
             "2\t2\t11\tFélix\tDurand\n"
@@ -65,6 +69,8 @@ TEST(SosaCommandTest, NumbersPrintedInOrderAndSavedOnlyWhenAsked) {
             "8\t4\t15\tGustave\tDurand\n"
             "9\t4\t16\tGermaine\tDurand\n");
   EXPECT_EQ(ReadAll(path), before);
+  // --root is the older spelling of the person's code.
+  EXPECT_EQ(Tool(dir.Path(), "sosa " + path + " --root 10").out, run.out);
 
   run = Tool(dir.Path(), "sosa " + path + " --root 10 --mode full --json");
   ASSERT_EQ(run.status, 0);
@@ -82,12 +88,29 @@ TEST(SosaCommandTest, NumbersPrintedInOrderAndSavedOnlyWhenAsked) {
   EXPECT_EQ(j[5]["number"], "8");
   EXPECT_EQ(j[5]["occurrences"], 1);
 
-  EXPECT_EQ(Tool(dir.Path(), "sosa " + path + " --root 999").status, 1);
-  EXPECT_EQ(Tool(dir.Path(), "sosa " + path + " --root 10 --mode other").status, 2);
+  run = Tool(dir.Path(), "sosa " + path + " 999");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "genvora: " + path + ": no individual 999\n");
+  for (const char* bad : {" 10 --mode other", "", " 10 --root 11"}) {
+    run = Tool(dir.Path(), "sosa " + path + bad);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_EQ(run.out, "") << bad;
+    EXPECT_NE(run.err, "") << bad;
+  }
   EXPECT_EQ(ReadAll(path), before);
 
+  // A save that fails says why, in UTF-8 like every engine text, and leaves
+  // the file as it was.
+  std::filesystem::create_directory(path + ".tmpsav");
+  run = Tool(dir.Path(), "sosa " + path + " 10 --save", "LANG=fr_FR.UTF-8");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "genvora: " + path + ": not saved: Impossible de cr\xC3\xA9" "er le fichier temporaire "
+                     "d'enregistrement. " + path + ".tmpsav: Is a directory\n");
+  EXPECT_EQ(ReadAll(path), before);
+  std::filesystem::remove(path + ".tmpsav");
+
   // --save: the de cujus and the full numbering go with the file.
-  run = Tool(dir.Path(), "sosa " + path + " --root 10 --mode full --save");
+  run = Tool(dir.Path(), "sosa " + path + " 10 --mode full --save");
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(ReadAll(path), before);
   TGDatabase db(dir.Path() + "/active.ini");

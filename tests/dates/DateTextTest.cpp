@@ -15,6 +15,7 @@
 #include "platform/Encoding.h"
 #include "platform/Preferences.h"
 #include "platform/Resources.h"
+#include "tests/support/ToolRun.h"
 
 namespace genvora {
 namespace {
@@ -497,17 +498,8 @@ TEST_F(DateText, RandomDatesPrintedWithTheDefaultFormatReadBackToTheSameFields) 
 
 // ---- The tool ---------------------------------------------------------------
 
-std::string RunDate(const std::string& args) {
-  std::string command = std::string(GENVORA_CLI_PATH) + " date " + args + " 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  pclose(pipe);
-  return out;
-}
+// The French words of these dates are read when French is in force.
+std::string RunDate(const std::string& args) { return RunTool("date " + args, "LANG=fr_FR.UTF-8").out; }
 
 TEST(DateCommand, PrintsDisplayTextAndJson) {
   EXPECT_EQ(RunDate("'vers 1850' '3 brumaire an II'"), "vers 1850\n3 brumaire an II\n");

@@ -6,6 +6,7 @@
 
 #include "dates/Calendars.h"
 #include "dates/TGDate.h"
+#include "platform/Resources.h"
 #include "utilities/ByteCursor.h"
 
 namespace genvora {
@@ -28,6 +29,7 @@ const unsigned char kStoredBlock[32] = {
 };
 
 TEST(TGDateBlock, ReadAndWrittenBackByteForByteThroughAnExternalDate) {
+  ScopedResourceLanguage french(Language::French);  // the display below is French
   ByteReader reader(kStoredBlock, sizeof kStoredBlock);
   TGDate::dateT block{};
   ASSERT_TRUE(TGDate::LitDans(reader, block));
