@@ -129,7 +129,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
     return code;
   };
   CodeID birth = event(g2, 4, "3 brumaire an II", lyon);
-  event(g1, 12, "vers 1850", nancy);
+  event(g1, 12, "ABT 1850", nancy);  // read whatever language is in force
   event(g4, 4, "25/12/1901", lyon);
 
   // A witness: the sister witnessed her brother's birth record.

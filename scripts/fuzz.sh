@@ -20,10 +20,11 @@ for target in "${targets[@]}"; do
   mkdir -p "$work" "fuzz/corpus/$corpus"
   before=$(ls "fuzz/corpus/$corpus" | grep -c '^crash-' || true)
   echo "== $target for ${seconds}s (stored inputs: fuzz/corpus/$corpus)"
-  # Fork mode keeps going after a crash, so one run collects every finding.
+  # Fork mode keeps going after a crash, so one run collects every finding;
+  # it names each crashing input crash-SHA1 after the prefix.
   "$build/$target" -fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1 \
     -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
-    -artifact_prefix="fuzz/corpus/$corpus/crash-" "$work" "fuzz/corpus/$corpus" || status=1
+    -artifact_prefix="fuzz/corpus/$corpus/" "$work" "fuzz/corpus/$corpus" || status=1
   after=$(ls "fuzz/corpus/$corpus" | grep -c '^crash-' || true)
   echo "== $target: $((after - before)) new crashing inputs in fuzz/corpus/$corpus"
   [ "$after" -eq "$before" ] || status=1

@@ -40,7 +40,7 @@ const DamageCase kCases[] = {
      [](TGDatabase& db) {
        TGIndividu indi;
        indi.SetCodeID(db.GetNextID());
-       indi.SetText(5, "Zo\xE9");
+       indi.SetChar(5, "Zo\xE9");
        db.Tables().individus->EcritData(&indi);
      },
      [](TGDatabaseTables& t) { t.individus->Reindex(); }},
@@ -56,7 +56,7 @@ const DamageCase kCases[] = {
      [](TGDatabase& db) {
        TGLieu lieu;
        lieu.SetCodeID(db.GetNextID());
-       lieu.SetVille("Ajaccio");
+       lieu.SetText(TGLieu::kVille, "Ajaccio");
        db.Tables().dicoLieux->EcritData(&lieu);
      },
      [](TGDatabaseTables& t) { t.dicoLieux->ReIndex(); }},
@@ -90,7 +90,7 @@ TEST(DamagedRecords, TableUpkeepAroundAnUndecodableRecordNeitherLoopsNorLosesIt)
     EXPECT_EQ(store->FetchData(victim, nullptr, 0), 3u);
 
     // The repair removes it, outside any walk; the indexes follow.
-    EXPECT_NE(store->DeleteData(victim), 0);
+    store->DeleteData(victim);
     EXPECT_EQ(store->GetCodeList()->GetCount(), before + 1);
     c.writeNew(db);
 
