@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "computations/TGDatabaseSosa.h"
+#include "database/FileFormat.h"
 #include "platform/Encoding.h"
 #include "platform/Exception.h"
 #include "records/TGEvenement.h"
@@ -17,7 +19,6 @@
 #include "records/TGLieu.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
-#include "utilities/FileFormat.h"
 
 namespace genvora::cli {
 
@@ -32,7 +33,7 @@ std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced,
     return nullptr;
   }
   ToolHost host;
-  auto db = std::make_unique<TGDatabase>();
+  auto db = std::make_unique<TGDatabaseSosa>();
   db->ReadOnly = true;
   db->ForcedMode = forced;
   db->AssigneNomDeFichier(path);

@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "database/FileFormat.h"
 #include "database/TGHeader.h"
 #include "platform/File.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora::cli {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "computations/TGDatabaseSosa.h"
 #include "computations/TV5SosaMaker.h"
 #include "database/TGDatabase.h"
 #include "platform/Encoding.h"
@@ -53,7 +54,7 @@ Names NamesOf(TGDatabase& db, CodeID code) {
 }
 
 int Run(const Options& o) {
-  TGDatabase db;
+  TGDatabaseSosa db;
   db.ReadOnly = !o.save;
   db.AssigneNomDeFichier(o.path);
   if (!db.FichierOuvrir()) {

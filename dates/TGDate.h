@@ -42,7 +42,7 @@
 #include <string_view>
 
 #include "platform/Types.h"
-#include "utilities/ByteCursor.h"
+#include "platform/ByteCursor.h"
 
 namespace genvora {
 

@@ -7,7 +7,7 @@
 #include "platform/Exception.h"
 #include "platform/Preferences.h"
 #include "records/TGMediaCadre.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 
 namespace genvora {
 

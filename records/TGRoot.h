@@ -35,7 +35,7 @@
 #include <string_view>
 
 #include "platform/Types.h"
-#include "utilities/ByteCursor.h"
+#include "platform/ByteCursor.h"
 
 namespace genvora {
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "TestSupport.h"
+#include "computations/TGDatabaseSosa.h"
 #include "tests/support/ToolRun.h"
 #include "computations/SosaTestSupport.h"
 #include "computations/TV5SosaMaker.h"
@@ -22,7 +23,7 @@ ToolRun Tool(const std::string& home, const std::string& args) { return RunTool(
 // Cousins married: D's parents F and M share the grandparents G1 and G2.
 // Codes: surname 1; D 10, F 11, M 12, FF 13, MM 14, G1 15, G2 16.
 void MakeFamily(const std::string& path, const std::string& activeFiles) {
-  TGDatabase db(activeFiles);
+  TGDatabaseSosa db(activeFiles);
   ASSERT_TRUE(db.SetAsNewFile());
   TGNom nom;
   nom.SetNom("Durand");
@@ -90,7 +91,7 @@ TEST(SosaCommandTest, NumbersPrintedInOrderAndSavedOnlyWhenAsked) {
   run = Tool(dir.Path(), "sosa " + path + " --root 10 --mode full --save");
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(ReadAll(path), before);
-  TGDatabase db(dir.Path() + "/active.ini");
+  TGDatabaseSosa db(dir.Path() + "/active.ini");
   db.ReadOnly = true;
   db.AssigneNomDeFichier(path);
   ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();

@@ -6,7 +6,7 @@
 
 #include "dates/Calendars.h"
 #include "dates/TGDate.h"
-#include "utilities/ByteCursor.h"
+#include "platform/ByteCursor.h"
 
 namespace genvora {
 namespace {
