@@ -41,8 +41,8 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/Types.h"
 #include "platform/ByteCursor.h"
+#include "platform/Types.h"
 
 namespace genvora {
 
