@@ -25,7 +25,9 @@ declare -A rank=(
   [platform]=0 [utilities]=1 [containers]=2 [dates]=2 [records]=3 [tables]=4
   [database]=5 [computations]=6 [support]=7 [cli]=8 [tests]=8 [bench]=8 [fuzz]=8
 )
-order="platform < utilities < containers, dates < records < tables < database < computations < support < cli, tests, bench, fuzz"
+# The order as one line, from the ranks above: "a < b, c < ...".
+order=$(for folder in "${!rank[@]}"; do echo "${rank[$folder]} $folder"; done | sort -k1,1n -k2,2 |
+  awk '{ if (NR > 1) s = s ($1 == rank ? ", " : " < "); s = s $2; rank = $1 } END { print s }')
 
 violations=0
 for folder in "${!rank[@]}"; do
