@@ -10,11 +10,12 @@
 #include <filesystem>
 #include <string>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/LegacyWriter.h"
-#include "database/SampleFamily.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
 #include "records/TVGNote.h"
+#include "support/SyntheticFamily.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ struct BenchFile {
     dir = mkdtemp(templ);
     setenv("GENVORA_CONFIG_DIR", (dir + "/config").c_str(), 1);
     path = dir + "/synthetic.genvora";
-    genvora::TGDatabase db;
-    genvora::FillSyntheticFamily(db, 1000000);
+    genvora::TGDatabaseSosa db;
+    genvora::SyntheticFamily(genvora::SyntheticFamilyOptions{1000000}, db).Build();
     db.SetAsNewFile();
     db.FichierEnregistrerSous(path, false);
   }
@@ -65,7 +66,7 @@ void BM_OpenMillionIndividuals(benchmark::State& state) {
   double total = 0;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    genvora::TGDatabase db;
+    genvora::TGDatabaseSosa db;
     db.ReadOnly = true;
     db.AssigneNomDeFichier(path);
     if (!db.FichierOuvrir()) state.SkipWithError("open failed");
@@ -83,7 +84,7 @@ void BM_SaveMillionIndividuals(benchmark::State& state) {
   const std::string& path = File().path;
   const std::string copy = File().dir + "/copy.genvora";
   double cp = Seconds("cp '" + path + "' '" + copy + "' && sync -f '" + copy + "'");
-  genvora::TGDatabase db;
+  genvora::TGDatabaseSosa db;
   db.ReadOnly = true;
   db.AssigneNomDeFichier(path);
   if (!db.FichierOuvrir()) state.SkipWithError("open failed");
@@ -105,8 +106,8 @@ struct OldFile {
   std::string path;
   OldFile() {
     path = File().dir + "/synthetic.GV7";
-    genvora::TGDatabase db;
-    genvora::FillSyntheticFamily(db, 1000000);
+    genvora::TGDatabaseSosa db;
+    genvora::SyntheticFamily(genvora::SyntheticFamilyOptions{1000000}, db).Build();
     genvora::LArray* codes = db.Tables().individus->GetCodeList();
     for (int i = 10; i <= static_cast<int>(codes->GetCount()); i += 10) {
       std::uint32_t pair[2];
@@ -131,7 +132,7 @@ void BM_UpgradeMillionIndividualsFromGV7(benchmark::State& state) {
   genvora::TGDatabase::UpgradeReport report;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    genvora::TGDatabase db;
+    genvora::TGDatabaseSosa db;
     db.ReadOnly = true;
     db.AssigneNomDeFichier(old.path);
     if (!db.FichierOuvrir()) state.SkipWithError("open failed");

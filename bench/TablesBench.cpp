@@ -11,15 +11,15 @@
 #include <random>
 #include <vector>
 
-#include "SyntheticFamily.h"
 #include "containers/LArray.h"
+#include "records/TGLienRoot.h"
+#include "support/SyntheticFamily.h"
 #include "tables/TGTableDicoNoms.h"
-#include "tables/TGTableIndividus.h"
 #include "tables/TGTableDocuments.h"
+#include "tables/TGTableIndividus.h"
 #include "tables/TGTableLiensGenerique.h"
 #include "tables/TGTableLiensPrenoms.h"
 #include "tables/TGTableUnion.h"
-#include "records/TGLienRoot.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "computations/TGDatabaseSosa.h"
+#include "database/FileFormat.h"
 #include "platform/Encoding.h"
 #include "platform/Exception.h"
 #include "records/TGEvenement.h"
@@ -17,7 +19,6 @@
 #include "records/TGLieu.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
-#include "utilities/FileFormat.h"
 
 namespace genvora::cli {
 
@@ -28,14 +29,14 @@ bool IsFileToRead(const std::string& path, std::string& reason) {
   return false;
 }
 
-std::unique_ptr<TGDatabase> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason) {
+std::unique_ptr<TGDatabaseSosa> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason) {
   if (!IsFileToRead(path, reason)) return nullptr;
   if (GetGenvoraFileFormat(path) == kFileFormatSqlite) {
     reason = kSqliteRefusal;
     return nullptr;
   }
   ToolHost host;
-  auto db = std::make_unique<TGDatabase>();
+  auto db = std::make_unique<TGDatabaseSosa>();
   db->ReadOnly = !options.forSaving;
   db->ForcedMode = options.forced;
   db->AssigneNomDeFichier(path);
@@ -51,7 +52,7 @@ std::unique_ptr<TGDatabase> OpenDatabase(const std::string& path, const OpenOpti
   return db;
 }
 
-std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced, std::string& reason) {
+std::unique_ptr<TGDatabaseSosa> OpenForReading(const std::string& path, bool forced, std::string& reason) {
   return OpenDatabase(path, OpenOptions{forced, false}, reason);
 }
 

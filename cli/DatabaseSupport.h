@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/TGDatabase.h"
 #include "cli/ToolText.h"
 #include "platform/Host.h"
@@ -48,10 +49,10 @@ struct OpenOptions {
 // Opens `path` the one way every command does. Null on failure, with
 // `reason` set as an engine text ("no such file", "in use by...", the
 // damage); PrintFailure shows it.
-std::unique_ptr<TGDatabase> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason);
+std::unique_ptr<TGDatabaseSosa> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason);
 
 // Opens `path` without writing anything anywhere (read-only).
-std::unique_ptr<TGDatabase> OpenForReading(const std::string& path, bool forced, std::string& reason);
+std::unique_ptr<TGDatabaseSosa> OpenForReading(const std::string& path, bool forced, std::string& reason);
 
 // Prints "genvora: PATH: REASON" on one line of stderr; `reason` is an
 // engine text (Windows-1252).

@@ -6,8 +6,9 @@
 
 #include "cli/Commands.h"
 #include "cli/DatabaseSupport.h"
+#include "computations/TGDatabaseSosa.h"
 #include "database/LegacyWriter.h"
-#include "database/SampleFamily.h"
+#include "support/SampleFamily.h"
 
 namespace genvora::cli {
 
@@ -29,7 +30,7 @@ void RegisterDemoCommand(CLI::App& app) {
     }
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    TGDatabase family;
+    TGDatabaseSosa family;
     FillSampleFamily(family);
     std::printf("demo family: %u individuals over four generations, %u unions, %u surnames, %u places, in %s\n",
                 family.Tables().individus->GetCount(), family.Tables().unions->GetCount(),

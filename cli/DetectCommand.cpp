@@ -16,9 +16,10 @@
 
 #include "cli/Commands.h"
 #include "cli/DatabaseSupport.h"
+#include "database/FileFormat.h"
 #include "database/TGHeader.h"
 #include "platform/File.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora::cli {

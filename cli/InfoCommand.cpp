@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DatabaseSupport.h"
+#include "database/FileFormat.h"
 #include "database/LireEntete.h"
 #include "database/TGHeader.h"
 #include "platform/Encoding.h"
@@ -15,7 +16,6 @@
 #include "platform/File.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
-#include "utilities/FileFormat.h"
 
 namespace genvora::cli {
 

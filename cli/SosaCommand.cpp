@@ -19,6 +19,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DatabaseSupport.h"
+#include "computations/TGDatabaseSosa.h"
 #include "computations/TV5SosaMaker.h"
 #include "database/TGDatabase.h"
 #include "platform/Encoding.h"
@@ -56,12 +57,12 @@ Names NamesOf(TGDatabase& db, CodeID code) {
 
 int Run(const Options& o) {
   std::string reason;
-  std::unique_ptr<TGDatabase> opened = OpenDatabase(o.path, OpenOptions{false, o.save}, reason);
+  std::unique_ptr<TGDatabaseSosa> opened = OpenDatabase(o.path, OpenOptions{false, o.save}, reason);
   if (!opened) {
     PrintFailure(o.path, reason);
     return kExitFailure;
   }
-  TGDatabase& db = *opened;
+  TGDatabaseSosa& db = *opened;
   if (!db.EstIndividu(o.root)) {
     PrintFailure(o.path, "no individual " + std::to_string(o.root));
     return kExitFailure;

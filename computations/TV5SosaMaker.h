@@ -45,6 +45,7 @@
 
 #include "containers/LArray.h"
 #include "containers/LComparator.h"
+#include "database/SosaNumbering.h"
 #include "platform/File.h"
 #include "platform/TV5Sosa.h"
 #include "platform/Types.h"
@@ -84,14 +85,14 @@ struct SosaOccurrence {
 };
 static_assert(sizeof(SosaOccurrence) == 8);
 
-class TV5SosaMaker {
+class TV5SosaMaker : public TGSosaNumbering {
  public:
   static constexpr unsigned kMinSize = 512;
   static constexpr std::uint32_t kLimiteExpansionMax = 1000000;
   using Notify = std::function<void(TV5SosaMaker&)>;
 
   TV5SosaMaker();
-  ~TV5SosaMaker();
+  ~TV5SosaMaker() override;
   TV5SosaMaker(const TV5SosaMaker&) = delete;
   TV5SosaMaker& operator=(const TV5SosaMaker&) = delete;
 
@@ -111,6 +112,14 @@ class TV5SosaMaker {
 
   void SetDeCujus(CodeID code) { deCujus_ = code; }
   CodeID GetDeCujus() const { return deCujus_; }
+  // What the database tells its numbering: a file read keeps its Sosa
+  // table as the numbering of `deCujus`; a new de cujus is numbered at once
+  // (star numbering).
+  void SosaTableRead(CodeID deCujus) override { SetDeCujus(deCujus); }
+  void DeCujusChanged(CodeID deCujus) override {
+    SetDeCujus(deCujus);
+    SetAction(kSosaMonoEtoile);
+  }
   void SetObservateur(CodeID code) { observateur_ = code; }
   CodeID GetObservateur() const { return observateur_; }
   // 0 means 1,000,000, which is also the most it can be.

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "containers/LArrayIterator.h"
+#include "platform/ByteCursor.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 

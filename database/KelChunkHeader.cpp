@@ -6,9 +6,9 @@
 #include <limits>
 #include <vector>
 
+#include "platform/ByteCursor.h"
 #include "platform/Encoding.h"
 #include "platform/Exception.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 

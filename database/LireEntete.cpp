@@ -5,7 +5,7 @@
 
 #include "platform/Exception.h"
 #include "platform/File.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {

@@ -4,13 +4,12 @@
 #include <cstring>
 #include <set>
 
-#include "computations/TV5SosaMaker.h"
 #include "database/LireEntete.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 
 namespace genvora {
 
@@ -45,14 +44,19 @@ void TGDatabase::InitInstance() {
   Header.InitNumeroFichierAndCounters();
   // A database made here has nothing to verify.
   Header.DemanderVerificationFichier(false);
-  // The maker points into the tables: it goes before they do.
-  sosaMaker_.reset();
+  // The numbering points into the tables: it goes before they do.
+  sosaNumbering_.reset();
   tables_ = std::make_unique<TGDatabaseTables>();
   basket_ = std::make_unique<LArray>(4, nullptr, true);
-  sosaMaker_ = std::make_unique<TV5SosaMaker>();
-  sosaMaker_->SetFiler(this);
+  if (makeSosaNumbering_) sosaNumbering_ = makeSosaNumbering_(*this);
   NotesMoved = false;
   ControlKeyAtOpen = false;
+}
+
+void TGDatabase::AttachSosaNumbering(SosaNumberingMaker make) {
+  makeSosaNumbering_ = std::move(make);
+  sosaNumbering_.reset();
+  if (makeSosaNumbering_) sosaNumbering_ = makeSosaNumbering_(*this);
 }
 
 void TGDatabase::_RAZ() {
@@ -216,10 +220,8 @@ bool TGDatabase::FichierOuvrir() {
   ReloadLastID();
   // What a forced open dropped was not read: no upgrade runs on half a file.
   if (dropped_.empty()) MiseAJour(plan_);
-  // The Sosa table read is the numbering of the header's de cujus: the
-  // maker is told whose, without numbering again, so that its paths and a
-  // later computation start from the file's number 1.
-  sosaMaker_->SetDeCujus(Header.GetDeCujus());
+  // The Sosa table read is the numbering of the header's de cujus.
+  if (sosaNumbering_) sosaNumbering_->SosaTableRead(Header.GetDeCujus());
   if (OnPostOpenFile) OnPostOpenFile(*this);
   if (!ReadOnly) activeFiles_.WriteFileName(Chemin);
   if (!dropped_.empty()) {
@@ -494,8 +496,7 @@ void TGDatabase::SetDeCujus(CodeID code) {
   Header.SetDeCujus(code);
   // The header and the Sosa table changed: a close must not drop them.
   FichierModifie = true;
-  sosaMaker_->SetDeCujus(code);
-  sosaMaker_->SetAction(kSosaMonoEtoile);
+  if (sosaNumbering_) sosaNumbering_->DeCujusChanged(code);
 }
 
 bool TGDatabase::CheckLXArray(const LXArray* table) {

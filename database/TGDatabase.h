@@ -42,6 +42,7 @@
 #include <string>
 #include <vector>
 
+#include "database/SosaNumbering.h"
 #include "database/TGDatabaseTables.h"
 #include "database/TGHeader.h"
 #include "database/TV7RegFileManager.h"
@@ -49,8 +50,6 @@
 #include "platform/Types.h"
 
 namespace genvora {
-
-class TV5SosaMaker;
 
 class TGDatabase {
  public:
@@ -205,8 +204,8 @@ class TGDatabase {
   // --- records and roots
   CodeID GetPremierIndividu() const;
   // While a file is open and when `code` differs from the header's de
-  // cujus: the header takes it, and the Sosa maker numbers its ancestors
-  // (star numbering). The database is then modified.
+  // cujus: the header takes it, and the attached Sosa numbering numbers its
+  // ancestors (star numbering). The database is then modified.
   void SetDeCujus(CodeID code);
   static bool EstDans(const LXArray* table, CodeID code);
   bool EstIndividu(CodeID c) const { return EstDans(tables_->individus, c); }
@@ -224,9 +223,13 @@ class TGDatabase {
   const TGDatabaseTables& Tables() const { return *tables_; }
   LArray& Basket() { return *basket_; }
   // The Sosa numbering of this database, bound to its Sosa table (saved
-  // with the file) and its ancestry quick list. Made again by _RAZ.
-  TV5SosaMaker& SosaMaker() { return *sosaMaker_; }
-  const TV5SosaMaker& SosaMaker() const { return *sosaMaker_; }
+  // with the file) and its ancestry quick list: `make` makes it now, and
+  // again each time _RAZ makes the tables again. Null until one is attached
+  // (computations/TGDatabaseSosa.h attaches the Sosa maker).
+  using SosaNumberingMaker = std::function<std::unique_ptr<TGSosaNumbering>(TGDatabase&)>;
+  void AttachSosaNumbering(SosaNumberingMaker make);
+  TGSosaNumbering* SosaNumbering() { return sosaNumbering_.get(); }
+  const TGSosaNumbering* SosaNumbering() const { return sosaNumbering_.get(); }
 
   AnsiString Chemin;
   bool FichierOuvert = false;
@@ -273,8 +276,9 @@ class TGDatabase {
 
   std::unique_ptr<TGDatabaseTables> tables_;
   std::unique_ptr<LArray> basket_;
+  SosaNumberingMaker makeSosaNumbering_;
   // After tables_: it holds pointers into them, so it goes first.
-  std::unique_ptr<TV5SosaMaker> sosaMaker_;
+  std::unique_ptr<TGSosaNumbering> sosaNumbering_;
   TV7RegFileManager activeFiles_;
   AnsiString DatabaseDir;
   UpgradeReport upgradeReport_;

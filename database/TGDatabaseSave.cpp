@@ -21,7 +21,7 @@
 #include "platform/Preferences.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 
 namespace genvora {
 

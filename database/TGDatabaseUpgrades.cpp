@@ -39,7 +39,7 @@
 #include "records/TVGNote.h"
 #include "records/TVGPrenom.h"
 #include "records/TVGProfession.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 #include "utilities/RichText.h"
 #include "utilities/TextUtils.h"
 

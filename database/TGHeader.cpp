@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "database/KelChunkHeader.h"
+#include "platform/ByteCursor.h"
 #include "platform/System.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 

@@ -41,8 +41,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/ByteCursor.h"
 #include "platform/Types.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
   }
-  genvora::TGDatabase db;
+  genvora::TGDatabaseSosa db;
   db.ReadOnly = true;
   db.ForcedMode = forced;
   db.AssigneNomDeFichier(path);

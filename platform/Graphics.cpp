@@ -13,8 +13,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/ByteCursor.h"
 #include "platform/Exception.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 

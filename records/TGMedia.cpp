@@ -8,7 +8,7 @@
 #include "platform/Preferences.h"
 #include "records/RecordLayout.h"
 #include "records/TGMediaCadre.h"
-#include "utilities/FileFormat.h"
+#include "utilities/FilePaths.h"
 
 namespace genvora {
 

@@ -34,8 +34,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ByteCursor.h"
 #include "platform/Types.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/ByteCursor.h"
 #include "platform/File.h"
 #include "tables/IndexSupport.h"
-#include "utilities/ByteCursor.h"
 #include "utilities/TextUtils.h"
 
 namespace genvora {

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/TV7RegFileManager.h"
 #include "platform/Graphics.h"
 #include "records/TGMedia.h"
@@ -100,7 +101,7 @@ TEST_F(DatabaseCliTest, UpgradePutsTheMediaBesideTheOutputAndReportsItsSteps) {
   pixels.rgb.assign(48, 120);
   const std::string jpeg = EncodeJpeg(pixels, 90);
   WriteAll(picture, std::vector<unsigned char>(jpeg.begin(), jpeg.end()));
-  TGDatabase source;
+  TGDatabaseSosa source;
   FillSampleFamily(source);
   TGMedia media;
   const CodeID code = source.GetNextID();

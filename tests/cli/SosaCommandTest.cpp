@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "computations/TGDatabaseSosa.h"
 #include "tests/support/ToolRun.h"
 #include "computations/SosaTestSupport.h"
 #include "computations/TV5SosaMaker.h"
@@ -26,7 +27,7 @@ ToolRun Tool(const std::string& home, const std::string& args, const std::string
 // Cousins married: D's parents F and M share the grandparents G1 and G2.
 // Codes: surname 1; D 10, F 11, M 12, FF 13, MM 14, G1 15, G2 16.
 void MakeFamily(const std::string& path, const std::string& activeFiles) {
-  TGDatabase db(activeFiles);
+  TGDatabaseSosa db(activeFiles);
   ASSERT_TRUE(db.SetAsNewFile());
   TGNom nom;
   nom.SetNom("Durand");
@@ -113,7 +114,7 @@ TEST(SosaCommandTest, NumbersPrintedInOrderAndSavedOnlyWhenAsked) {
   run = Tool(dir.Path(), "sosa " + path + " 10 --mode full --save");
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(ReadAll(path), before);
-  TGDatabase db(dir.Path() + "/active.ini");
+  TGDatabaseSosa db(dir.Path() + "/active.ini");
   db.ReadOnly = true;
   db.AssigneNomDeFichier(path);
   ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();

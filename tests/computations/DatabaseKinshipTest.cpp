@@ -18,6 +18,7 @@
 
 #include "computations/SosaTestSupport.h"
 #include "computations/TGDatabaseParenteSource.h"
+#include "computations/TGDatabaseSosa.h"
 #include "computations/TV5SosaMaker.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
@@ -111,7 +112,7 @@ std::vector<CodeID> Sorted(std::vector<CodeID> v) {
 }
 
 TEST(DatabaseKinshipTest, SourceAnswersFromTheTables) {
-  TGDatabase db;
+  TGDatabaseSosa db;
   const Family f = FillFamily(db);
   TGDatabaseParenteSource source(db);
   CodeID pere = 9, mere = 9;
@@ -171,7 +172,7 @@ TEST(DatabaseKinshipTest, SourceAnswersFromTheTables) {
 
 TEST(DatabaseKinshipTest, WalksVisitACollapsedPedigreeOnceAndFillTheDatabaseBasket) {
   RecordingHost host;
-  TGDatabase db;
+  TGDatabaseSosa db;
   const Family f = FillFamily(db);
   TGDatabaseParente kinship(db);
 
@@ -222,7 +223,7 @@ TEST(DatabaseKinshipTest, SetDeCujusNumbersTheAncestorsAndTheNumbersTravelWithTh
   Family f{};
   std::vector<SosaRow> numbered;
   {
-    TGDatabase db;
+    TGDatabaseSosa db;
     f = FillFamily(db);
     db.SetDeCujus(f.D);  // no file open: nothing happens
     EXPECT_EQ(db.Header.GetDeCujus(), 0U);
@@ -245,7 +246,7 @@ TEST(DatabaseKinshipTest, SetDeCujusNumbersTheAncestorsAndTheNumbersTravelWithTh
     ASSERT_TRUE(db.FichierEnregistrerSous(path, false)) << db.LastReason();
   }
 
-  TGDatabase db;
+  TGDatabaseSosa db;
   db.ReadOnly = true;
   db.AssigneNomDeFichier(path);
   ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();

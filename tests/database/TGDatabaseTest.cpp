@@ -8,14 +8,15 @@
 #include <cstring>
 #include <filesystem>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/LegacyWriter.h"
-#include "database/SampleFamily.h"
 #include "database/TGDatabase.h"
 #include "database/TV7RegFileManager.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 #include "platform/Settings.h"
 #include "platform/System.h"
+#include "support/SampleFamily.h"
 #include "tests/support/DatabaseFixtures.h"
 
 namespace genvora {
@@ -60,7 +61,7 @@ bool Open(TGDatabase& db, const std::string& path) {
 
 // The reader alone: the upgrades, which rewrite records on purpose, have
 // tests of their own.
-class ReaderOnly : public TGDatabase {
+class ReaderOnly : public TGDatabaseSosa {
  public:
   void MiseAJourG12() override {}
   void MiseAJourG13() override {}
@@ -75,7 +76,7 @@ class DatabaseTest : public ::testing::Test {
 };
 
 TEST_F(DatabaseTest, EveryGenerationOpensSavesAndReopensWithItsRecords) {
-  TGDatabase original;
+  TGDatabaseSosa original;
   FillSampleFamily(original);
   for (Generation g : AllGenerations()) {
     SCOPED_TRACE(ExtensionOf(g));
@@ -107,7 +108,7 @@ TEST_F(DatabaseTest, CurrentLayoutSavedTwiceDiffersOnlyInTheSaveCounter) {
   std::string path = WriteSample(box.Path("family"), Generation::Current);
   std::vector<std::vector<unsigned char>> saves;
   for (int i = 0; i < 2; ++i) {
-    TGDatabase db;
+    TGDatabaseSosa db;
     ASSERT_TRUE(Open(db, path)) << db.LastReason();
     ASSERT_TRUE(db.FichierEnregistrer(false));
     saves.push_back(ReadAll(path));
@@ -133,7 +134,7 @@ TEST_F(DatabaseTest, ExtensionLevelsThatEndEarlyOrAreRefused) {
     SCOPED_TRACE(c.level);
     host.Clear();
     std::string path = WriteSample(box.Path("lvl" + std::to_string(c.level)), Generation::GV9, {c.level});
-    TGDatabase db;
+    TGDatabaseSosa db;
     EXPECT_EQ(Open(db, path), c.opens) << db.LastReason();
     EXPECT_EQ(db.Tables().notes->GetCount() != 0, c.notesRead);
     if (c.opens) {
@@ -157,11 +158,11 @@ TEST_F(DatabaseTest, DamageWithBytesLeftRefusesANormalOpenAndIsReportedByAForced
   bytes[static_cast<std::size_t>(notesAt)] ^= 0xFF;  // offset 0 of the block: signature C0
   WriteAll(path, bytes);
 
-  TGDatabase normal;
+  TGDatabaseSosa normal;
   EXPECT_FALSE(Open(normal, path));
   EXPECT_NE(normal.LastReason().find("TableNote"), std::string::npos) << normal.LastReason();
 
-  TGDatabase forced;
+  TGDatabaseSosa forced;
   forced.ForcedMode = true;
   ASSERT_TRUE(Open(forced, path)) << forced.LastReason();
   ASSERT_EQ(forced.Dropped().size(), 1u);
@@ -176,7 +177,7 @@ TEST_F(DatabaseTest, DamageWithBytesLeftRefusesANormalOpenAndIsReportedByAForced
     if (s.name == "level") levelAt = s.offset;
   whole.resize(static_cast<std::size_t>(levelAt));
   WriteAll(box.Path("short.GV9"), whole);
-  TGDatabase shortFile;
+  TGDatabaseSosa shortFile;
   ASSERT_TRUE(Open(shortFile, box.Path("short.GV9"))) << shortFile.LastReason();
   EXPECT_EQ(shortFile.ExtensionLevel(), 0);
   EXPECT_TRUE(shortFile.LastUpgradePlan().g12);
@@ -185,25 +186,25 @@ TEST_F(DatabaseTest, DamageWithBytesLeftRefusesANormalOpenAndIsReportedByAForced
   // The same end before the redaction table fails the ".GV8" reader.
   whole.resize(static_cast<std::size_t>(sections[10].offset));  // TG8TableRedaction
   WriteAll(box.Path("short.GV8"), whole);
-  TGDatabase gv8;
+  TGDatabaseSosa gv8;
   EXPECT_FALSE(Open(gv8, box.Path("short.GV8")));
 }
 
 TEST_F(DatabaseTest, HeaderAskingForVerification) {
   std::string path = WriteSample(box.Path("verify"), Generation::Current, {std::nullopt, true});
   int called = 0;
-  TGDatabase db;
+  TGDatabaseSosa db;
   db.OnCorruptedFile = [&](TGDatabase&) { ++called; };
   EXPECT_FALSE(Open(db, path));
   EXPECT_EQ(called, 1);
   EXPECT_FALSE(db.LastReason().empty());
-  TGDatabase forced;
+  TGDatabaseSosa forced;
   forced.ForcedMode = true;
   EXPECT_TRUE(Open(forced, path)) << forced.LastReason();
 }
 
 TEST_F(DatabaseTest, ReloadLastIdCoversEveryCodedStore) {
-  TGDatabase db;
+  TGDatabaseSosa db;
   FillSampleFamily(db);
   const char body[] = "x";
   db.Tables().prenoms->EcritData(900, body, 2);
@@ -211,17 +212,17 @@ TEST_F(DatabaseTest, ReloadLastIdCoversEveryCodedStore) {
   db.Header.SetLastCodeID(10);
   std::string path = box.Path("ids.genvora");
   ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
-  TGDatabase back;
+  TGDatabaseSosa back;
   ASSERT_TRUE(Open(back, path)) << back.LastReason();
   EXPECT_EQ(back.Header.GetLastCodeID(), 900u);
   EXPECT_EQ(back.GetNextID(), 901u);
   EXPECT_TRUE(back.FichierModifie);
-  TGDatabase empty;
+  TGDatabaseSosa empty;
   EXPECT_EQ(TGDatabase::GetLastLArrayCodeID(empty.Tables().evenements), 0u);
 }
 
 TEST_F(DatabaseTest, CheckDatabaseRenumbersOnlyMediaThatCollide) {
-  TGDatabase db;
+  TGDatabaseSosa db;
   const char body[] = "abcd";
   db.Tables().individus->EcritData(42, body, 5);
   db.Tables().medias->EcritData(42, body, 5);
@@ -244,7 +245,7 @@ TEST_F(DatabaseTest, CheckDatabaseRenumbersOnlyMediaThatCollide) {
 }
 
 TEST_F(DatabaseTest, ReIndexGivesDuplicatesAndZeroCodesFreshCodes) {
-  TGDatabase db;
+  TGDatabaseSosa db;
   db.Header.SetLastCodeID(50);
   LXArray& store = *db.Tables().evenements;
   std::uint32_t items[][2] = {{5, 1}, {5, 2}, {0, 3}, {9, 4}};
@@ -272,14 +273,14 @@ TEST_F(DatabaseTest, LeftoverTmpsavIsRenamedBeforeReading) {
   ScopedClock clock(46360.0 + 0.5);  // 2026-12-04 12:00:00
   const std::string erreur = path + "04.12.2026.12.00.00.erreur";
   {
-    TGDatabase db;
+    TGDatabaseSosa db;
     ASSERT_TRUE(Open(db, path)) << db.LastReason();
     EXPECT_FALSE(fs::exists(path + ".tmpsav"));
     EXPECT_EQ(ReadAll(erreur), (std::vector<unsigned char>{1, 2, 3}));
   }
   // With the target name taken the temporary file stays and the open goes on.
   WriteAll(path + ".tmpsav", {4});
-  TGDatabase db;
+  TGDatabaseSosa db;
   ASSERT_TRUE(Open(db, path)) << db.LastReason();
   EXPECT_EQ(ReadAll(path + ".tmpsav"), (std::vector<unsigned char>{4}));
   EXPECT_EQ(ReadAll(erreur), (std::vector<unsigned char>{1, 2, 3}));
@@ -288,7 +289,7 @@ TEST_F(DatabaseTest, LeftoverTmpsavIsRenamedBeforeReading) {
 TEST_F(DatabaseTest, InterruptedSaveLeavesTheFileAndHistoryUntouched) {
   std::string path = WriteSample(box.Path("safe"), Generation::Current);
   auto before = ReadAll(path);
-  TGDatabase db;
+  TGDatabaseSosa db;
   ASSERT_TRUE(Open(db, path));
   auto counter = db.Header.GetNumeroEnregistrement();
   db.BeforeReplace = [] { return false; };
@@ -323,10 +324,10 @@ TEST_F(DatabaseTest, ActiveFilesAndIntegrityHistory) {
   // A stale entry (a process that is gone) does not lock the file.
   IniStore(TV7RegFileManager::DefaultPath()).WriteString(TV7RegFileManager::kSection, path, "In Use 999999");
   {
-    TGDatabase db;
+    TGDatabaseSosa db;
     ASSERT_TRUE(Open(db, path)) << db.LastReason();
     EXPECT_TRUE(list.FileNameExists(path));  // now held by this process
-    TGDatabase other;
+    TGDatabaseSosa other;
     EXPECT_FALSE(Open(other, path));
     EXPECT_NE(other.LastReason().find(std::to_string(getpid())), std::string::npos);
     EXPECT_EQ(host.messages.size(), 1u);
@@ -336,7 +337,7 @@ TEST_F(DatabaseTest, ActiveFilesAndIntegrityHistory) {
   // A read-only open leaves no entry and no renamed temporary file.
   WriteAll(path + ".tmpsav", {1});
   {
-    TGDatabase ro;
+    TGDatabaseSosa ro;
     ro.ReadOnly = true;
     ASSERT_TRUE(Open(ro, path));
     EXPECT_FALSE(list.FileNameExists(path));
@@ -347,15 +348,15 @@ TEST_F(DatabaseTest, ActiveFilesAndIntegrityHistory) {
   auto& ini = box.Prefs().GetConfigFile();
   ini.WriteInteger(TGDatabase::kSavingHistory, path, TodaySerial());
   ini.WriteInteger(TGDatabase::kIntegrityHistory, path, TodaySerial() - 61);
-  TGDatabase late;
+  TGDatabaseSosa late;
   EXPECT_FALSE(Open(late, path));
   EXPECT_FALSE(late.LastReason().empty());
   ini.WriteInteger(TGDatabase::kIntegrityHistory, path, TodaySerial() - 60);
-  TGDatabase inTime;
+  TGDatabaseSosa inTime;
   inTime.ReadOnly = true;
   EXPECT_TRUE(Open(inTime, path));
   ini.WriteInteger(TGDatabase::kIntegrityHistory, path, 0);
-  TGDatabase forced;
+  TGDatabaseSosa forced;
   forced.ForcedMode = true;
   forced.ReadOnly = true;
   EXPECT_TRUE(Open(forced, path));
@@ -375,7 +376,7 @@ class DatabaseSaveTest : public ::testing::Test {
 
 TEST_F(DatabaseSaveTest, SavedUnderAnyOldExtensionKeepsEveryRecord) {
   std::string path = testing::WriteSample(box.Path("full"), Generation::Current);
-  TGDatabase source;
+  TGDatabaseSosa source;
   source.ReadOnly = true;
   source.AssigneNomDeFichier(path);
   ASSERT_TRUE(source.FichierOuvrir());
@@ -384,7 +385,7 @@ TEST_F(DatabaseSaveTest, SavedUnderAnyOldExtensionKeepsEveryRecord) {
     SCOPED_TRACE(ext);
     std::string target = box.Path(std::string("copy") + ext);
     ASSERT_TRUE(source.FichierEnregistrerSous(target, false)) << source.LastReason();
-    TGDatabase back;
+    TGDatabaseSosa back;
     back.AssigneNomDeFichier(target);
     ASSERT_TRUE(back.FichierOuvrir()) << back.LastReason();
     EXPECT_EQ(back.ExtensionLevel(), 22);
@@ -397,7 +398,7 @@ TEST_F(DatabaseSaveTest, SavedUnderAnyOldExtensionKeepsEveryRecord) {
 
 TEST_F(DatabaseSaveTest, RootProgressAndNestedSave) {
   std::string path = testing::WriteSample(box.Path("root"), Generation::Current);
-  TGDatabase db;
+  TGDatabaseSosa db;
   db.AssigneNomDeFichier(path);
   ASSERT_TRUE(db.FichierOuvrir());
   CodeID root = db.Header.GetDeCujus();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/LegacyWriter.h"
 #include "database/TGDatabase.h"
 #include "platform/Graphics.h"
@@ -243,7 +244,7 @@ TEST_F(UpgradesTest, EveryGenerationUpgradesSavesAndReopensWithTheSameRecords) {
     Family f;
     AnsiString fileGuid;
     {
-      TGDatabase source;
+      TGDatabaseSosa source;
       f = Fill(source, box.Path(name + "/pictures"));
       // A layout without a note table keeps the notes in the records.
       const bool oldLayout = c.generation < Generation::G12;
@@ -254,7 +255,7 @@ TEST_F(UpgradesTest, EveryGenerationUpgradesSavesAndReopensWithTheSameRecords) {
     const auto inBefore = Listing(box.Path(name + "/in"));
     const auto picturesBefore = Listing(box.Path(name + "/pictures"));
 
-    TGDatabase db;
+    TGDatabaseSosa db;
     db.AssigneNomDeFichier(in);
     ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();
     const TGDatabase::UpgradePlan plan = db.LastUpgradePlan();
@@ -384,7 +385,7 @@ TEST_F(UpgradesTest, EveryGenerationUpgradesSavesAndReopensWithTheSameRecords) {
     // The saved file is this database's until it goes.
     auto saved = Contents(db);
     db._RAZ();
-    TGDatabase again;
+    TGDatabaseSosa again;
     again.AssigneNomDeFichier(out);
     ASSERT_TRUE(again.FichierOuvrir()) << again.LastReason();
     EXPECT_FALSE(again.LastUpgradePlan().g12 || again.LastUpgradePlan().g13 || again.LastUpgradePlan().g14 ||
@@ -398,7 +399,7 @@ TEST_F(UpgradesTest, EveryGenerationUpgradesSavesAndReopensWithTheSameRecords) {
 }
 
 TEST_F(UpgradesTest, NotesPutBackIntoTheRecordsSurviveAnOlderLayout) {
-  TGDatabase source;
+  TGDatabaseSosa source;
   Family f = Fill(source, box.Dir());
   source.RemetNotesVersStructure();
   // The notes stay in the table and are now in the records too.
@@ -414,12 +415,12 @@ TEST_F(UpgradesTest, NotesPutBackIntoTheRecordsSurviveAnOlderLayout) {
   // Without the reverse move a layout without a note table loses them.
   for (bool putBack : {true, false}) {
     SCOPED_TRACE(putBack);
-    TGDatabase plain;
+    TGDatabaseSosa plain;
     Family g = Fill(plain, box.Dir());
     if (putBack) plain.RemetNotesVersStructure();
     const std::string path = box.Path(putBack ? "back.GV9" : "lost.GV9");
     ASSERT_TRUE(EcritGeneration(plain, path, Generation::GV9));
-    TGDatabase db;
+    TGDatabaseSosa db;
     db.AssigneNomDeFichier(path);
     ASSERT_TRUE(db.FichierOuvrir());
     EXPECT_EQ(NoteOf(db, g.jean) == "<none>", !putBack);
@@ -437,7 +438,7 @@ TEST_F(UpgradesTest, RecordNoteMovesOnlyWhenItHasText) {
   const Case cases[] = {{"Soldat", true}, {"{\\rtf1\\ansi Soldat\\par}", true}, {"{\\rtf1\\ansi \\par}", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.note);
-    TGDatabase source;
+    TGDatabaseSosa source;
     TGIndividu indi;
     CodeID code = source.GetNextID();
     indi.SetCodeID(code);
@@ -446,7 +447,7 @@ TEST_F(UpgradesTest, RecordNoteMovesOnlyWhenItHasText) {
     source.Tables().individus->EcritData(&indi);
     const std::string path = box.Path("note.GV5");
     ASSERT_TRUE(EcritGeneration(source, path, Generation::GV5));
-    TGDatabase db;
+    TGDatabaseSosa db;
     db.AssigneNomDeFichier(path);
     ASSERT_TRUE(db.FichierOuvrir());
     EXPECT_EQ(NoteOf(db, code) != "<none>", c.moved);
@@ -458,13 +459,13 @@ TEST_F(UpgradesTest, RecordNoteMovesOnlyWhenItHasText) {
 
 TEST_F(UpgradesTest, ReadOnlyOpenQueuesTheMediaAndWritesNothing) {
   fs::create_directories(box.Path("in"));
-  TGDatabase source;
+  TGDatabaseSosa source;
   Family f = Fill(source, box.Path("in"));
   const std::string in = box.Path("in/family.GV8");
   ASSERT_TRUE(EcritGeneration(source, in, Generation::GV8));
   const auto before = Listing(box.Dir());
   {
-    TGDatabase db;
+    TGDatabaseSosa db;
     db.ReadOnly = true;
     db.AssigneNomDeFichier(in);
     ASSERT_TRUE(db.FichierOuvrir());
@@ -480,14 +481,14 @@ TEST_F(UpgradesTest, ControlKeyAtOpenSkipsTheMediaOfGeneration15) {
   // Level 19: only generation 15 runs.
   for (bool control : {false, true}) {
     SCOPED_TRACE(control);
-    TGDatabase source;
+    TGDatabaseSosa source;
     Fill(source, box.Dir());
     const std::string path = box.Path(control ? "ctrl.genvora" : "plain.genvora");
     LegacyWriteOptions options;
     options.level = 19;
     ASSERT_TRUE(EcritGeneration(source, path, Generation::Current, options));
     host.controlKeyDown = control;
-    TGDatabase db;
+    TGDatabaseSosa db;
     db.AssigneNomDeFichier(path);
     ASSERT_TRUE(db.FichierOuvrir());
     const TGDatabase::UpgradePlan plan = db.LastUpgradePlan();
@@ -500,7 +501,7 @@ TEST_F(UpgradesTest, ControlKeyAtOpenSkipsTheMediaOfGeneration15) {
 }
 
 TEST_F(UpgradesTest, Level17ReadsTheUnionLinksAndKeepsThemEmpty) {
-  TGDatabase source;
+  TGDatabaseSosa source;
   Family f = Fill(source, box.Dir());
   source.Tables().unionLiens->AjouteLien(f.mariage, f.jean);
   source.Tables().noteLiens->AjouteLien(f.jean, f.jean);
@@ -508,7 +509,7 @@ TEST_F(UpgradesTest, Level17ReadsTheUnionLinksAndKeepsThemEmpty) {
   LegacyWriteOptions options;
   options.level = 17;
   ASSERT_TRUE(EcritGeneration(source, path, Generation::Current, options));
-  TGDatabase db;
+  TGDatabaseSosa db;
   db.AssigneNomDeFichier(path);
   ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();
   EXPECT_EQ(db.ExtensionLevel(), 17);
@@ -521,7 +522,7 @@ TEST_F(UpgradesTest, Level17ReadsTheUnionLinksAndKeepsThemEmpty) {
 }
 
 TEST_F(UpgradesTest, UnreadableRecordsAreRemovedAndProgressIsReported) {
-  TGDatabase source;
+  TGDatabaseSosa source;
   Fill(source, box.Dir());
   // A document cut after its code: no step can read it.
   CodeID broken = source.GetNextID();
@@ -530,7 +531,7 @@ TEST_F(UpgradesTest, UnreadableRecordsAreRemovedAndProgressIsReported) {
   source.Tables().documents->EcritData(broken, bytes.data(), 6);
   const std::string path = box.Path("broken.GV8");
   ASSERT_TRUE(EcritGeneration(source, path, Generation::GV8));
-  TGDatabase db;
+  TGDatabaseSosa db;
   std::int64_t events = 0;
   db.OnIOProgress = [&](TGDatabase&) { ++events; };
   db.AssigneNomDeFichier(path);

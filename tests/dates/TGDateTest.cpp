@@ -6,8 +6,8 @@
 
 #include "dates/Calendars.h"
 #include "dates/TGDate.h"
+#include "platform/ByteCursor.h"
 #include "platform/Resources.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 namespace {

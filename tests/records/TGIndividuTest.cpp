@@ -2,11 +2,11 @@
 
 #include "containers/LXArray.h"
 #include "containers/TListeAssociation.h"
+#include "platform/ByteCursor.h"
 #include "platform/Preferences.h"
 #include "platform/Resources.h"
 #include "records/RecordTestSupport.h"
 #include "records/TGIndividu.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 namespace {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "platform/ByteCursor.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
 #include "platform/TV5SplitterParticule.h"
 #include "records/RecordTestSupport.h"
 #include "records/TGLieu.h"
 #include "records/TGNom.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 namespace {

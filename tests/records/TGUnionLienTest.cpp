@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "platform/ByteCursor.h"
 #include "platform/Resources.h"
 #include "records/RecordTestSupport.h"
 #include "records/TGLien.h"
 #include "records/TGUnion.h"
-#include "utilities/ByteCursor.h"
 
 namespace genvora {
 namespace {

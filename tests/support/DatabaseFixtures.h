@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/LegacyWriter.h"
-#include "database/SampleFamily.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
+#include "support/SampleFamily.h"
 #include "tests/TestSupport.h"
 
 namespace genvora::testing {
@@ -47,7 +48,7 @@ class DatabaseSandbox {
 inline std::string WriteSample(const std::string& pathWithoutExt, Generation generation,
                                const LegacyWriteOptions& options = {},
                                std::vector<WrittenSection>* sections = nullptr) {
-  TGDatabase db;
+  TGDatabaseSosa db;
   FillSampleFamily(db);
   std::string path = pathWithoutExt + ExtensionOf(generation);
   EXPECT_TRUE(EcritGeneration(db, path, generation, options, sections));

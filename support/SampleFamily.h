@@ -1,6 +1,6 @@
-// A small but real family, and a synthetic one of any size, written into a
-// database's tables through the record classes: the demo data of the tool,
-// the fixtures of the tests and the input of the benchmark.
+// A small but real family written into a database's tables through the
+// record classes: the demo data of the tool and the fixture of the tests.
+// Families of any size come from SyntheticFamily.h.
 //
 // The sample family spans four generations with accented first names,
 // surnames with particles, places, two unions, a witness link, a note in
@@ -9,8 +9,6 @@
 // each table it holds.
 #pragma once
 
-#include <cstdint>
-
 #include "database/TGDatabase.h"
 
 namespace genvora {
@@ -18,9 +16,5 @@ namespace genvora {
 // Fills an empty database (codes from its counter) and answers the root
 // individual's code.
 CodeID FillSampleFamily(TGDatabase& db);
-
-// `individuals` persons in couples over generations, with a surname and a
-// place dictionary; for the benchmark.
-void FillSyntheticFamily(TGDatabase& db, std::uint32_t individuals);
 
 }  // namespace genvora

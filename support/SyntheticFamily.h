@@ -1,16 +1,19 @@
-// A synthetic genealogy for benchmarks: surnames, places, individuals with
-// parents, unions and events, generated from a seed and loaded into the
-// tables the way a bulk import loads them (store first, indexes rebuilt in
-// one pass). The database and Sosa benchmarks reuse it.
+// A synthetic genealogy of any size for benchmarks: surnames, places,
+// individuals with parents, unions and events, generated from a seed and
+// loaded into the tables the way a bulk import loads them (store first,
+// indexes rebuilt in one pass). Built either into tables of its own (the
+// table benchmarks) or into a database's tables with codes from its counter
+// (the database benchmarks, which save and open it).
 //
 // Shape for n individuals: n / 20 surnames, 3n / 100 places, 3n / 10 unions,
 // about three events per individual (birth always, death mostly, christening
 // sometimes, a marriage for each union). Children take their father's
 // surname; 60 % of the people have as parents the spouses of a union formed
-// about one generation earlier.
+// about one generation earlier. The same seed gives the same family.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,6 +22,7 @@
 
 namespace genvora {
 
+class TGDatabase;
 class TGTableDicoLieux;
 class TGTableDicoNoms;
 class TGTableIndividus;
@@ -31,7 +35,11 @@ struct SyntheticFamilyOptions {
 
 class SyntheticFamily {
  public:
+  // Tables of its own, codes from 1.
   explicit SyntheticFamily(const SyntheticFamilyOptions& options);
+  // The tables of `database` (which must outlive this object), codes from
+  // its counter.
+  SyntheticFamily(const SyntheticFamilyOptions& options, TGDatabase& database);
   ~SyntheticFamily();
 
   // Generates the records and builds every table and index.
@@ -50,14 +58,18 @@ class SyntheticFamily {
 
  private:
   SyntheticFamilyOptions options_;
-  std::unique_ptr<TGTableIndividus> individus_;
-  std::unique_ptr<TGTableUnion> unions_;
-  std::unique_ptr<TGTableEvenements> evenements_;
+  // Null when the tables are a database's.
+  std::unique_ptr<TGTableIndividus> ownIndividus_;
+  std::unique_ptr<TGTableUnion> ownUnions_;
+  std::unique_ptr<TGTableEvenements> ownEvenements_;
+  TGTableIndividus* individus_;
+  TGTableUnion* unions_;
+  TGTableEvenements* evenements_;
+  std::function<CodeID()> newCode_;
   std::vector<CodeID> individuCodes_;
   std::vector<CodeID> nomCodes_;
   std::vector<AnsiString> nomTexts_;
   std::vector<EvenementIndexT> eventKeys_;
-  CodeID nextCode_ = 1;
 };
 
 }  // namespace genvora

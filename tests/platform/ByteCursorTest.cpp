@@ -2,7 +2,7 @@
 // failed read leaves its output untouched.
 #include <gtest/gtest.h>
 
-#include "utilities/ByteCursor.h"
+#include "platform/ByteCursor.h"
 
 namespace genvora {
 namespace {

@@ -1,40 +1,22 @@
-// What a path holds and what its companions are called: format detection of
-// database files, working-copy and backup names, replacement of a file that
-// keeps the previous version until the new one is in place, media bundle
-// names and the small path helpers.
+// What a path's companions are called: working-copy and backup names,
+// replacement of a file that keeps the previous version until the new one is
+// in place, media bundle names and the small path helpers. What a file holds
+// is told by database/FileFormat.h.
 //
 // Paths are 8-bit texts in either form: components separated by "\" (the
 // legacy program's) or by "/". A path that contains a "/" is split on "/",
 // any other on "\".
 //
-// Invariants:
-//  1. Detection never raises and never trusts a byte of the file beyond
-//     what the chunk and header readers check.
-//  2. A replacement never deletes the previous version of a file before the
+// Invariant: a replacement never deletes the previous version of a file before the
 //     new one is in place; when the new one cannot be put there, the
 //     previous one is put back.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "platform/Types.h"
 
 namespace genvora {
-
-// The answers of GetGenvoraFileFormat: on-disk classification, never changes.
-enum : unsigned {
-  kFileFormatNone = 0,     // not a database, unreadable, or a legacy file
-  kFileFormatChunked = 1,  // chunked header "GENVORA\0"
-  kFileFormatSqlite = 2,   // the newer SQLite-based format
-};
-
-// When `version` is given it is set to 0, then to the file's database
-// version: the header's DatabaseVersion for a chunked file, the
-// "DatabaseVersion" of the first row of the "Preferences" table for an
-// SQLite one (asking for it opens the file as a database; a failure then
-// makes the answer 0).
-unsigned GetGenvoraFileFormat(const AnsiString& path, std::int32_t* version = nullptr);
 
 // Path helpers.
 AnsiString KELGetFileFullName(const AnsiString& path);
@@ -48,10 +30,11 @@ bool KELRemoveDirectory(const AnsiString& path);
 // Working copies of current-format databases: ".genvora" <-> ".~genvora".
 AnsiString KELGetFileNameTild(const AnsiString& path);
 AnsiString KELGetFileNameNoTild(const AnsiString& path);
-// Switch a database between its two names, keeping a file already at the
-// target under ".~bak" until the switch is done. True when the file now has
-// the target name.
-bool SafeRenameGenvoraToTild(const AnsiString& path);
+// Switch a file between its two names, keeping a file already at the target
+// under ".~bak" until the switch is done. True when the file now has the
+// target name. SafeRenameToTild does not look at what the file holds:
+// SafeRenameGenvoraToTild (database/FileFormat.h) renames only a database.
+bool SafeRenameToTild(const AnsiString& path);
 bool SafeRenameTildToGenvora(const AnsiString& path);
 
 // Replaces `destination` by `source` (which is removed); the previous

@@ -1,10 +1,11 @@
-#include "SyntheticFamily.h"
+#include "support/SyntheticFamily.h"
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <string>
 
+#include "database/TGDatabase.h"
+#include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
 #include "records/TGLieu.h"
 #include "records/TGNom.h"
@@ -41,12 +42,23 @@ std::uint32_t DateKey(std::mt19937& random, int year) {
 
 SyntheticFamily::SyntheticFamily(const SyntheticFamilyOptions& options)
     : options_(options),
-      individus_(std::make_unique<TGTableIndividus>()),
-      unions_(std::make_unique<TGTableUnion>()),
-      evenements_(std::make_unique<TGTableEvenements>()) {
-  individus_->SetTableEvenements(evenements_.get());
-  evenements_->SetTableIndividus(individus_.get());
+      ownIndividus_(std::make_unique<TGTableIndividus>()),
+      ownUnions_(std::make_unique<TGTableUnion>()),
+      ownEvenements_(std::make_unique<TGTableEvenements>()),
+      individus_(ownIndividus_.get()),
+      unions_(ownUnions_.get()),
+      evenements_(ownEvenements_.get()),
+      newCode_([next = CodeID{1}]() mutable { return next++; }) {
+  individus_->SetTableEvenements(evenements_);
+  evenements_->SetTableIndividus(individus_);
 }
+
+SyntheticFamily::SyntheticFamily(const SyntheticFamilyOptions& options, TGDatabase& database)
+    : options_(options),
+      individus_(database.Tables().individus),
+      unions_(database.Tables().unions),
+      evenements_(database.Tables().evenements),
+      newCode_([&database] { return database.GetNextID(); }) {}
 
 SyntheticFamily::~SyntheticFamily() = default;
 
@@ -64,7 +76,7 @@ void SyntheticFamily::Build() {
     TGNom nom(noms.GetSplitter());
     AnsiString text = MakeWord(random, 2 + static_cast<int>(random() % 2));
     if (random() % 10 == 0) text = "de " + text;
-    const CodeID code = nextCode_++;
+    const CodeID code = newCode_();
     nom.SetCodeID(code);
     nom.SetNom(text);
     nom.SetRattachement(random() % 20 == 0 && !nomCodes_.empty() ? nomCodes_[random() % nomCodes_.size()] : code);
@@ -78,7 +90,7 @@ void SyntheticFamily::Build() {
   std::vector<CodeID> places;
   for (std::uint32_t i = 0; i < placeCount; ++i) {
     TGLieu lieu;
-    const CodeID code = nextCode_++;
+    const CodeID code = newCode_();
     lieu.SetCodeID(code);
     lieu.SetText(TGLieu::kVille, MakeWord(random, 2 + static_cast<int>(random() % 3)));
     lieu.SetText(TGLieu::kCode, std::to_string(1000 + random() % 95000));
@@ -98,17 +110,22 @@ void SyntheticFamily::Build() {
   individuCodes_.reserve(n);
   const std::uint32_t unionCount = n * 3 / 10;
   individus_->SetBatchModeTo(true);
-  unsigned char eventBytes[40] = {};
+  // Whole event records, so that a database saved with them opens, checks
+  // and upgrades like a real one; the index keys are the generated ones.
   auto addEvent = [&](CodeID owner, std::uint32_t type, std::uint32_t key) {
-    const CodeID code = nextCode_++;
-    std::memcpy(eventBytes, &code, 4);
-    std::memcpy(eventBytes + 12, &owner, 4);
-    evenements_->LXArray::EcritData(code, eventBytes, sizeof eventBytes);
+    const CodeID code = newCode_();
+    TGEvenement event;
+    event.SetCodeID(code);
+    event.SetProprietaire(owner);
+    event.SetType(static_cast<TV5EventList>(type));
+    if (key != 0) event.GetDate()->SetDateTriApp(key, false);
+    const std::string bytes = event.EncodeToString();
+    evenements_->LXArray::EcritData(code, bytes.data(), static_cast<unsigned>(bytes.size()));
     eventKeys_.push_back({owner, key, type, code});
   };
   for (std::uint32_t i = 0; i < n; ++i) {
     TGIndividu individu;
-    const CodeID code = nextCode_++;
+    const CodeID code = newCode_();
     individu.SetCodeID(code);
     const bool male = random() % 2 == 0;
     individu.SetMasculin(male);
@@ -146,11 +163,11 @@ void SyntheticFamily::Build() {
     // 3 unions per 10 individuals.
     while (couples.size() < static_cast<std::size_t>(i + 1) * unionCount / n && !men.empty() && !women.empty()) {
       TGUnion uni;
-      const CodeID unionCode = nextCode_++;
+      const CodeID unionCode = newCode_();
       uni.SetCodeID(unionCode);
       uni.SetEpoux(men[men.size() - 1 - random() % std::min<std::size_t>(men.size(), 5000)]);
       uni.SetEpouse(random() % 50 == 0 ? 0 : women[women.size() - 1 - random() % std::min<std::size_t>(women.size(), 5000)]);
-      uni.EcritDans(unionCode, unions_.get());
+      uni.EcritDans(unionCode, unions_);
       couples.push_back({unionCode, uni.GetEpoux(), uni.GetEpouse()});
       addEvent(unionCode, 54, DateKey(random, year));
     }

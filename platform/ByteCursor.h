@@ -14,6 +14,7 @@
 // No dependency beyond the standard library.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -23,6 +24,10 @@
 #include <vector>
 
 namespace genvora {
+
+// Reads and writes copy the bytes as they lie in memory: the engine builds
+// only for little-endian machines.
+static_assert(std::endian::native == std::endian::little, "the byte cursor copies little-endian values as they are");
 
 class ByteReader {
  public:
@@ -52,7 +57,7 @@ class ByteReader {
     static_assert(std::is_trivially_copyable_v<T>);
     if (!Ok()) return false;
     if (Remaining() < sizeof(T)) return Fail("bytes end inside a field");
-    std::memcpy(&out, data_ + offset_, sizeof(T));  // the engine runs little-endian
+    std::memcpy(&out, data_ + offset_, sizeof(T));
     offset_ += sizeof(T);
     return true;
   }

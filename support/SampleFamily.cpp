@@ -1,5 +1,5 @@
-// A small real family and a synthetic one.
-#include "database/SampleFamily.h"
+// The small real family of the demo and the tests.
+#include "support/SampleFamily.h"
 
 #include <cstring>
 #include <string>
@@ -232,39 +232,6 @@ CodeID FillSampleFamily(TGDatabase& db) {
 
   db.Header.SetDeCujus(g4);
   return g4;
-}
-
-void FillSyntheticFamily(TGDatabase& db, std::uint32_t individuals) {
-  TGDatabaseTables& t = db.Tables();
-  std::vector<CodeID> names;
-  for (int i = 0; i < 200; ++i) {
-    TGNom nom;
-    CodeID code = db.GetNextID();
-    nom.SetCodeID(code);
-    nom.SetNom("Nom" + std::to_string(i));
-    nom.EcritDans(code, t.dicoNoms);
-    names.push_back(code);
-  }
-  TGIndividu indi;
-  TGUnion u;
-  for (std::uint32_t i = 0; i < individuals; ++i) {
-    CodeID code = db.GetNextID();
-    indi.SetCodeID(code);
-    indi.SetChar(5, i % 2 == 0 ? "Jean Pierre" : "Marie Louise");
-    indi.SetFeminin(i % 2 == 1);
-    indi.SetCodeNom(names[i % names.size()]);
-    // Parents are the couple two generations of codes back.
-    indi.SetCodePere(i >= 4 ? code - 4 : 0);
-    indi.SetCodeMere(i >= 4 ? code - 3 : 0);
-    indi.EcritDans(code, t.individus);
-    if (i % 2 == 1) {
-      CodeID uc = db.GetNextID();
-      u.SetCodeID(uc);
-      u.SetEpoux(code - 1);
-      u.SetEpouse(code);
-      u.EcritDans(uc, t.unions);
-    }
-  }
 }
 
 }  // namespace genvora
