@@ -69,6 +69,9 @@ class TGTablePrenoms : public TGTableDicoTexte, public IFirstNameLookup {
   // True when the preferences hold the word (accent-free, upper case) among
   // their exceptions.
   static bool IsException(const AnsiString& word);
+  // The first names of a text, in order: its words between delimiters, the
+  // capitalisation exceptions left out, each as typed.
+  static std::vector<AnsiString> PrenomsDe(const AnsiString& text);
 
   // Adds or updates each first name of `text` and links it to `individu`
   // (when not 0) with the usual flag clear. Answers the code of the last
