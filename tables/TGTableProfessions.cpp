@@ -51,12 +51,7 @@ std::string TGTableProfessions::ReferenceQuery(const std::string& langue) {
 bool TGTableProfessions::getListeDesProfessions(std::vector<AnsiString>& out, std::vector<AnsiString>* upperOut,
                                                 bool withReference) const {
   const std::size_t first = out.size();
-  const LArray* codeList = GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
-  for (const auto& entry : byItem) out.push_back(TexteDe(entry.second));
+  for (CodeID code : StoreOrderCodes(*this)) out.push_back(TexteDe(code));
 
   bool ok = true;
   const TPreferenceGenvora5* prefs = SharedPrefs();
