@@ -67,9 +67,9 @@ int TGTableLiens::DeleteData(std::uint32_t code) {
   return LXArray::DeleteData(code);
 }
 
-// The walk of "TBLINK-IdxDE" the legacy table made, answered from the two
-// runs of `code`: the entries it ends are placed by their position in
-// "TBLINK-IdxDE", so the order is the walk's.
+// The links of `code` in the order a walk of "TBLINK-IdxDE" from its start
+// meets them, answered from the two runs of `code`: each entry found is
+// placed by its position in "TBLINK-IdxDE", so the order is the walk's.
 void TGTableLiens::LesLiensDe(CodeID code, std::vector<CodeID>& out, int mode) const {
   std::vector<std::pair<int, CodeID>> found;  // position in IdxDE, link code
   const int deCount = static_cast<int>(de_->GetCount());

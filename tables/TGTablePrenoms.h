@@ -7,7 +7,7 @@
 // square brackets. Words that are capitalisation exceptions of the
 // preferences ("de", "von"...) never become first names.
 //
-// Choices where the legacy behaviour is not known:
+// Choices this table makes:
 //  - AjouterMettreAJourPrenom's two flags: `griot` gives the first names it
 //    creates the Griot flag (their spelling is final, as the individual's
 //    is); `usuelSiAucun` makes the first name of the text the usual one
