@@ -412,8 +412,9 @@ void LArray::SetItemsHandle(void* block, unsigned blockBytes, std::int32_t count
 void LArray::Sort() {
   if (!sorted_ && count_ > 1) {
     StArrayLocker locker(*this);
-    // Shell sort with the gaps 1, 4, 13, 40, ... below count / 9: not stable,
-    // and kept exactly so that equal items end in the legacy order.
+    // Shell sort with the gaps 1, 4, 13, 40, ... below count / 9. It is not
+    // stable: equal items end in the order these gaps give, and a saved
+    // index keeps that order, so the gaps never change.
     const int count = static_cast<int>(count_);
     int gap = 1;
     while (gap < count / 9) gap = 3 * gap + 1;
@@ -761,9 +762,8 @@ bool LArray::WriteMainBlock(FileHandle* file) const {
   bool ok = file->Write(header, sizeof header);
   if (ok && dataSize_ != 0) ok = file->Write(items_, dataSize_);
   if (!ok || dataSize_ == 0) return ok;
-  // Every attached array is written even when one fails, as the legacy
-  // writer did, but the failure is reported: a save that lost a table must
-  // not look like a success.
+  // Every attached array is written even when one fails, and the failure is
+  // reported: a save that lost a table must not look like a success.
   bool attachedOk = true;
   for (const LArray* attached : attached_) {
     if (attached != nullptr && !attached->EcritDans(file)) {

@@ -94,7 +94,8 @@ class LArray {
   LArray(unsigned itemSize, void* itemsBlock, unsigned blockBytes, LComparator* comparator, bool isSorted,
          bool keepSorted);
   virtual ~LArray();
-  // No caller copies arrays; the legacy copy carried no contents.
+  // An array is never copied: its items, attached arrays and comparator
+  // have one owner.
   LArray(const LArray&) = delete;
   LArray& operator=(const LArray&) = delete;
 
@@ -248,7 +249,6 @@ class LArray {
   // Raw block management shared with the variable arrays.
   void ReallocateItems(std::uint64_t bytes);
 
-  bool created_ = true;  // kept from the legacy layout, never read
   unsigned itemSize_ = 4;
   unsigned count_ = 0;
   unsigned dataSize_ = 0;

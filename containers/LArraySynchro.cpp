@@ -21,10 +21,9 @@ std::string SynchroPath(const AnsiString& folder) {
 
 LArraySynchro::LArraySynchro() : LArray(kStampSize, new LLongComparator, true) {}
 
-// The legacy identifier was the serial number of the system volume, which has
-// no counterpart on this platform; the machine serial derived from the
-// operating system's machine identifier plays its part: stable on one
-// machine, different between machines.
+// A stamp names the machine it was made on: the identifier is stable on one
+// machine and differs between machines. Here it is the machine serial
+// derived from the operating system's machine identifier.
 std::uint32_t LArraySynchro::GetSystemID() { return GetMachineSerial(); }
 
 LArraySynchro::Stamp LArraySynchro::StampAt(int index) const {

@@ -3,7 +3,7 @@
 // file (destination), kept sorted by source code; duplicates of a source are
 // kept. A scan position lets a caller walk the pairs whose destination is set.
 //
-// The legacy table was a component owned by a form; here the caller owns it.
+// The caller owns the table.
 #pragma once
 
 #include <cstdint>

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "database/TGDatabase.h"
 #include "platform/Exception.h"
@@ -83,62 +84,15 @@ void Quiet(Record& r) {
   r.SetStampOnWrite(false);
 }
 
-bool IsProfessionSeparator(char c) {
-  return c == ' ' || c == ',' || c == ';' || c == '/' || c == '(' || c == ')' || c == '.' || c == '?';
-}
+// The dictionaries take their new codes from the database.
+class DatabaseCodes : public ICodeAllocator {
+ public:
+  explicit DatabaseCodes(TGDatabase& db) : db_(db) {}
+  CodeID GetNextID() override { return db_.GetNextID(); }
 
-constexpr std::string_view kPrenomDelimiters = ", ;\"()<>{}[]";
-
-std::vector<AnsiString> FirstNameWords(const AnsiString& text) {
-  std::vector<AnsiString> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && kPrenomDelimiters.find(text[i]) != std::string_view::npos) ++i;
-    std::size_t start = i;
-    while (i < text.size() && kPrenomDelimiters.find(text[i]) == std::string_view::npos) ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
-}
-
-AnsiString CleanProfessionText(const AnsiString& text) {
-  AnsiString out = AnsiTrim(text);
-  std::size_t at;
-  while ((at = out.find("  ")) != AnsiString::npos) out.erase(at, 1);
-  return out;
-}
-
-// The known professions that occur in `text` between separators or the
-// ends of the text. Such an occurrence is exactly a piece of the text that
-// starts at its beginning or after a separator and ends at its end or on a
-// separator, so the pieces are looked up rather than every profession
-// searched: the cost follows the text, not the size of the dictionary.
-std::vector<CodeID> BoundedMatches(const AnsiString& text, const std::map<AnsiString, CodeID>& known) {
-  std::vector<std::size_t> starts{0}, ends;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!IsProfessionSeparator(text[i])) continue;
-    starts.push_back(i + 1);
-    ends.push_back(i);
-  }
-  ends.push_back(text.size());
-  std::set<CodeID> found;
-  for (std::size_t s : starts) {
-    for (std::size_t e : ends) {
-      if (e <= s) continue;
-      auto it = known.find(text.substr(s, e - s));
-      if (it != known.end()) found.insert(it->second);
-    }
-  }
-  return {found.begin(), found.end()};
-}
-
-// Rebuilds an alphabetical index of 4-byte codes from (key, code) pairs.
-void RebuildAlpha(LArray* index, std::vector<std::pair<AnsiString, CodeID>> entries) {
-  if (index == nullptr) return;
-  std::sort(entries.begin(), entries.end());
-  index->Flush();
-  for (const auto& e : entries) index->AddItem(&e.second, 4);
-}
+ private:
+  TGDatabase& db_;
+};
 
 // A pair of a link table: {a, b} and its usual flag.
 struct Pair {
@@ -351,13 +305,15 @@ void TGDatabase::DeplaceNotesVersTable() {
 void TGDatabase::TraitePrenomsEtProfessionsV12() {
   TGDatabaseTables& t = *tables_;
   SetUpgradeProgress(2, 0);
+  DatabaseCodes codes(*this);
 
-  // The dictionaries as they stand, by comparison form.
-  std::map<AnsiString, CodeID> prenoms;
-  for (CodeID code : CodesOf(t.prenoms)) {
-    TVGPrenom p;
-    if (p.LitDans(code, t.prenoms)) prenoms.emplace(p.GetPrenomUCD(), code);
-  }
+  // Every lookup below searches the alphabetical indexes, and every new
+  // entry joins them in order: they are first made to match the stores.
+  t.prenoms->ReIndex();
+  t.professions->ReIndex();
+
+  // The professions as they stand, by comparison form: the pieces of each
+  // individual's text are looked up here.
   std::map<AnsiString, CodeID> professions;
   for (CodeID code : CodesOf(t.professions)) {
     TVGProfession p;
@@ -367,58 +323,66 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
   std::vector<Pair> prenomLinks;
   std::vector<Pair> professionLinks;
   std::set<CodeID> professionsReset;
+
+  // The first name each spelling met so far stands for, with its sex: the
+  // dictionary is searched once per spelling, not once per individual.
+  struct Known {
+    CodeID code;
+    sexePrenomT sexe;
+  };
+  std::unordered_map<AnsiString, Known> prenomDe;
   auto addPrenom = [&](const AnsiString& word, CodeID indi, sexePrenomT sexe, bool griot) {
-    const AnsiString key = EnleveAccentsEtUpperCase(word);
-    if (key.empty()) return;
-    auto found = prenoms.find(key);
-    if (found == prenoms.end()) {
+    auto known = prenomDe.find(word);
+    if (known == prenomDe.end()) {
       TVGPrenom p;
       Quiet(p);
-      const CodeID code = GetNextID();
-      p.SetCodeID(code);
       p.SetSexe(sexe);
       p.SetPrenom(word);
-      p.SetPrenomUCD(key);
-      p.SetRattachement(code);
+      p.SetPrenomUCD(EnleveAccentsEtUpperCase(word));
       p.SetGriot(griot);
       p.SetExportable(true);
       p.SetCreatedNow();
-      p.EcritDans(code, t.prenoms);
-      prenoms.emplace(key, code);
-      ++upgradeReport_.firstNamesAdded;
-      prenomLinks.push_back({indi, code, 0});
-      ++upgradeReport_.firstNameLinks;
-      return;
+      const std::uint32_t before = t.prenoms->GetCount();
+      const CodeID code = t.prenoms->MetAJour(p, &codes, false);
+      if (code == 0) return;
+      sexePrenomT storedSexe = sexe;
+      if (t.prenoms->GetCount() != before) {
+        ++upgradeReport_.firstNamesAdded;
+      } else {
+        TVGPrenom stored;
+        if (stored.LitDans(code, t.prenoms)) storedSexe = stored.GetSexe();
+      }
+      known = prenomDe.emplace(word, Known{code, storedSexe}).first;
     }
-    TVGPrenom p;
-    Quiet(p);
-    if (p.LitDans(found->second, t.prenoms) && p.GetSexe() == 2 && sexe != 2) {
-      p.SetSexe(sexe);
-      p.EcritDans(found->second, t.prenoms);
+    // A first name of unknown sex takes the sex of the first individual of
+    // known sex who bears it.
+    if (known->second.sexe == kPrenomMixte && sexe != kPrenomMixte) {
+      TVGPrenom p;
+      Quiet(p);
+      if (p.LitDans(known->second.code, t.prenoms)) {
+        p.SetSexe(sexe);
+        p.EcritDans(known->second.code, t.prenoms);
+        known->second.sexe = sexe;
+      }
     }
     // A link already there keeps its usual flag.
-    prenomLinks.push_back({indi, found->second, 0});
+    prenomLinks.push_back({indi, known->second.code, 0});
     ++upgradeReport_.firstNameLinks;
   };
 
-  auto addProfession = [&](const AnsiString& text, const AnsiString& key, CodeID indi) {
-    auto found = professions.find(key);
-    CodeID code;
-    if (found == professions.end()) {
-      TVGProfession p;
-      Quiet(p);
-      code = GetNextID();
-      p.SetCodeID(code);
-      p.SetProfession(text);
-      p.SetProfessionUCD(key);
-      p.SetRattachement(code);
-      p.SetExportable(true);
-      p.SetCreatedNow();
-      p.EcritDans(code, t.professions);
-      professions.emplace(key, code);
+  auto addProfession = [&](const AnsiString& text, CodeID indi) {
+    TVGProfession p;
+    Quiet(p);
+    p.SetProfession(text);
+    p.SetProfessionUCD(EnleveAccentsEtUpperCase(text));
+    p.SetExportable(true);
+    p.SetCreatedNow();
+    const std::uint32_t before = t.professions->GetCount();
+    const CodeID code = t.professions->MetAJour(p, &codes, false);
+    if (code == 0) return;
+    if (t.professions->GetCount() != before) {
+      professions.emplace(p.GetProfessionUCD(), code);
       ++upgradeReport_.professionsAdded;
-    } else {
-      code = found->second;
     }
     professionLinks.push_back({indi, code, 0});
     ++upgradeReport_.professionLinks;
@@ -434,7 +398,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     Quiet(indi);
     if (!indi.LitDans(code, t.individus)) continue;
     const AnsiString sexe = indi.GetChar(10);
-    const sexePrenomT classe = sexe == "m" ? 0 : sexe == "f" ? 1 : 2;
+    const sexePrenomT classe = sexe == "m" ? kPrenomMasculin : sexe == "f" ? kPrenomFeminin : kPrenomMixte;
 
     const AnsiString prenomsText = indi.GetChar(5);
     const AnsiString capitalised = AnsiFirstUpper(prenomsText, false, "");
@@ -444,33 +408,36 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
       changed = true;
       ++upgradeReport_.firstNamesCapitalised;
     }
-    for (const AnsiString& word : FirstNameWords(capitalised)) addPrenom(word, code, classe, indi.GetGriot());
+    for (const AnsiString& word : TGTablePrenoms::PrenomsDe(capitalised))
+      addPrenom(word, code, classe, indi.GetGriot());
 
     const AnsiString profText = indi.GetChar(6);
-    const AnsiString cleaned = CleanProfessionText(profText);
+    const AnsiString cleaned = TGTableProfessions::TexteNettoye(profText);
     if (!cleaned.empty()) {
       professionsReset.insert(code);
       if (cleaned != profText) {
         indi.SetChar(6, cleaned);
         changed = true;
       }
-      const AnsiString upper = EnleveAccentsEtUpperCase(cleaned);
-      bool any = false;
-      for (CodeID pcode : BoundedMatches(upper, professions)) {
+      std::set<CodeID> named;
+      for (const AnsiString& piece : TGTableProfessions::MorceauxBornes(EnleveAccentsEtUpperCase(cleaned))) {
+        auto found = professions.find(piece);
+        if (found != professions.end()) named.insert(found->second);
+      }
+      for (CodeID pcode : named) {
         professionLinks.push_back({code, pcode, 0});
         ++upgradeReport_.professionLinks;
-        any = true;
       }
       // An older file has an empty dictionary: each part of the text between
       // ",", ";" and "/" that no known profession covers becomes one, so
       // the professions typed are not left out of the dictionary.
-      if (!any) {
+      if (named.empty()) {
         std::size_t start = 0;
         while (start <= cleaned.size()) {
           std::size_t end = cleaned.find_first_of(",;/", start);
           if (end == AnsiString::npos) end = cleaned.size();
           const AnsiString part = AnsiTrim(cleaned.substr(start, end - start));
-          if (!part.empty()) addProfession(part, EnleveAccentsEtUpperCase(part), code);
+          if (!part.empty()) addProfession(part, code);
           start = end + 1;
         }
       }
@@ -481,11 +448,6 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
 
   MergePairs(t.liensPrenoms, TGTableLiensPrenoms::kItemSize, prenomLinks, {});
   MergePairs(t.liensProfessions, TGTableLiensProfessions::kItemSize, professionLinks, professionsReset);
-
-  std::vector<std::pair<AnsiString, CodeID>> alpha(prenoms.begin(), prenoms.end());
-  RebuildAlpha(t.prenomsAlpha, alpha);
-  alpha.assign(professions.begin(), professions.end());
-  RebuildAlpha(t.professionsAlpha, alpha);
   SetUpgradeProgress(2, 100);
 }
 

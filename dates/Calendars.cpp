@@ -131,8 +131,8 @@ int DayOfWeek(std::int64_t sdn) {
 }
 
 HebrewMolad MoladOfMetonicCycle(std::int64_t cycle) {
-  // The legacy code split this product into 16-bit halves to stay within 32
-  // bits; a 64-bit product gives the same 48-bit value.
+  // The product needs 48 bits: 64-bit arithmetic holds it exactly for every
+  // cycle a date block can name.
   std::int64_t halakim = kMoladOfCreation + cycle * kHalakimPerMetonicCycle;
   return {halakim / kHalakimPerDay, halakim % kHalakimPerDay};
 }

@@ -1,5 +1,6 @@
 // The date block, its minute keys, predicates, merge and conversion to the
-// Gregorian calendar. Text lives in DateText.cpp, feasts in Feasts.cpp.
+// Gregorian calendar. Reading text lives in DateTextRead.cpp, printing in
+// DateTextPrint.cpp, sort keys and ages in DateAges.cpp, feasts in Feasts.cpp.
 #include "dates/TGDate.h"
 
 #include <cstring>

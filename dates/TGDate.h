@@ -170,7 +170,7 @@ class TGDate {
   void DatePaquesOrthodoxe(int year);
   void DatePaquesJuive(int year);
 
-  // ---- Text (DateText.cpp) ----
+  // ---- Reading (DateTextRead.cpp) ----
 
   // Date order: '1' day-month-year, '0' month-day-year, '2' year-month-day.
   // Chosen from the preferences ("FormatDateFRUS") at first use and again by
@@ -188,6 +188,8 @@ class TGDate {
   bool SetTimeFromText(AnsiString text);
   static void PretraiteLesDatesSpeciales(AnsiString& text);
 
+  // ---- Names and printing (DateTextPrint.cpp) ----
+
   static AnsiString GetFormat(bool withCalendar);
   AnsiString GetChaine(AnsiString format) const;
   AnsiString GetText() const;
@@ -202,11 +204,31 @@ class TGDate {
   AnsiString GetShortDayName(bool side) const;
   AnsiString GetKeyword(bool side) const;
 
+  // ---- Sort keys, day counts and ages (DateAges.cpp) ----
+
   double GetDateTriDouble(bool side) const;
   int GetNombreDeJours(bool side) const;
   bool operator<(const TGDate& other) const { return GetDateTriDouble(false) < other.GetDateTriDouble(false); }
   bool operator<=(const TGDate& other) const { return GetDateTriDouble(false) <= other.GetDateTriDouble(false); }
 
+  // The age at `eventDate` of a person born on this date, as a date in
+  // `result`: its year the whole years, its month and day those reached from
+  // 1 January (month 1, day 1: no extra month or day). The two forms differ:
+  //  - AgeA reads the age back in the Julian calendar, keeps an age whose
+  //    event comes before the birth (its year is then negative), qualifies
+  //    it from both qualifiers and sets AgeApproximatif where the pair makes
+  //    it only approximate ("about" against "after"...); it fails on a pair
+  //    that gives no age (both "after", an estimated date against another).
+  //  - _AgeA reads it back in the Gregorian calendar, always fills both
+  //    sides (one value, or the span of a double date), never sets the
+  //    approximation flag but fails on the pairs AgeA calls approximate,
+  //    gives an unqualified age when either date is calculated, estimated
+  //    or closes a range, and fails for an event before the birth.
+  // Callers: none in this engine or tool besides the tests, which pin both.
+  // The consistency control of dates takes AgeA: its rules fire on a
+  // negative age (a death before the birth) and must tell an approximate
+  // age from a sure one. _AgeA has no such caller; it stays for the host,
+  // which imports both.
   bool AgeA(TGDate* eventDate, TGDate* result);
   bool _AgeA(TGDate* eventDate, TGDate* result);
   bool CalCuleDateDeNaissance(TGDate* reference, int years, int months, int days);

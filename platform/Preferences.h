@@ -1,10 +1,9 @@
 // The host's preferences object: the few user settings the engine reads.
 //
-// The legacy host kept them in the per-user registry; here they are plain
-// fields with the defaults of a fresh installation, and the configuration
-// store (the save and integrity history) is an IniStore. The engine reaches
-// the object through SharedPrefs(), which is null until a host installs one:
-// every reader states what it does without preferences.
+// They are plain fields with the defaults of a fresh installation, and the
+// configuration store (the save and integrity history) is an IniStore. The
+// engine reaches the object through SharedPrefs(), which is null until a
+// host installs one: every reader states what it does without preferences.
 #pragma once
 
 #include <cstdint>

@@ -42,8 +42,8 @@ double NowDateTime() {
   clock_gettime(CLOCK_REALTIME, &ts);
   struct tm local {};
   localtime_r(&ts.tv_sec, &local);
-  // Seconds east of UTC, so the serial follows the local clock as on the
-  // legacy platform. 25569 is the serial of 1 January 1970.
+  // Seconds east of UTC: stored days and stamps follow the local clock.
+  // 25569 is the serial of 1 January 1970.
   double localSeconds = static_cast<double>(ts.tv_sec + local.tm_gmtoff) + ts.tv_nsec / 1e9;
   return 25569.0 + localSeconds / 86400.0;
 }

@@ -10,11 +10,10 @@
 
 namespace genvora {
 
-// A stable 32-bit identifier of this machine. The legacy program used the
-// serial number of the system volume, which has no counterpart here; it is
-// derived instead from the machine identifier of the operating system
-// (/etc/machine-id, else the D-Bus machine id, else the host name), so it is
-// the same at every run on one machine and differs between machines.
+// A stable 32-bit identifier of this machine, derived from the machine
+// identifier of the operating system (/etc/machine-id, else the D-Bus
+// machine id, else the host name): the same at every run on one machine,
+// different between machines.
 std::uint32_t GetMachineSerial();
 
 // Now, as a date-time serial in local time.
@@ -22,8 +21,8 @@ double NowDateTime();
 // Today: the whole days of NowDateTime().
 std::uint32_t TodaySerial();
 
-// Milliseconds since the system started, wrapping at 2^32 like the legacy
-// tick count that stamps a new database file.
+// Milliseconds since the system started, wrapping at 2^32: the tick count
+// that stamps a new database file is a 32-bit field.
 std::uint32_t GetTickCount32();
 
 // Fixes the clock for the life of the object (tests).

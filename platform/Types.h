@@ -1,6 +1,6 @@
 // Basic types shared by every subsystem of the engine.
 //
-// AnsiString holds text as the legacy program stored it: 8-bit Windows-1252
+// AnsiString holds text as database files store it: 8-bit Windows-1252
 // bytes. Conversion to UTF-8 happens only at the edges (terminal, JSON,
 // GEDCOM), through platform/Encoding.h.
 #pragma once

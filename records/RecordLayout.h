@@ -111,8 +111,7 @@ class LayoutReader {
   void F64(double& v) { r_.F64(v); }
   void Bool(bool& v) { r_.Bool(v); }
   // A text longer than `max` (damage, or a hand-edited file) keeps its
-  // first `max` bytes rather than overflowing what the legacy reader
-  // copied it into.
+  // first `max` bytes: the field holds no more.
   void Text(AnsiString& text, std::size_t max = std::string_view::npos) {
     if (r_.CString(text) && text.size() > max) text.resize(max);
   }

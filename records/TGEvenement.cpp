@@ -42,8 +42,8 @@ void TGEvenement::Fields::Layout(W& w, F& f) {
   w.Text(f.texts[kTexte]);
   w.Text(f.texts[kSubdivision]);
   w.Text(f.texts[kTitre]);
-  // The legacy reader copied the certitude into a two-byte buffer; a longer
-  // text is kept to its first character instead of overrunning anything.
+  // The certitude is one character at most: a longer stored text keeps its
+  // first character.
   w.Text(f.certitude, 1);
   w.Text(f.texts[kAgeSurActe]);
   w.Text(f.texts[kCause]);
@@ -64,7 +64,7 @@ void TGEvenement::Fields::Layout(W& w, F& f) {
 std::uint32_t TGEvenement::EncodedSize() const { return LayoutSize(f_); }
 
 // The published size counts the certitude as one character whether or not
-// there is one; the legacy stores were sized by it.
+// there is one: stored files size their event entries by it.
 std::uint32_t TGEvenement::GetDataSize() const {
   return EncodedSize() + (TGRoot::TextSize(std::string_view(f_.certitude).substr(0, 1)) == 1 ? 1 : 0);
 }

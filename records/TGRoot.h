@@ -18,9 +18,9 @@
 //     take their defaults. A group that begins but ends inside its fields,
 //     an entry shorter than the base fields and a text without its NUL are
 //     damage: Decode raises and leaves the record as it was. Bytes left after
-//     the last group are not: the legacy program stopped reading there, and
-//     its stores hold entries longer than what was encoded (an event sized
-//     by its upper bound), so refusing them would delete sound records.
+//     the last group are not: reading stops there, and stored files hold
+//     entries longer than what was encoded (an event sized by its upper
+//     bound), so refusing them would delete sound records.
 //  3. Reading never changes the store: LitDans of a damaged entry answers
 //     false, keeps the reason (LastDamage) and leaves the entry where it is,
 //     for the forced open and the file controller to deal with. Removing it
@@ -145,7 +145,7 @@ class TGRoot {
   virtual void WriteFields(ByteWriter& writer) const;
   virtual void ReadFields(ByteReader& reader);
   // True when the reader met no damage. Bytes after the last group known to
-  // this release are ignored, as the legacy reader ignored them.
+  // this release are ignored: stored entries may be longer than their fields.
   static bool EndOfRecord(ByteReader& reader);
 
   TGRootFields& RootOrThrow();

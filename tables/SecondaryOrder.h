@@ -7,8 +7,8 @@
 //  1. ReverseIndex maps each record to at most one key; Set replaces the
 //     record's previous key, Forget drops it.
 //  2. Answers come back in store order (the order of the records' items),
-//     which is the order a walk of the store gives: callers see no change
-//     from the walk the order replaces.
+//     which is the order a walk of the store gives: an answer from the order
+//     equals the walk's.
 //  3. MergeIntoIndex and MergeIntoRuns give the index that adding the new
 //     items one by one after their run (InsertInRun) gives, in one pass.
 #pragma once

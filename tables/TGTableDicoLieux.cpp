@@ -234,21 +234,12 @@ bool TGTableDicoLieux::EstVarianteMaitre(CodeID code) { return Variantes().EstMa
 
 void TGTableDicoLieux::ReIndex() {
   keys_.clear();
-  const LArray* codeList = GetCodeList();
-  const int count = static_cast<int>(codeList->GetCount());
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(static_cast<std::size_t>(count));
-  for (int i = 1; i <= count; ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
-  std::vector<CodeID> codes;
-  codes.reserve(byItem.size());
-  ProgressTicker ticker("TGTableDicoLieux", count);
+  std::vector<CodeID> codes = StoreOrderCodes(*this);
+  ProgressTicker ticker("TGTableDicoLieux", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
-  for (const auto& entry : byItem) {
+  for (CodeID code : codes) {
     ticker.Step(++done);
-    KeysOf(entry.second);
-    codes.push_back(entry.second);
+    KeysOf(code);
   }
   std::vector<CodeID> byVille = codes;
   StableSortGuarded(byVille, [this](CodeID a, CodeID b) { return KeysOf(a).ville < KeysOf(b).ville; });

@@ -13,7 +13,7 @@
 //  2. The variant questions answer from the in-memory order of
 //     VariantOrder.h: one pass of the store, then O(k) per question.
 //
-// Choices where the legacy behaviour is not known:
+// Choices this table makes:
 //  - BinaryFind(lieu, complet): `complet` true (the default) finds the place
 //    with the same identity (code, town, department, region, country as
 //    displayed, and the Griot flag: TGLieu::InternalCompare); false finds

@@ -210,24 +210,13 @@ bool TGTableDicoNoms::InternalCanDelete(CodeID code) {
 
 void TGTableDicoNoms::ReIndex() {
   InvalidateCaches();
-  LArray* codeList = GetCodeList();
-  const int count = static_cast<int>(codeList->GetCount());
   // Store order first: the rebuilt index is the one adding each stored
   // record in turn gives.
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(static_cast<std::size_t>(count));
-  for (int i = 1; i <= count; ++i) {
-    const void* pair = codeList->GetItemPtr(i);
-    byItem.emplace_back(ItemWord(pair, 1), ItemWord(pair, 0));
-  }
-  std::sort(byItem.begin(), byItem.end());
-  std::vector<CodeID> codes;
-  codes.reserve(byItem.size());
-  ProgressTicker ticker("TBNoms-IdxAlpha", count);
+  std::vector<CodeID> codes = StoreOrderCodes(*this);
+  ProgressTicker ticker("TBNoms-IdxAlpha", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
-  for (const auto& entry : byItem) {
-    KeyOf(entry.second);
-    codes.push_back(entry.second);
+  for (CodeID code : codes) {
+    KeyOf(code);
     ticker.Step(++done);
   }
   StableSortGuarded(codes, [this](CodeID a, CodeID b) { return KeyOf(a) < KeyOf(b); });

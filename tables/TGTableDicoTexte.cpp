@@ -133,19 +133,11 @@ void TGTableDicoTexte::RemoveKeySequential(CodeID code) {
 
 void TGTableDicoTexte::ReIndex() {
   InvalidateCaches();
-  const LArray* codeList = GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(codeList->GetCount());
-  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
-  std::vector<CodeID> codes;
-  codes.reserve(byItem.size());
-  ProgressTicker ticker(GetIndexAlpha()->GetClassName(), static_cast<std::int64_t>(byItem.size()));
+  std::vector<CodeID> codes = StoreOrderCodes(*this);
+  ProgressTicker ticker(GetIndexAlpha()->GetClassName(), static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
-  for (const auto& entry : byItem) {
-    KeyOf(entry.second);
-    codes.push_back(entry.second);
+  for (CodeID code : codes) {
+    KeyOf(code);
     ticker.Step(++done);
   }
   StableSortGuarded(codes, [this](CodeID a, CodeID b) { return KeyOf(a) < KeyOf(b); });

@@ -21,9 +21,9 @@
 //  3. The link store keeps in memory (never saved) the events citing each
 //     document, in step with every change of "TBDoc-IdxDoc" it makes; a
 //     question by document then walks only that document's entries and
-//     answers them in index order, as the scan it replaces did. When the
-//     index changed behind the table (its count differs) or is out of
-//     order, the order is relearnt or the scan is used.
+//     answers them in index order, the order a scan of the index gives.
+//     When the index changed behind the table (its count differs) or is
+//     out of order, the order is relearnt or the scan is used.
 //  4. The documents table keeps in memory a digest of each document's
 //     content (every field but the code and the days), in step with every
 //     write, so that MetAJour finds an identical document without decoding

@@ -9,6 +9,7 @@
 #include "records/TGEvenement.h"
 #include "records/TGLien.h"
 #include "tables/IndexSupport.h"
+#include "tables/SecondaryOrder.h"
 #include "tables/TGTableDocuments.h"
 #include "tables/TGTableLiens.h"
 #include "tables/TGTableDicoLieux.h"
@@ -255,19 +256,15 @@ bool TGTableEvenements::FetchData(CodeID code, TGEvenement* evenement) {
 
 void TGTableEvenements::LesEvenementsDuLieuAvecSubdivision(CodeID place, LArray* out) {
   if (out == nullptr || place == 0) return;
-  const LArray* codeList = GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
-  ProgressTicker ticker("TGTableEvenements", static_cast<std::int64_t>(byItem.size()));
+  const std::vector<CodeID> codes = StoreOrderCodes(*this);
+  ProgressTicker ticker("TGTableEvenements", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
   TGEvenement evenement;
-  for (const auto& entry : byItem) {
+  for (const CodeID& code : codes) {
     ticker.Step(++done);
     evenement.zeroMemory();
-    if (!evenement.LitDans(entry.second, this)) continue;
-    if (evenement.GetDicoLieu() == place && !evenement.GetSubdivision().empty()) out->AddItem(&entry.second, 4);
+    if (!evenement.LitDans(code, this)) continue;
+    if (evenement.GetDicoLieu() == place && !evenement.GetSubdivision().empty()) out->AddItem(&code, 4);
   }
   ticker.Done();
 }

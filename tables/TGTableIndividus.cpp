@@ -6,32 +6,12 @@
 
 #include "platform/Preferences.h"
 #include "tables/IndexSupport.h"
+#include "tables/SecondaryOrder.h"
 #include "tables/TGTableDicoNoms.h"
 #include "tables/TGTableEvenements.h"
 #include "utilities/Collation.h"
 
 namespace genvora {
-
-namespace {
-
-// Codes of the stored records in store order (the order of their items).
-std::vector<CodeID> CodesInStoreOrder(const LXArray& store) {
-  const LArray* codeList = store.GetCodeList();
-  const int count = static_cast<int>(codeList->GetCount());
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(static_cast<std::size_t>(count));
-  for (int i = 1; i <= count; ++i) {
-    const void* pair = codeList->GetItemPtr(i);
-    byItem.emplace_back(ItemWord(pair, 1), ItemWord(pair, 0));
-  }
-  std::sort(byItem.begin(), byItem.end());
-  std::vector<CodeID> codes;
-  codes.reserve(byItem.size());
-  for (const auto& entry : byItem) codes.push_back(entry.second);
-  return codes;
-}
-
-}  // namespace
 
 int TGTableIndividusComparatorAlpha::Compare(const void* a, const void* b, unsigned, unsigned) const {
   return table_->AlphaCompareIndividus(ItemWord(a, 0), ItemWord(b, 0), rattachement_);
@@ -265,7 +245,7 @@ void TGTableIndividus::LesEnfantsDe(CodeID parent1, CodeID parent2, LArray* out)
 void TGTableIndividus::Reindex() {
   InvalidateCaches();
   noms_->InvalidateCaches();
-  const std::vector<CodeID> codes = CodesInStoreOrder(*this);
+  const std::vector<CodeID> codes = StoreOrderCodes(*this);
   ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
   std::vector<QuickListT> quick;
   quick.reserve(codes.size());

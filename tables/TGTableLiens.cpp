@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "tables/IndexSupport.h"
+#include "tables/SecondaryOrder.h"
 
 namespace genvora {
 
@@ -66,9 +67,9 @@ int TGTableLiens::DeleteData(std::uint32_t code) {
   return LXArray::DeleteData(code);
 }
 
-// The walk of "TBLINK-IdxDE" the legacy table made, answered from the two
-// runs of `code`: the entries it ends are placed by their position in
-// "TBLINK-IdxDE", so the order is the walk's.
+// The links of `code` in the order a walk of "TBLINK-IdxDE" from its start
+// meets them, answered from the two runs of `code`: each entry found is
+// placed by its position in "TBLINK-IdxDE", so the order is the walk's.
 void TGTableLiens::LesLiensDe(CodeID code, std::vector<CodeID>& out, int mode) const {
   std::vector<std::pair<int, CodeID>> found;  // position in IdxDE, link code
   const int deCount = static_cast<int>(de_->GetCount());
@@ -148,26 +149,20 @@ bool TGTableLiens::LesIndisDeEvtPartage(CodeID evenement, LArray* out, bool firs
 }
 
 void TGTableLiens::ReIndex() {
-  const LArray* codeList = GetCodeList();
-  const int count = static_cast<int>(codeList->GetCount());
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(static_cast<std::size_t>(count));
-  for (int i = 1; i <= count; ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
+  const std::vector<CodeID> codes = StoreOrderCodes(*this);
   struct Key {
     std::uint32_t first, second, link;
   };
   static_assert(sizeof(Key) == kKeySize);
   std::vector<Key> vers, de;
-  ProgressTicker ticker("TBLINK", count);
+  ProgressTicker ticker("TBLINK", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
-  for (const auto& entry : byItem) {
+  for (CodeID code : codes) {
     ticker.Step(++done);
     TGLien lien;
-    if (!lien.LitDans(entry.second, this)) continue;
-    vers.push_back({lien.GetLienVers(), lien.GetLienDe(), entry.second});
-    de.push_back({lien.GetLienDe(), lien.GetLienVers(), entry.second});
+    if (!lien.LitDans(code, this)) continue;
+    vers.push_back({lien.GetLienVers(), lien.GetLienDe(), code});
+    de.push_back({lien.GetLienDe(), lien.GetLienVers(), code});
   }
   const auto byFirst = [](const Key& a, const Key& b) { return CodeWordBefore(a.first, b.first); };
   StableSortGuarded(vers, byFirst);

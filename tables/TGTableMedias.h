@@ -111,11 +111,11 @@ class TGTableMedias : public LXArray {
   // record shows it (an unknown code has nothing to delete).
   bool InternalCanDelete(CodeID code) { return code != 0 && StoreItemOf(*this, code) != 0 && OkToDelete(code); }
 
-  // Insert or find by original path (compared upper-cased, as paths are
-  // named on the legacy platform): the media stored first with the same
-  // path gives its code to the record and nothing is written; otherwise the
-  // record gets a new code and is written. A media without path is always
-  // new. Answers the code, 0 when none could be had.
+  // Insert or find by original path (compared upper-cased: the paths stored
+  // in files name a file system that ignores case): the media stored first
+  // with the same path gives its code to the record and nothing is written;
+  // otherwise the record gets a new code and is written. A media without
+  // path is always new. Answers the code, 0 when none could be had.
   CodeID MetAJour(TGMedia& media, ICodeAllocator* codes);
   // The media of `path`, created (code from `codes`, no thumbnail) when no
   // stored media has that path. 0 for an empty path.

@@ -2,10 +2,9 @@
 // NUL-terminated Windows-1252 text per item of a variable array, in list
 // order. It travels in slot 1 of the surnames dictionary.
 //
-// The flag of LoadList (the legacy behaviour is not known): `brut` true
-// gives the items as stored; false gives the list a splitter can use, each
-// particle trimmed, blank ones and repeats (case ignored) left out, in
-// table order.
+// The flag of LoadList: `brut` true gives the items as stored; false gives
+// the list a splitter can use, each particle trimmed, blank ones and repeats
+// (case ignored) left out, in table order.
 #pragma once
 
 #include <vector>

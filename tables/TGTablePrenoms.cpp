@@ -80,6 +80,17 @@ bool TGTablePrenoms::IsException(const AnsiString& word) {
                      [&key](const AnsiString& e) { return EnleveAccentsEtUpperCase(e) == key; });
 }
 
+std::vector<AnsiString> TGTablePrenoms::PrenomsDe(const AnsiString& text) {
+  std::vector<AnsiString> words;
+  int position = 1;
+  while (true) {
+    AnsiString word = ExtraitPrenomSuivant(text, position);
+    if (word.empty()) break;
+    if (!IsException(word)) words.push_back(std::move(word));
+  }
+  return words;
+}
+
 bool TGTablePrenoms::OrthographeGriot(const AnsiString& upperName, AnsiString& spelling) const {
   const CodeID code = PrenomExists(upperName);
   if (code == 0) return false;
@@ -117,11 +128,7 @@ CodeID TGTablePrenoms::AjouterMettreAJourPrenom(const AnsiString& text, CodeID i
                                                 ICodeAllocator* codes, bool griot, bool usuelSiAucun) {
   CodeID first = 0;
   CodeID last = 0;
-  int position = 1;
-  while (true) {
-    const AnsiString word = ExtraitPrenomSuivant(text, position);
-    if (word.empty()) break;
-    if (IsException(word)) continue;
+  for (const AnsiString& word : PrenomsDe(text)) {
     const CodeID code = AjouterUnPrenom(word, individu, sexe, codes, griot);
     if (code == 0) continue;
     if (first == 0) first = code;
@@ -140,11 +147,7 @@ void TGTablePrenoms::AjouterMettreAJourPrenomsChaine(const AnsiString& text, Cod
     if (code != 0) usuel = TexteDe(code);
     liens_->SupprLiensUnCode(individu);
   }
-  int position = 1;
-  while (true) {
-    const AnsiString raw = ExtraitPrenomSuivant(text, position);
-    if (raw.empty()) break;
-    if (IsException(raw)) continue;
+  for (const AnsiString& raw : PrenomsDe(text)) {
     const AnsiString word = FirstUpperWithGriot(raw, this);
     const CodeID code = AjouterUnPrenom(word, individu, sexe, codes, false);
     if (code != 0 && !usuel.empty() && liens_ != nullptr && individu != 0 &&

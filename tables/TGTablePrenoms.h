@@ -7,7 +7,7 @@
 // square brackets. Words that are capitalisation exceptions of the
 // preferences ("de", "von"...) never become first names.
 //
-// Choices where the legacy behaviour is not known:
+// Choices this table makes:
 //  - AjouterMettreAJourPrenom's two flags: `griot` gives the first names it
 //    creates the Griot flag (their spelling is final, as the individual's
 //    is); `usuelSiAucun` makes the first name of the text the usual one
@@ -69,6 +69,9 @@ class TGTablePrenoms : public TGTableDicoTexte, public IFirstNameLookup {
   // True when the preferences hold the word (accent-free, upper case) among
   // their exceptions.
   static bool IsException(const AnsiString& word);
+  // The first names of a text, in order: its words between delimiters, the
+  // capitalisation exceptions left out, each as typed.
+  static std::vector<AnsiString> PrenomsDe(const AnsiString& text);
 
   // Adds or updates each first name of `text` and links it to `individu`
   // (when not 0) with the usual flag clear. Answers the code of the last

@@ -51,12 +51,7 @@ std::string TGTableProfessions::ReferenceQuery(const std::string& langue) {
 bool TGTableProfessions::getListeDesProfessions(std::vector<AnsiString>& out, std::vector<AnsiString>* upperOut,
                                                 bool withReference) const {
   const std::size_t first = out.size();
-  const LArray* codeList = GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
-  for (const auto& entry : byItem) out.push_back(TexteDe(entry.second));
+  for (CodeID code : StoreOrderCodes(*this)) out.push_back(TexteDe(code));
 
   bool ok = true;
   const TPreferenceGenvora5* prefs = SharedPrefs();
@@ -158,17 +153,27 @@ bool TGTableProfessions::isProfessionAChercherAtIndex(const AnsiString& text, co
   return (at == 0 || isCaractereSeparateur(text[at - 1])) && (end == text.size() || isCaractereSeparateur(text[end]));
 }
 
-namespace {
+std::vector<AnsiString> TGTableProfessions::MorceauxBornes(const AnsiString& text) {
+  std::vector<std::size_t> starts{0}, ends;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!isCaractereSeparateur(text[i])) continue;
+    starts.push_back(i + 1);
+    ends.push_back(i);
+  }
+  ends.push_back(text.size());
+  std::vector<AnsiString> pieces;
+  for (std::size_t s : starts)
+    for (std::size_t e : ends)
+      if (e > s) pieces.push_back(text.substr(s, e - s));
+  return pieces;
+}
 
-// Trimmed, every run of spaces reduced to one.
-AnsiString Nettoye(const AnsiString& text) {
+AnsiString TGTableProfessions::TexteNettoye(const AnsiString& text) {
   AnsiString cleaned = AnsiTrim(text);
   std::size_t at;
   while ((at = cleaned.find("  ")) != AnsiString::npos) cleaned.erase(at, 1);
   return cleaned;
 }
-
-}  // namespace
 
 int TGTableProfessions::MettreAJourProfessionForIndividu(CodeID individu, const std::vector<AnsiString>& professions,
                                                          const std::vector<AnsiString>* upperProfessions,
@@ -177,7 +182,7 @@ int TGTableProfessions::MettreAJourProfessionForIndividu(CodeID individu, const 
   if (individus_ == nullptr || individu == 0 ||
       !individus_->LitTexte(individu, IIndividusDictionnaires::kProfessions, field))
     return 0;
-  const AnsiString cleaned = Nettoye(field);
+  const AnsiString cleaned = TexteNettoye(field);
   // Links that outlive the text would name professions the individual no
   // longer has: an emptied text clears them too.
   if (liens_ != nullptr) liens_->SupprLiensUnCode(individu);

@@ -85,8 +85,16 @@ class TGTableProfessions : public TGTableDicoTexte {
   // starting with '#' skipped) into rows; false when a line has no tab.
   static bool LitListeReference(const std::string& text, std::vector<ReferenceRow>& rows, std::string& error);
 
+  // The professions text as an individual keeps it: trimmed, every run of
+  // spaces reduced to one.
+  static AnsiString TexteNettoye(const AnsiString& text);
   // Separators bounding a profession inside an individual's text.
   static bool isCaractereSeparateur(char c);
+  // Every piece of `text` that starts at its beginning or after a separator
+  // and ends at its end or on a separator: exactly the texts that
+  // isProfessionAChercherAtIndex finds somewhere in `text`. Looking the
+  // pieces up costs what the text costs, not what the dictionary does.
+  static std::vector<AnsiString> MorceauxBornes(const AnsiString& text);
   // True when `profession` occurs in `text` at the 1-based `position`
   // bounded on each side by an end of the text or a separator.
   static bool isProfessionAChercherAtIndex(const AnsiString& text, const AnsiString& profession, int position);

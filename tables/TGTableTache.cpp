@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tables/IndexSupport.h"
+#include "tables/SecondaryOrder.h"
 
 namespace genvora {
 
@@ -65,15 +66,10 @@ void TGTableTache::SupprimeLiensDeCode(CodeID code) {
 }
 
 int TGTableTache::ChargeListeTache(std::vector<std::unique_ptr<TVGTache>>& out, bool nonRealiseesSeulement) {
-  const LArray* codeList = GetCodeList();
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
   int loaded = 0;
-  for (const auto& entry : byItem) {
+  for (CodeID code : StoreOrderCodes(*this)) {
     auto tache = std::make_unique<TVGTache>();
-    if (!tache->LitDans(entry.second, this)) continue;
+    if (!tache->LitDans(code, this)) continue;
     if (nonRealiseesSeulement && tache->GetTacheRealisee()) continue;
     out.push_back(std::move(tache));
     ++loaded;

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "tables/IndexSupport.h"
+#include "tables/SecondaryOrder.h"
 
 namespace genvora {
 
@@ -124,27 +125,21 @@ CodeID TGTableUnion::UnionCouple(CodeID husband, CodeID wife) const {
 }
 
 void TGTableUnion::ReIndex() {
-  const LArray* codeList = GetCodeList();
-  const int count = static_cast<int>(codeList->GetCount());
-  std::vector<std::pair<std::uint32_t, CodeID>> byItem;
-  byItem.reserve(static_cast<std::size_t>(count));
-  for (int i = 1; i <= count; ++i)
-    byItem.emplace_back(ItemWord(codeList->GetItemPtr(i), 1), ItemWord(codeList->GetItemPtr(i), 0));
-  std::sort(byItem.begin(), byItem.end());
+  const std::vector<CodeID> codes = StoreOrderCodes(*this);
   struct Key {
     std::uint32_t spouse, uni;
   };
   std::vector<Key> husbands, wives;
-  husbands.reserve(byItem.size());
-  wives.reserve(byItem.size());
-  ProgressTicker ticker("TGTableUnion", count);
+  husbands.reserve(codes.size());
+  wives.reserve(codes.size());
+  ProgressTicker ticker("TGTableUnion", static_cast<std::int64_t>(codes.size()));
   std::int64_t done = 0;
-  for (const auto& entry : byItem) {
+  for (CodeID code : codes) {
     ticker.Step(++done);
     TGUnion uni;
-    if (!uni.LitDans(entry.second, this)) continue;
-    husbands.push_back({uni.GetEpoux(), entry.second});
-    wives.push_back({uni.GetEpouse(), entry.second});
+    if (!uni.LitDans(code, this)) continue;
+    husbands.push_back({uni.GetEpoux(), code});
+    wives.push_back({uni.GetEpouse(), code});
   }
   const auto bySpouse = [](const Key& a, const Key& b) { return CodeWordBefore(a.spouse, b.spouse); };
   StableSortGuarded(husbands, bySpouse);

@@ -16,8 +16,7 @@
 //  3. Answers listing records follow store order, the order a walk of the
 //     store gives.
 //
-// Choices where the legacy behaviour is not known, the same in every
-// dictionary:
+// Choices made here, the same in every dictionary:
 //  - LesVariantesDe(master): the records attached directly to `master`.
 //  - LesVariantesDes(list): the whole family below the codes of the list,
 //    over every level (a variant of a variant belongs to it), each record

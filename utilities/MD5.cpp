@@ -11,8 +11,8 @@ namespace genvora {
 
 namespace {
 
-// The diagnostic lines keep the wording the legacy tool printed, which logs
-// and scripts of the conversion host may look for.
+// The wording of the diagnostic lines never changes: logs and scripts of the
+// conversion host may look for it.
 constexpr std::size_t kFileBlockSize = 1024 * 1024;
 
 struct MdContextDeleter {

@@ -85,7 +85,7 @@ AnsiString EnleveCaracteresSQL(std::string_view text);
 std::string URLEncode(std::string_view text);
 std::string jsonClean(std::string_view text);
 AnsiString ReplaceCharByChar(std::string_view text, char from, char to);
-// `start` is 1-based, as in the legacy utility set; out-of-range parts are
+// `start` is 1-based (the first character is 1); out-of-range parts are
 // cut, never read.
 AnsiString KELSubString(std::string_view text, int start, int length);
 // Clears `size` bytes of `dest` and copies at most size - 1 characters, so

@@ -23,6 +23,9 @@
 #include "records/TVGNote.h"
 #include "records/TVGPrenom.h"
 #include "records/TVGProfession.h"
+#include "platform/Preferences.h"
+#include "tables/SecondaryOrder.h"
+#include "tables/TGTablePrenoms.h"
 #include "tests/support/DatabaseFixtures.h"
 
 namespace genvora {
@@ -454,6 +457,90 @@ TEST_F(UpgradesTest, RecordNoteMovesOnlyWhenItHasText) {
     TGIndividu after;
     ASSERT_TRUE(after.LitDans(code, db.Tables().individus));
     EXPECT_EQ(after.GetChar(11), "");
+  }
+}
+
+// The first names an upgrade finds in the individuals are those the
+// dictionary's own add finds in the same texts: the same words (exceptions
+// left out), the same entries (accents count, case does not), the same sex,
+// and an alphabetical index its lookups can search.
+TEST_F(UpgradesTest, FirstNamesComeFromTheDictionarysOwnRules) {
+  ScopedPrefs prefs;
+  prefs->ExceptionsCapitalisation = {"de"};
+  struct Person {
+    const char* prenoms;
+    const char* sexe;
+  };
+  const Person people[] = {{"\xC9LISE", "f"}, {"Elise", "?"}, {"ELISE de", "m"}, {"jean-pierre; JEAN", "m"}};
+
+  TGDatabase source;
+  std::vector<CodeID> codes;
+  for (const Person& p : people) {
+    TGIndividu indi;
+    codes.push_back(source.GetNextID());
+    indi.SetCodeID(codes.back());
+    indi.SetChar(5, p.prenoms);
+    indi.SetChar(10, p.sexe);
+    source.Tables().individus->EcritData(&indi);
+  }
+  const std::string path = box.Path("prenoms.GV8");
+  ASSERT_TRUE(EcritGeneration(source, path, Generation::GV8));
+  TGDatabase db;
+  db.AssigneNomDeFichier(path);
+  ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();
+  TGDatabaseTables& t = db.Tables();
+
+  // The dictionary's own add over the same texts.
+  struct Counter : ICodeAllocator {
+    CodeID next = 1000;
+    CodeID GetNextID() override { return next++; }
+  } counter;
+  TGTablePrenoms reference;
+  TGTableLiensPrenoms referenceLiens;
+  reference.SetLiens(&referenceLiens);
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    const AnsiString sexe = people[i].sexe;
+    reference.AjouterMettreAJourPrenom(AnsiFirstUpper(people[i].prenoms, false, ""), codes[i],
+                                       sexe == "m" ? kPrenomMasculin : sexe == "f" ? kPrenomFeminin : kPrenomMixte,
+                                       &counter);
+  }
+  auto dictionary = [](TGTablePrenoms& table) {
+    std::map<AnsiString, std::uint8_t> out;
+    for (CodeID code : StoreOrderCodes(table)) {
+      TVGPrenom p;
+      if (p.LitDans(code, &table)) out[p.Prenom()] = p.GetSexe();
+    }
+    return out;
+  };
+  auto linked = [](TGTablePrenoms& table, TGTableLiensPrenoms& liens, CodeID indi) {
+    LArray names(4, nullptr, false);
+    liens.GetPrenoms(indi, &names);
+    std::set<AnsiString> out;
+    for (int i = 1; i <= static_cast<int>(names.GetCount()); ++i) {
+      TVGPrenom p;
+      if (p.LitDans(ItemWord(names.GetItemPtr(i), 0), &table)) out.insert(p.Prenom());
+    }
+    return out;
+  };
+  const std::map<AnsiString, std::uint8_t> expected = {
+      {"\xC9lise", kPrenomFeminin}, {"Elise", kPrenomMasculin}, {"Jean-Pierre", kPrenomMasculin},
+      {"Jean", kPrenomMasculin}};
+  EXPECT_EQ(dictionary(*t.prenoms), expected);
+  EXPECT_EQ(dictionary(reference), expected);
+  for (CodeID indi : codes)
+    EXPECT_EQ(linked(*t.prenoms, *t.liensPrenoms, indi), linked(reference, referenceLiens, indi)) << indi;
+
+  // Every entry is where the index's order puts it, so each is found.
+  LArray* alpha = t.prenoms->GetIndexAlpha();
+  ASSERT_EQ(alpha->GetCount(), expected.size());
+  for (int i = 1; i <= static_cast<int>(alpha->GetCount()); ++i) {
+    const CodeID code = ItemWord(alpha->GetItemPtr(i), 0);
+    if (i > 1) {
+      EXPECT_LE(t.prenoms->KeyOf(ItemWord(alpha->GetItemPtr(i - 1), 0)), t.prenoms->KeyOf(code));
+    }
+    TVGPrenom p;
+    ASSERT_TRUE(p.LitDans(code, t.prenoms));
+    EXPECT_EQ(t.prenoms->PrenomExists(p.Prenom()), code) << p.Prenom();
   }
 }
 

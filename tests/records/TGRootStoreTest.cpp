@@ -135,8 +135,8 @@ TEST(TGRootTest, ReadingAbsentEmptyAndDamagedEntries) {
   }
   EXPECT_TRUE(l.LitDans(6, &store)) << "other entries stay";
 
-  // Bytes after the last group are not damage: the legacy reader stopped at
-  // its last group, and stores hold entries longer than what was encoded.
+  // Bytes after the last group are not damage: stored files hold entries
+  // longer than what was encoded.
   const std::string longer = bytes + std::string(200, '\xFF');
   store.EcritData(9, longer.data(), static_cast<unsigned>(longer.size()));
   TGLien read;
