@@ -42,7 +42,7 @@
 
 #include "dates/TGDate.h"
 #include "records/TGRoot.h"
-#include "utilities/ByteCursor.h"
+#include "platform/ByteCursor.h"
 
 namespace genvora {
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "computations/TGDatabaseSosa.h"
 #include "computations/TV5SosaMaker.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
@@ -344,7 +345,7 @@ class FamilyLayer {
 std::string Name(Layout layout) { return layout == Layout::GV7 ? "family.GV7" : "family.genvora"; }
 
 // The reader alone: the upgrades of an older file rewrite records on purpose.
-class ReaderOnly : public TGDatabase {
+class ReaderOnly : public TGDatabaseSosa {
  public:
   void MiseAJourG12() override {}
   void MiseAJourG13() override {}
@@ -502,7 +503,7 @@ TEST_F(BlockLaidFileTest, SavedFileHoldsTheSosaTableAloneAndReopensWithIt) {
     const std::string path = Write(FamilyLayer(Layout::Current, occurrences).Lay(), Layout::Current);
     const std::string saved = box.Path(occurrences ? "saved-a.genvora" : "saved-b.genvora");
     {
-      TGDatabase db;
+      TGDatabaseSosa db;
       db.AssigneNomDeFichier(path);
       ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();
       // A numbering run fills the occurrences; they stay in memory.

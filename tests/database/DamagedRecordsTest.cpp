@@ -7,7 +7,7 @@
 #include <string>
 
 #include "database/LegacyWriter.h"
-#include "database/SampleFamily.h"
+#include "support/SampleFamily.h"
 #include "database/TGDatabase.h"
 #include "records/TGIndividu.h"
 #include "records/TGLieu.h"
