@@ -95,7 +95,7 @@ Family FillFamily(TGDatabase& db) {
   ev.SetType(static_cast<TV5EventList>(1));
   const std::string bytes = ev.EncodeToString();
   t.evenements->EcritEvenement({f.uFM, 0, 1, f.mariage}, bytes.data(), static_cast<unsigned>(bytes.size()));
-  f.lienTemoin = link(f.mariage, f.W, 101);  // individual-to-event: the witness
+  f.lienTemoin = link(f.W, f.mariage, 101);  // from the witness to the event
   f.lienR = link(f.D, f.R, 1);               // individual-to-individual
   return f;
 }
@@ -164,7 +164,8 @@ TEST(DatabaseKinshipTest, SourceAnswersFromTheTables) {
   EXPECT_TRUE(source.Partenaires(f.uB, mari, femme));
   EXPECT_EQ(std::make_pair(mari, femme), std::make_pair(f.BH, f.B));
   EXPECT_FALSE(source.Partenaires(f.D, mari, femme));
-  EXPECT_EQ(source.LienVers(f.lienTemoin), f.W);
+  EXPECT_EQ(source.LienDe(f.lienTemoin), f.W);
+  EXPECT_EQ(source.LienVers(f.lienTemoin), f.mariage);
   EXPECT_EQ(source.LienVers(f.D), 0U);
   EXPECT_TRUE(source.EstIndividu(f.W));
   EXPECT_FALSE(source.EstIndividu(f.mariage));

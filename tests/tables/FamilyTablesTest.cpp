@@ -329,5 +329,32 @@ TEST(LinkTable, LinksInEachModeAndSharedEvents) {
   EXPECT_EQ(Codes(*liens.GetIndexDe()), de);
 }
 
+// Stored person-to-event links go from the person (LienDe) to the event
+// (LienVers): the persons of a shared event are the links' LienDe, the
+// shared events of a person their LienVers.
+TEST(LinkTable, PersonsOfASharedEventAndEventsOfAPerson) {
+  TGTableLiens liens;
+  const struct {
+    CodeID code, person, event;
+  } links[] = {{200, 1, 50}, {201, 2, 50}, {202, 1, 51}};
+  for (const auto& l : links) {
+    TGLien lien;
+    lien.SetCodeID(l.code);
+    lien.SetLienDe(l.person);
+    lien.SetLienVers(l.event);
+    lien.SetType(static_cast<liensListT>(107));
+    ASSERT_NE(liens.EcritData(&lien), 0);
+  }
+  LArray persons(4, nullptr, false);
+  EXPECT_TRUE(liens.LesIndisDeEvtPartage(50, &persons, false));
+  EXPECT_EQ(Codes(persons), (std::vector<CodeID>{1, 2}));
+  LArray first(4, nullptr, false);
+  EXPECT_TRUE(liens.LesIndisDeEvtPartage(51, &first, true));
+  EXPECT_EQ(Codes(first), std::vector<CodeID>{1});
+  LArray shared(4, nullptr, false);
+  liens.AjouteEvenementsPartages(1, &shared);
+  EXPECT_EQ(Codes(shared), (std::vector<CodeID>{50, 51}));
+}
+
 }  // namespace
 }  // namespace genvora
