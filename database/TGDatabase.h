@@ -48,6 +48,7 @@
 #include "database/TV7RegFileManager.h"
 #include "platform/File.h"
 #include "platform/Types.h"
+#include "tables/IndexSupport.h"
 
 namespace genvora {
 
@@ -291,6 +292,17 @@ class TGDatabase {
   std::int32_t level_ = 0;
   Reader reader_ = Reader::V9;
   UpgradePlan plan_;
+};
+
+// The database's codes for the tables and dictionaries that hand out new
+// codes themselves.
+class TGDatabaseCodes : public ICodeAllocator {
+ public:
+  explicit TGDatabaseCodes(TGDatabase& db) : db_(db) {}
+  CodeID GetNextID() override { return db_.GetNextID(); }
+
+ private:
+  TGDatabase& db_;
 };
 
 }  // namespace genvora

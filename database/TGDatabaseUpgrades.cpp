@@ -84,15 +84,6 @@ void Quiet(Record& r) {
   r.SetStampOnWrite(false);
 }
 
-// The dictionaries take their new codes from the database.
-class DatabaseCodes : public ICodeAllocator {
- public:
-  explicit DatabaseCodes(TGDatabase& db) : db_(db) {}
-  CodeID GetNextID() override { return db_.GetNextID(); }
-
- private:
-  TGDatabase& db_;
-};
 
 // A pair of a link table: {a, b} and its usual flag.
 struct Pair {
@@ -305,7 +296,7 @@ void TGDatabase::DeplaceNotesVersTable() {
 void TGDatabase::TraitePrenomsEtProfessionsV12() {
   TGDatabaseTables& t = *tables_;
   SetUpgradeProgress(2, 0);
-  DatabaseCodes codes(*this);
+  TGDatabaseCodes codes(*this);
 
   // Every lookup below searches the alphabetical indexes, and every new
   // entry joins them in order: they are first made to match the stores.

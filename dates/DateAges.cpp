@@ -116,6 +116,20 @@ AgeCell AgeQualifier(int birth, int event) {
 
 bool FitsKey(std::int64_t key) { return key >= 0 && key <= 0xFFFFFFFFLL; }
 
+// The age between a birth and an event as two minute keys counted from
+// `base`: the earliest event less the latest birth, and the latest event less
+// the earliest birth. Signed arithmetic: an event long before the birth must
+// not wrap around. False when either end leaves the key range.
+bool AgeRange(TGDate& birth, TGDate& event, std::int64_t base, std::int64_t& low, std::int64_t& high) {
+  const std::int64_t b1 = birth.GetDateTriApp(false);
+  const std::int64_t b2 = birth.IsDouble() ? birth.GetDateTriApp(true) : b1;
+  const std::int64_t e1 = event.GetDateTriApp(false);
+  const std::int64_t e2 = event.IsDouble() ? event.GetDateTriApp(true) : e1;
+  low = e1 - b2 + base;
+  high = e2 - b1 + base;
+  return FitsKey(low) && FitsKey(high);
+}
+
 }  // namespace
 
 bool TGDate::AgeA(TGDate* eventDate, TGDate* result) {
@@ -123,14 +137,8 @@ bool TGDate::AgeA(TGDate* eventDate, TGDate* result) {
   result->Init();
   result->SetText("1/1/1");
   const std::int64_t base = result->GetDateTriApp(false);
-  const std::int64_t b1 = GetDateTriApp(false);
-  const std::int64_t b2 = IsDouble() ? GetDateTriApp(true) : b1;
-  const std::int64_t e1 = eventDate->GetDateTriApp(false);
-  const std::int64_t e2 = eventDate->IsDouble() ? eventDate->GetDateTriApp(true) : e1;
-  // Signed arithmetic: an event long before the birth must not wrap around.
-  const std::int64_t low = e1 - b2 + base;
-  const std::int64_t high = e2 - b1 + base;
-  if (!FitsKey(low) || !FitsKey(high)) return false;
+  std::int64_t low = 0, high = 0;
+  if (!AgeRange(*this, *eventDate, base, low, high)) return false;
   dateT& r = *result->data_;
   result->SetDateTriApp(static_cast<std::uint32_t>(low), false);
   if (high != low) {
@@ -170,13 +178,8 @@ bool TGDate::_AgeA(TGDate* eventDate, TGDate* result) {
   r.Month[0] = r.Month[1] = 1;
   r.Day[0] = r.Day[1] = 1;
   const std::int64_t base = static_cast<std::int64_t>(GregorianToSdn(1, 1, 1)) * 1440;
-  const std::int64_t b1 = GetDateTriApp(false);
-  const std::int64_t b2 = IsDouble() ? GetDateTriApp(true) : b1;
-  const std::int64_t e1 = eventDate->GetDateTriApp(false);
-  const std::int64_t e2 = eventDate->IsDouble() ? eventDate->GetDateTriApp(true) : e1;
-  const std::int64_t low = e1 - b2 + base;
-  const std::int64_t high = e2 - b1 + base;
-  if (!FitsKey(low) || !FitsKey(high)) return false;
+  std::int64_t low = 0, high = 0;
+  if (!AgeRange(*this, *eventDate, base, low, high)) return false;
   result->SetDateTriApp(static_cast<std::uint32_t>(low), false);
   result->SetDateTriApp(static_cast<std::uint32_t>(high), true);
   for (int s = 0; s < 2; ++s)

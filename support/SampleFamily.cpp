@@ -36,15 +36,6 @@ void PutRaw(LXArray& store, CodeID code, const AnsiString& text) {
 
 void AddCode(LArray& array, std::uint32_t code) { array.AddItem(&code, 4); }
 
-// The tables that hand out codes themselves take them from the database.
-class DatabaseCodes : public ICodeAllocator {
- public:
-  explicit DatabaseCodes(TGDatabase& db) : db_(db) {}
-  CodeID GetNextID() override { return db_.GetNextID(); }
-
- private:
-  TGDatabase& db_;
-};
 
 }  // namespace
 
@@ -168,7 +159,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
   t.mediasCadres->EcritData(&frame);
 
   // The parish register is the source of the republican birth.
-  DatabaseCodes codes(db);
+  TGDatabaseCodes codes(db);
   TGDocument registre;
   registre.SetTypeSource(tsActe);
   registre.SetText(0, "Registre paroissial de Lyon, an II");
