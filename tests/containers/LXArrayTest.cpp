@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,24 @@ TEST(LXArray, RecordsByCode) {
   EXPECT_EQ(store.DeleteData(10), 0);
   EXPECT_EQ(store.GetCount(), 2u);
   EXPECT_TRUE(host.messages.empty());
+}
+
+// Codes anywhere in the 32-bit range, on both sides of 2^31: the code list's
+// order stays a total order, so every code is found again by halving.
+TEST(LXArray, CodesOverTheWholeRangeAreFoundAgain) {
+  LXArray store("TBPerson", true);
+  std::mt19937 random(2026);
+  std::vector<std::uint32_t> codes = {1, 0x7FFFFFFEu, 0x7FFFFFFFu, 0x80000000u, 0x80000001u, 0xFFFFFFFFu};
+  for (int i = 0; i < 2000; ++i) codes.push_back(static_cast<std::uint32_t>(random()) | 1u);
+  for (std::uint32_t code : codes) store.EcritData(code, &code, 4);
+  std::uint32_t back = 0;
+  for (std::uint32_t code : codes) {
+    ASSERT_EQ(store.FetchData(code, &back, 4), 4u) << code;
+    EXPECT_EQ(back, code);
+  }
+  for (std::size_t i = 0; i < codes.size(); i += 2) store.DeleteData(codes[i]);
+  for (std::size_t i = 1; i < codes.size(); i += 2) EXPECT_EQ(store.FetchData(codes[i], &back, 4), 4u) << codes[i];
+  for (std::size_t i = 0; i < codes.size(); i += 2) EXPECT_EQ(store.FetchData(codes[i], &back, 4), 0u) << codes[i];
 }
 
 TEST(LXArray, EmptyRecordStaysEmptyAfterARead) {

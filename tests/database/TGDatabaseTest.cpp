@@ -12,6 +12,7 @@
 #include "database/LegacyWriter.h"
 #include "database/TGDatabase.h"
 #include "database/TV7RegFileManager.h"
+#include "platform/Exception.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 #include "platform/Settings.h"
@@ -219,6 +220,13 @@ TEST_F(DatabaseTest, ReloadLastIdCoversEveryCodedStore) {
   EXPECT_TRUE(back.FichierModifie);
   TGDatabaseSosa empty;
   EXPECT_EQ(TGDatabase::GetLastLArrayCodeID(empty.Tables().evenements), 0u);
+
+  // Codes stay below 0x7FFFFFFF: the containers' "last item" and the signed
+  // order of code words.
+  empty.Header.SetLastCodeID(TGDatabase::kLastUsableCodeID - 1);
+  EXPECT_EQ(empty.GetNextID(), TGDatabase::kLastUsableCodeID);
+  EXPECT_THROW(empty.GetNextID(), EGenvoraError);
+  EXPECT_EQ(empty.Header.GetLastCodeID(), TGDatabase::kLastUsableCodeID);
 }
 
 TEST_F(DatabaseTest, CheckDatabaseRenumbersOnlyMediaThatCollide) {
