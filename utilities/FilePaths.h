@@ -4,7 +4,7 @@
 // is told by database/FileFormat.h.
 //
 // Paths are 8-bit texts in either form: components separated by "\" (the
-// legacy program's) or by "/". A path that contains a "/" is split on "/",
+// Windows form, which stored paths use) or by "/". A path that contains a "/" is split on "/",
 // any other on "\".
 //
 // Invariant: a replacement never deletes the previous version of a file before the
