@@ -1,9 +1,88 @@
 // genvora descendants FILE CODE: the descendants of a person and their
 // spouses, as the basket gathers them (cli/KinshipList.cpp).
+//
+// With --numbering pelissier|aboville: the descendants numbered for a
+// descendancy chart, one line each in the order the numbering reached them,
+// the person first with an empty number:
+// NUMBER<TAB>GENERATION<TAB>CODE<TAB>FIRST NAMES<TAB>SURNAME<TAB>IMPLEX, the
+// last column "*" for a person reached through more than one parent. With
+// --json a list of {number, generation, code, implex}. The file is opened
+// read-only.
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <string>
+
 #include "cli/Commands.h"
+#include "cli/DatabaseSupport.h"
 #include "cli/KinshipList.h"
+#include "computations/TGDatabaseParenteSource.h"
+#include "computations/TV5PelisserMakers.h"
+#include "platform/Encoding.h"
+#include "records/TGIndividu.h"
+#include "records/TGNom.h"
 
 namespace genvora::cli {
+
+namespace {
+
+// What a code that is not an individual names, for the refusal.
+std::string KindOf(const TGDatabase& db, CodeID code) {
+  if (db.EstUnion(code)) return "a union";
+  if (db.EstEvenement(code)) return "an event";
+  if (db.EstMedia(code)) return "a medium";
+  if (db.EstDicoNom(code)) return "a surname";
+  if (db.EstLieu(code)) return "a place";
+  return {};
+}
+
+}  // namespace
+
+int RunDescendantsNumbering(const KinshipListOptions& o) {
+  std::string reason;
+  std::unique_ptr<TGDatabaseSosa> db = OpenForReading(o.path, false, reason);
+  if (db == nullptr) {
+    PrintFailure(o.path, reason);
+    return kExitFailure;
+  }
+  if (!db->EstIndividu(o.code)) {
+    const std::string kind = KindOf(*db, o.code);
+    PrintFailure(o.path, kind.empty() ? "no record with code " + std::to_string(o.code)
+                                      : "code " + std::to_string(o.code) + " is " + kind + ", not an individual");
+    return kExitFailure;
+  }
+  ToolHost host;
+  TGDatabaseParente kinship(*db);
+  TV5PelisserMakers maker(kinship.Parente(), kinship.Source());
+  maker.SetNumerotation(o.numbering == "pelissier" ? ndPelissier : ndDAboville);
+  maker.SetPivot(o.code);
+
+  nlohmann::json out = nlohmann::json::array();
+  for (bool more = maker.Restart(); more; more = maker.Next()) {
+    const TV5Pelissiers& record = maker.Current();
+    const std::string number = AnsiToUtf8(record.GetTexte());
+    const CodeID code = record.GetCodeID();
+    if (o.json) {
+      out.push_back({{"number", number},
+                     {"generation", record.GetGeneration()},
+                     {"code", code},
+                     {"implex", record.GetMultiple()}});
+      continue;
+    }
+    std::string prenoms, nom;
+    TGIndividu individu;
+    if (individu.LitDans(code, db->Tables().individus)) {
+      prenoms = AnsiToUtf8(individu.GetChar(5));
+      TGNom surname;
+      if (individu.GetCodeNom() != 0 && surname.LitDans(individu.GetCodeNom(), db->Tables().dicoNoms))
+        nom = AnsiToUtf8(surname.GetNom());
+    }
+    std::printf("%s\t%d\t%u\t%s\t%s\t%s\n", number.c_str(), record.GetGeneration(), code, prenoms.c_str(), nom.c_str(),
+                record.GetMultiple() ? "*" : "");
+  }
+  if (o.json) std::printf("%s\n", out.dump(2).c_str());
+  return kExitOk;
+}
 
 void RegisterDescendantsCommand(CLI::App& app) {
   RegisterKinshipListCommand(app, "descendants",

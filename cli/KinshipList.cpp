@@ -79,8 +79,15 @@ void RegisterKinshipListCommand(CLI::App& app, const char* name, const char* des
   cmd->add_option("CODE", options->code, "Code of the person")->required();
   cmd->add_flag("--spouses", options->conjoints, "Also list the spouses of every person listed");
   cmd->add_flag("--witnesses", options->temoins, "Also list the witnesses and linked persons of every person listed");
+  if (walk == KinshipWalk::Descendants) {
+    CLI::Option* numbering =
+        cmd->add_option("--numbering", options->numbering, "Number the descendants: pelissier or aboville")
+            ->check(CLI::IsMember({"pelissier", "aboville"}))
+            ->excludes("--spouses", "--witnesses");
+    cmd->add_flag("--json", options->json, "With --numbering: a JSON list")->needs(numbering);
+  }
   cmd->callback([options, walk] {
-    int status = RunKinshipList(*options, walk);
+    int status = options->numbering.empty() ? RunKinshipList(*options, walk) : RunDescendantsNumbering(*options);
     if (status != kExitOk) throw ExitRequest{status};
   });
 }

@@ -15,12 +15,18 @@ struct KinshipListOptions {
   CodeID code = 0;
   bool conjoints = false;  // the basket option "include spouses"
   bool temoins = false;    // the basket option "include witnesses"
+  std::string numbering;   // descendants only: "pelissier" or "aboville"; empty: the basket's list
+  bool json = false;       // with numbering: a JSON list
 };
 
 enum class KinshipWalk { Ancestors, Descendants };
 
 // Opens the file read-only, builds the list and prints it; the exit status.
 int RunKinshipList(const KinshipListOptions& options, KinshipWalk walk);
+
+// genvora descendants --numbering: the numbered descendants of the person;
+// the exit status.
+int RunDescendantsNumbering(const KinshipListOptions& options);
 
 // Registers `name` with the options of a kinship list.
 void RegisterKinshipListCommand(CLI::App& app, const char* name, const char* description, KinshipWalk walk);

@@ -2,6 +2,7 @@
 #include "computations/TGDatabaseParenteSource.h"
 
 #include "database/TGDatabase.h"
+#include "records/TGIndividu.h"
 #include "records/TGLien.h"
 #include "records/TGUnion.h"
 
@@ -75,6 +76,11 @@ CodeID TGDatabaseParenteSource::LienVers(CodeID link) const {
 }
 
 bool TGDatabaseParenteSource::EstIndividu(CodeID code) const { return db_.EstIndividu(code); }
+
+bool TGDatabaseParenteSource::EstFeminin(CodeID person) const {
+  TGIndividu individu;
+  return person != 0 && individu.LitDans(person, db_.Tables().individus) && individu.GetFeminin();
+}
 
 TGDatabaseParente::TGDatabaseParente(TGDatabase& database) : source_(database), parente_(&source_) {
   TGDatabaseTables& tables = database.Tables();

@@ -8,6 +8,7 @@
 //   unions, spouses   the unions table's husband then wife index, and the
 //                     union records;
 //   events            the events table's owner index, in date order;
+//   sex               the individual record;
 //   links             the links table, either end, kept or dropped by type:
 //                     a type above TGTableLiens::kPremierTypeEvenement ties an
 //                     individual to an event, any other two individuals.
@@ -40,6 +41,7 @@ class TGDatabaseParenteSource : public TGParenteSource {
   CodeID LienDe(CodeID link) const override;
   CodeID LienVers(CodeID link) const override;
   bool EstIndividu(CodeID code) const override;
+  bool EstFeminin(CodeID person) const override;
 
  private:
   TGDatabase& db_;

@@ -249,14 +249,33 @@ void TGParente::AjouterNoyauAuPanier(CodeID code) { AjouterPersonneEtListe(code,
 
 // ---------------------------------------------------------------- order lists
 
+void TGParente::LireRangs(const LArray& order, Rangs& out) {
+  out.items = ItemsOf(order);
+  out.rankOf.clear();
+  for (std::size_t i = 0; i < out.items.size(); ++i) out.rankOf.try_emplace(out.items[i], static_cast<int>(i + 1));
+}
+
+void TGParente::FigerOrdre(bool fige) {
+  for (int which = 0; which < 2; ++which) {
+    figes_[which].reset();
+    if (!fige) continue;
+    figes_[which] = std::make_unique<Rangs>();
+    LireRangs(which == 0 ? *ordreEnfants_ : *ordreConjoints_, *figes_[which]);
+  }
+}
+
 void TGParente::GetListeOrdonnee(LArray* list, bool enfants) const {
   if (list == nullptr) return;
-  const LArray& order = enfants ? *ordreEnfants_ : *ordreConjoints_;
   // Rank = 1-based position in the order list; the first place of a code
   // that is listed twice.
-  std::unordered_map<CodeID, int> rankOf;
-  const std::vector<CodeID> orderItems = ItemsOf(order);
-  for (std::size_t i = 0; i < orderItems.size(); ++i) rankOf.try_emplace(orderItems[i], static_cast<int>(i + 1));
+  Rangs own;
+  const Rangs* rangs = figes_[enfants ? 0 : 1].get();
+  if (rangs == nullptr) {
+    LireRangs(enfants ? *ordreEnfants_ : *ordreConjoints_, own);
+    rangs = &own;
+  }
+  const std::unordered_map<CodeID, int>& rankOf = rangs->rankOf;
+  const std::vector<CodeID>& orderItems = rangs->items;
   const std::vector<CodeID> copy = ItemsOf(*list);
   std::vector<int> ranks;
   for (CodeID code : copy) {

@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -46,6 +48,9 @@ class TGParenteSource {
   virtual CodeID LienDe(CodeID link) const = 0;
   virtual CodeID LienVers(CodeID link) const = 0;
   virtual bool EstIndividu(CodeID code) const = 0;
+  // The person is recorded as a woman; false for a man, an unknown sex or a
+  // code that names no individual.
+  virtual bool EstFeminin(CodeID person) const = 0;
 };
 
 // The collector of DescendanceDe: called with each person the walk reaches
@@ -98,6 +103,10 @@ class TGParente {
   void GetListeOrdonnee(LArray* list, bool enfants) const;
   void GetListeOrdonneeUnion(CodeID person, LArray* unions) const;
   void LesEnfantsDeORDONNES(CodeID pere, CodeID mere, LArray* list) const;
+  // While frozen, the order lists are read once into ranks, so that each
+  // ordering costs the size of the list ordered, not of the order lists;
+  // whoever freezes them keeps the order lists unchanged until unfreezing.
+  void FigerOrdre(bool fige);
 
   // Answers the count of collector calls; 0 when nothing was done.
   unsigned DescendanceDe(CodeID code, LArray* list, TDescendanceList* collector);
@@ -106,6 +115,12 @@ class TGParente {
  private:
   void AjouterPersonneEtListe(CodeID code, int ascendance, int descendance);
   void Spouses(CodeID person, std::vector<CodeID>& out) const;
+  // An order list's codes and the 1-based rank of each (its first place).
+  struct Rangs {
+    std::vector<CodeID> items;
+    std::unordered_map<CodeID, int> rankOf;
+  };
+  static void LireRangs(const LArray& order, Rangs& out);
 
   const TGParenteSource* source_;
   const TPanierOptions* options_ = nullptr;
@@ -115,6 +130,7 @@ class TGParente {
   LArray ownConjoints_;
   LArray* ordreEnfants_;
   LArray* ordreConjoints_;
+  std::unique_ptr<Rangs> figes_[2];  // children, spouses; set while frozen
 };
 
 }  // namespace genvora

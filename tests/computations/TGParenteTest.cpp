@@ -63,6 +63,7 @@ class MemorySource : public TGParenteSource {
   CodeID LienDe(CodeID link) const override { return std::get<0>(links.at(link)); }
   CodeID LienVers(CodeID link) const override { return std::get<1>(links.at(link)); }
   bool EstIndividu(CodeID code) const override { return code < 500; }
+  bool EstFeminin(CodeID) const override { return false; }
 };
 
 std::vector<CodeID> Items(const LArray& list) {
