@@ -57,7 +57,7 @@ int RunDescendantsNumbering(const KinshipListOptions& o) {
   maker.SetNumerotation(o.numbering == "pelissier" ? ndPelissier : ndDAboville);
   maker.SetPivot(o.code);
 
-  nlohmann::json out = nlohmann::json::array();
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
   for (bool more = maker.Restart(); more; more = maker.Next()) {
     const TV5Pelissiers& record = maker.Current();
     const std::string number = AnsiToUtf8(record.GetTexte());
