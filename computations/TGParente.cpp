@@ -55,6 +55,9 @@ TGParente::TGParente(const TGParenteSource* source)
 void TGParente::SetListesOrdre(LArray* enfants, LArray* conjoints) {
   ordreEnfants_ = enfants != nullptr ? enfants : &ownEnfants_;
   ordreConjoints_ = conjoints != nullptr ? conjoints : &ownConjoints_;
+  // Ranks read from the former lists would order by them.
+  figes_[0].reset();
+  figes_[1].reset();
 }
 
 void TGParente::Spouses(CodeID person, std::vector<CodeID>& out) const {

@@ -186,6 +186,8 @@ void TV5PelisserMakers::BuildNumerotation() {
       bool numbered = false;
       for (std::size_t k = 1; k <= children.size(); ++k) {
         const CodeID child = children[k - 1];
+        // Code 0 is "nobody"; a damaged list keeps the ranks of the others.
+        if (child == 0) continue;
         CodeID pere = 0, mere = 0;
         source_.Parents(child, pere, mere);
         const bool bothParents = pere != 0 && mere != 0;
