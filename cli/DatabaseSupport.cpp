@@ -46,7 +46,7 @@ std::unique_ptr<TGDatabaseSosa> OpenDatabase(const std::string& path, const Open
       return nullptr;
     }
   } catch (const std::exception& e) {
-    reason = ExceptionText(e);
+    reason = ReasonOf(e);
     return nullptr;
   }
   return db;
@@ -215,7 +215,7 @@ AnsiString AddFields(const std::string& table, LXArray& store, CodeID code, nloh
       return damage;
     }
   } catch (const std::exception& e) {
-    damage = ExceptionText(e);
+    damage = ReasonOf(e);
   }
   return WithBytes(store, code, damage, j);
 }

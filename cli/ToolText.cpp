@@ -4,7 +4,6 @@
 #include <iostream>
 
 #include "platform/Encoding.h"
-#include "platform/Exception.h"
 
 namespace genvora::cli {
 
@@ -45,11 +44,6 @@ std::string EngineText(std::string_view ansi) {
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
   return text;
-}
-
-AnsiString ExceptionText(const std::exception& e) {
-  if (const auto* engine = dynamic_cast<const EGenvoraError*>(&e)) return engine->Text();
-  return e.what();
 }
 
 bool IsUtf8(std::string_view text) {

@@ -8,7 +8,6 @@
 //  3. an error is one line on stderr: "genvora: SUBJECT: MESSAGE".
 #pragma once
 
-#include <exception>
 #include <string>
 #include <string_view>
 
@@ -18,10 +17,6 @@ namespace genvora::cli {
 
 // An engine text as one line of UTF-8 (its line breaks become spaces).
 std::string EngineText(std::string_view ansi);
-
-// The engine text of an exception: the Windows-1252 text of an engine error,
-// what() of any other (the standard library's are plain ASCII).
-AnsiString ExceptionText(const std::exception& e);
 
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsUtf8(std::string_view text);

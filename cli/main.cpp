@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ToolText.h"
+#include "platform/Exception.h"
 
 int main(int argc, char** argv) {
   using namespace genvora::cli;
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
   } catch (const ExitRequest& e) {
     return e.status;
   } catch (const std::exception& e) {
-    std::cerr << "genvora: " << EngineText(ExceptionText(e)) << "\n";
+    std::cerr << "genvora: " << EngineText(genvora::ReasonOf(e)) << "\n";
     return kExitFailure;
   }
   return kExitOk;

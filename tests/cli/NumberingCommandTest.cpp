@@ -12,9 +12,8 @@
 #include "database/TGDatabase.h"
 #include "platform/Encoding.h"
 #include "platform/Host.h"
-#include "records/TGIndividu.h"
 #include "records/TGNom.h"
-#include "records/TGUnion.h"
+#include "tests/support/FamilyWriter.h"
 #include "tests/support/ToolRun.h"
 
 namespace genvora {
@@ -37,27 +36,11 @@ Codes MakeFamily(const std::string& path, const std::string& activeFiles) {
   TGNom nom;
   nom.SetNom("Durand");
   nom.EcritDans(1, db.Tables().dicoNoms);
+  testing::FamilyWriter writer{db};
   auto person = [&](CodeID pere, CodeID mere, bool female, const char* prenoms) {
-    TGIndividu indi;
-    const CodeID code = db.GetNextID();
-    indi.SetCodeID(code);
-    indi.SetChar(5, Utf8ToAnsi(prenoms));
-    indi.SetCodeNom(1);
-    indi.SetFeminin(female);
-    indi.SetCodePere(pere);
-    indi.SetCodeMere(mere);
-    db.Tables().individus->EcritData(&indi);
-    return code;
+    return writer.Person(pere, mere, female, Utf8ToAnsi(prenoms), 1);
   };
-  auto couple = [&](CodeID husband, CodeID wife) {
-    TGUnion u;
-    const CodeID code = db.GetNextID();
-    u.SetCodeID(code);
-    u.SetEpoux(husband);
-    u.SetEpouse(wife);
-    db.Tables().unions->EcritData(&u);
-    return code;
-  };
+  auto couple = [&](CodeID husband, CodeID wife) { return writer.Couple(husband, wife); };
   c.g = person(0, 0, false, "Gérard");
   const CodeID w1 = person(0, 0, true, "Wanda"), w2 = person(0, 0, true, "Wilma");
   c.unionOfG = couple(c.g, w1);

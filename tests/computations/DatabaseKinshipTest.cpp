@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "computations/SosaTestSupport.h"
@@ -21,10 +20,9 @@
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TV5SosaMaker.h"
 #include "records/TGEvenement.h"
-#include "records/TGIndividu.h"
 #include "records/TGLien.h"
-#include "records/TGUnion.h"
 #include "support/DatabaseFixtures.h"
+#include "support/FamilyWriter.h"
 
 namespace genvora {
 namespace {
@@ -38,28 +36,9 @@ struct Family {
 Family FillFamily(TGDatabase& db) {
   TGDatabaseTables& t = db.Tables();
   Family f{};
-  auto person = [&](CodeID pere, CodeID mere, bool female) {
-    TGIndividu indi;
-    CodeID code = db.GetNextID();
-    indi.SetCodeID(code);
-    char name[16];
-    std::snprintf(name, sizeof name, "P%u", code);
-    indi.SetChar(5, name);
-    indi.SetFeminin(female);
-    indi.SetCodePere(pere);
-    indi.SetCodeMere(mere);
-    t.individus->EcritData(&indi);
-    return code;
-  };
-  auto couple = [&](CodeID husband, CodeID wife) {
-    TGUnion u;
-    CodeID code = db.GetNextID();
-    u.SetCodeID(code);
-    u.SetEpoux(husband);
-    u.SetEpouse(wife);
-    t.unions->EcritData(&u);
-    return code;
-  };
+  testing::FamilyWriter writer{db};
+  auto person = [&](CodeID pere, CodeID mere, bool female) { return writer.Person(pere, mere, female); };
+  auto couple = [&](CodeID husband, CodeID wife) { return writer.Couple(husband, wife); };
   auto link = [&](CodeID de, CodeID vers, liensListT type) {
     TGLien lien;
     CodeID code = db.GetNextID();

@@ -3,15 +3,13 @@
 // and the texts read back in both systems.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "computations/TGDatabaseParenteSource.h"
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TV5PelisserMakers.h"
-#include "records/TGIndividu.h"
-#include "records/TGUnion.h"
+#include "tests/support/FamilyWriter.h"
 
 namespace genvora {
 namespace {
@@ -19,32 +17,7 @@ namespace {
 constexpr bool kSon = false;
 constexpr bool kDaughter = true;
 
-// Writes persons and unions into a database, as the host's editors do.
-struct Writer {
-  TGDatabase& db;
-  CodeID Person(CodeID pere, CodeID mere, bool female) {
-    TGIndividu indi;
-    const CodeID code = db.GetNextID();
-    indi.SetCodeID(code);
-    char name[16];
-    std::snprintf(name, sizeof name, "P%u", code);
-    indi.SetChar(5, name);
-    indi.SetFeminin(female);
-    indi.SetCodePere(pere);
-    indi.SetCodeMere(mere);
-    db.Tables().individus->EcritData(&indi);
-    return code;
-  }
-  CodeID Couple(CodeID husband, CodeID wife) {
-    TGUnion u;
-    const CodeID code = db.GetNextID();
-    u.SetCodeID(code);
-    u.SetEpoux(husband);
-    u.SetEpouse(wife);
-    db.Tables().unions->EcritData(&u);
-    return code;
-  }
-};
+using Writer = testing::FamilyWriter;
 
 // A maker over the database, with both texts of a person at hand.
 struct Numbering {
