@@ -1,5 +1,9 @@
 #include "cli/ToolText.h"
 
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 
@@ -10,31 +14,14 @@ namespace genvora::cli {
 namespace {
 
 // The length of the well-formed UTF-8 sequence at the start of `text`, 0
-// when there is none.
+// when there is none (ICU rejects overlong forms, surrogates and code points
+// beyond U+10FFFF).
 std::size_t SequenceLength(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // overlong
-    if (lead == 0xED) high = 0x9F;  // surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;   // overlong
-    if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  if (byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i)
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  return length;
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), 4));
+  std::int32_t offset = 0;
+  UChar32 c = 0;
+  U8_NEXT(reinterpret_cast<const std::uint8_t*>(text.data()), offset, length, c);
+  return c < 0 ? 0 : static_cast<std::size_t>(offset);
 }
 
 }  // namespace
