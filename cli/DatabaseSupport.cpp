@@ -58,6 +58,17 @@ std::unique_ptr<TGDatabaseSosa> OpenForReading(const std::string& path, bool for
 
 void PrintFailure(const std::string& path, const std::string& reason) { PrintError(path, EngineText(reason)); }
 
+std::string NotAnIndividual(const TGDatabase& db, CodeID code) {
+  const char* kind = db.EstUnion(code)      ? "a union"
+                     : db.EstEvenement(code) ? "an event"
+                     : db.EstMedia(code)     ? "a medium"
+                     : db.EstDicoNom(code)   ? "a surname"
+                     : db.EstLieu(code)      ? "a place"
+                                             : nullptr;
+  if (kind == nullptr) return "no record with code " + std::to_string(code);
+  return "code " + std::to_string(code) + " is " + kind + ", not an individual";
+}
+
 nlohmann::json TablesJson(const TGDatabase& db) {
   nlohmann::json out = nlohmann::json::object();
   const auto& read = db.SectionsRead();

@@ -58,6 +58,10 @@ std::unique_ptr<TGDatabaseSosa> OpenForReading(const std::string& path, bool for
 // engine text (Windows-1252).
 void PrintFailure(const std::string& path, const std::string& reason);
 
+// Why `code` cannot be taken as a person: what the code names instead (a
+// union, an event...), or that it names nothing.
+std::string NotAnIndividual(const TGDatabase& db, CodeID code);
+
 // Saved name of every array the database holds (tables, dictionaries, link
 // tables, order lists, index arrays) to its item count.
 nlohmann::json TablesJson(const TGDatabase& db);

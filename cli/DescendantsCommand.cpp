@@ -24,20 +24,6 @@
 
 namespace genvora::cli {
 
-namespace {
-
-// What a code that is not an individual names, for the refusal.
-std::string KindOf(const TGDatabase& db, CodeID code) {
-  if (db.EstUnion(code)) return "a union";
-  if (db.EstEvenement(code)) return "an event";
-  if (db.EstMedia(code)) return "a medium";
-  if (db.EstDicoNom(code)) return "a surname";
-  if (db.EstLieu(code)) return "a place";
-  return {};
-}
-
-}  // namespace
-
 int RunDescendantsNumbering(const KinshipListOptions& o) {
   std::string reason;
   std::unique_ptr<TGDatabaseSosa> db = OpenForReading(o.path, false, reason);
@@ -46,9 +32,7 @@ int RunDescendantsNumbering(const KinshipListOptions& o) {
     return kExitFailure;
   }
   if (!db->EstIndividu(o.code)) {
-    const std::string kind = KindOf(*db, o.code);
-    PrintFailure(o.path, kind.empty() ? "no record with code " + std::to_string(o.code)
-                                      : "code " + std::to_string(o.code) + " is " + kind + ", not an individual");
+    PrintFailure(o.path, NotAnIndividual(*db, o.code));
     return kExitFailure;
   }
   ToolHost host;

@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
   }
   CLI::App app{
       "Reads the database files of the legacy genealogy releases, shows their header, tables and records, "
-      "upgrades them to the current layout, numbers ancestors and lists ancestors and descendants; also reads "
-      "date texts."};
+      "upgrades them to the current layout, numbers ancestors, lists ancestors and descendants and shows a "
+      "person with its family; also reads date texts."};
   app.require_subcommand(1);
   RegisterInfoCommand(app);
   RegisterDetectCommand(app);
@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   RegisterAncestorsCommand(app);
   RegisterDescendantsCommand(app);
   RegisterProfessionsCommand(app);
+  RegisterPersonCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -233,6 +233,9 @@ class TGDatabase {
   const TGSosaNumbering* SosaNumbering() const { return sosaNumbering_.get(); }
 
   AnsiString Chemin;
+  // The host's integer tag; the full records use it as the latch that
+  // reports a failed load once per database.
+  int Tag = 0;
   bool FichierOuvert = false;
   bool FichierModifie = false;
   bool ForcedMode = false;

@@ -42,6 +42,11 @@ class IHost {
   // State of the Control key, which some operations read to change their
   // behaviour. A host without a keyboard answers false.
   virtual bool ControlKeyDown() { return false; }
+
+  // Whether this host writes database files on the user's behalf: it may
+  // offer to save after a failure and have the file tagged for a check. A
+  // host that only reads answers false, and nothing is written for it.
+  virtual bool SavesFiles() const { return false; }
 };
 
 // The host in force (never null) and its replacement. SetHost(nullptr)
@@ -94,6 +99,7 @@ class RecordingHost : public IHost {
   void Progress(const AnsiString& what, std::int64_t done, std::int64_t total) override;
   void ProcessMessages() override { ++pumps; }
   bool ControlKeyDown() override { return controlKeyDown; }
+  bool SavesFiles() const override { return savesFiles; }
 
   void QueueAnswer(MsgAnswer answer) { answers_.push_back(answer); }
   bool Showed(const AnsiString& text) const;
@@ -103,6 +109,7 @@ class RecordingHost : public IHost {
   std::vector<ProgressStep> progress;
   std::int64_t pumps = 0;
   bool controlKeyDown = false;
+  bool savesFiles = false;
 
  private:
   std::deque<MsgAnswer> answers_;

@@ -49,8 +49,8 @@ class TPreferenceGenvora5 {
   std::vector<AnsiString> EventNames2;
 
   // Maximum ages at death, in years.
-  int AgeMaxHomme = 110;
-  int AgeMaxFemme = 110;
+  int AgeMaxHomme = 90;
+  int AgeMaxFemme = 100;
 
   // The application's current record (none = 0) and the language code of
   // the profession reference query.

@@ -30,6 +30,7 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Database.inc"
 #include "platform/strings/Prjconst.inc"
 #include "platform/strings/G13str.inc"
+#include "platform/strings/G6str.inc"
 };
 #undef RES
 

@@ -169,7 +169,7 @@ void SyntheticFamily::Build() {
       uni.SetEpouse(random() % 50 == 0 ? 0 : women[women.size() - 1 - random() % std::min<std::size_t>(women.size(), 5000)]);
       uni.EcritDans(unionCode, unions_);
       couples.push_back({unionCode, uni.GetEpoux(), uni.GetEpouse()});
-      addEvent(unionCode, 54, DateKey(random, year));
+      addEvent(unionCode, 61, DateKey(random, year));
     }
   }
   (void)places;

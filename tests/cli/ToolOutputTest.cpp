@@ -262,16 +262,18 @@ TEST(ToolHelpTest, EveryCommandIsDescribedByASentence) {
   auto at = std::find_if(lines.begin(), lines.end(),
                          [](const std::string& l) { return l.rfind("SUBCOMMANDS:", 0) == 0 || l.rfind("Subcommands:", 0) == 0; });
   ASSERT_NE(at, lines.end()) << help.out;
-  int commands = 0;
+  std::vector<std::string> commands;
   for (++at; at != lines.end() && !at->empty(); ++at) {
     std::istringstream line(*at);
     std::string name, first;
     line >> name >> first;
     ASSERT_FALSE(first.empty()) << *at;
     EXPECT_TRUE(first[0] >= 'A' && first[0] <= 'Z') << *at;
-    ++commands;
+    commands.push_back(name);
   }
-  EXPECT_EQ(commands, 9) << help.out;
+  for (const char* command : {"info", "detect", "date", "dump", "upgrade", "demo", "sosa", "ancestors", "descendants",
+                              "person"})
+    EXPECT_NE(std::find(commands.begin(), commands.end(), command), commands.end()) << command << "\n" << help.out;
   for (const char* command : {"sosa", "ancestors", "descendants"}) {
     ToolRun run = RunTool(std::string(command) + " --help");
     EXPECT_EQ(run.status, 0);
