@@ -4,16 +4,20 @@
 // name; the per-user stores point into a private folder.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "computations/TFullIndividu.h"
+#include "computations/TFullUnion.h"
 #include "computations/TGDatabaseSosa.h"
 #include "database/TGDatabase.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
+#include "tables/TGTableIndividus.h"
 
 namespace {
 class SilentHost : public genvora::IHost {
@@ -36,6 +40,54 @@ std::string Folder() {
   }();
   return folder;
 }
+// A few persons of the file read whole: every list and family circle, and
+// the unions with their events and children.
+void ReadPersons(genvora::TGDatabase& db) {
+  using genvora::CodeID;
+  const genvora::LArray* alpha = db.Tables().individus->GetIndexAlpha();
+  const int count = std::min(4, static_cast<int>(alpha->GetCount()));
+  genvora::LArray list(4, nullptr, false), spouses(4, nullptr, false);
+  for (int i = 1; i <= count; ++i) {
+    CodeID code = 0;
+    alpha->FetchItemAt(i, &code);
+    db.Tag = 0;
+    try {
+      genvora::TFullIndividu person;
+      person.SortedList = person.EvenementsON = person.UnionsON = person.ConjointsON = true;
+      person.SetFiler(&db);
+      person.SetCodeID(code);
+      person.EstVivant();
+      person.GetSosa();
+      person.GetTableLiens();
+      person.GetPremierMedia();
+      person.Parents(&list);
+      person.GrandsParents(&list);
+      person.BeauxParents(&list);
+      person.FreresEtSoeurs(&list, true, &spouses);
+      person.OnclesEtTantes(&list, true, &spouses);
+      person.NeveuxEtNieces(&list, true, &spouses);
+      person.CousinsEtCousines(&list, true, &spouses);
+      person.PetitsEnfants(&list, true, &spouses);
+      person.EnfantsConjoint(&list, true, &spouses);
+      person.LesEnfantsMono(&list);
+      person.RechercheActe();
+      const genvora::LArray* unions = person.GetTableUnions();
+      for (int u = 1; u <= static_cast<int>(unions->GetCount()) && u <= 4; ++u) {
+        CodeID unionCode = 0;
+        unions->FetchItemAt(u, &unionCode);
+        genvora::TFullUnion full;
+        full.SortedList = true;
+        full.SetFiler(&db);
+        full.SetCodeID(unionCode);
+        full.GetDebut();
+        full.GetFin();
+        full.GetTableEnfants();
+      }
+    } catch (const std::exception&) {
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       db.ReloadLastID();
       db.CheckDatabase();
       db.GetPremierIndividu();
+      ReadPersons(db);
     }
   } catch (const std::exception&) {
   }
