@@ -27,5 +27,6 @@ void RegisterSosaCommand(CLI::App& app);
 void RegisterAncestorsCommand(CLI::App& app);
 void RegisterDescendantsCommand(CLI::App& app);
 void RegisterProfessionsCommand(CLI::App& app);
+void RegisterCheckCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   RegisterAncestorsCommand(app);
   RegisterDescendantsCommand(app);
   RegisterProfessionsCommand(app);
+  RegisterCheckCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
