@@ -118,7 +118,9 @@ int Check(const CheckOptions& o) {
     return kExitFailure;
   }
   if (!ok) {
-    PrintFailure(o.file, controleur.Raison().empty() ? "the repair failed" : controleur.Raison());
+    std::string why = controleur.Raison().empty() ? "the repair failed" : controleur.Raison();
+    if (!controleur.TablesPerdues().empty() && !o.acceptLoss) why += " (--accept-loss saves it anyway)";
+    PrintFailure(o.file, why);
     return kExitFailure;
   }
   if (save) return kExitOk;

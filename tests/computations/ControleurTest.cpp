@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -25,33 +26,13 @@
 #include "records/TGUnion.h"
 #include "records/TVGNote.h"
 #include "support/SampleFamily.h"
+#include "tests/support/ControllerFixtures.h"
 #include "tests/support/DatabaseFixtures.h"
 
 namespace genvora {
 namespace {
 
-// Codes of the sample family (the counter starts at 1; the order of
-// FillSampleFamily).
-constexpr CodeID kFontaine = 1, kLefevre = 2, kDupre = 3, kLyon = 4;
-constexpr CodeID kG1 = 6, kG1w = 7, kUnionG1 = 8, kG2 = 9, kG2w = 10, kUnionG2 = 11, kG3 = 12, kG3s = 13, kG4 = 14;
-constexpr CodeID kBirthG2 = 15, kBirthG4 = 17, kWitness = 18, kMediaLink = 20, kDocument = 22, kCitation = 23;
-constexpr CodeID kAdresse = 24, kTache = 25, kRene = 26, kMedecin = 27;
-constexpr CodeID kNobody = 999999;
-
-// The sample family, made sound for the controller: its surnames attached
-// to nothing, its address link joining the address to a person.
-void SoundFamily(TGDatabase& db) {
-  FillSampleFamily(db);
-  TGDatabaseTables& t = db.Tables();
-  for (CodeID code : {kFontaine, kLefevre, kDupre}) {
-    TGNom nom;
-    ASSERT_TRUE(nom.LitDans(code, t.dicoNoms));
-    nom.SetRattachement(0);
-    t.dicoNoms->EcritData(&nom);
-  }
-  t.adresseLiens->Flush();
-  t.adresseLiens->AjouteLien(kAdresse, kG2);
-}
+using namespace testing::sample;
 
 template <class R, class Store>
 void Edit(Store* store, CodeID code, const std::function<void(R&)>& change) {
@@ -567,7 +548,7 @@ TEST_P(ControleurCaseTest, RepairsTheFaultAndNothingElse) {
   CodeID made = 0;
   {
     TGDatabaseSosa db;
-    SoundFamily(db);
+    testing::SoundFamily(db);
     made = c.fault(db);
     ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
   }
@@ -636,7 +617,7 @@ TEST_F(ControleurTest, SoundFileNeedsNothingAndIsNotWritten) {
   const std::string path = box.Path("family.genvora");
   {
     TGDatabaseSosa db;
-    SoundFamily(db);
+    testing::SoundFamily(db);
     ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
   }
   const auto bytes = ReadAll(path);
@@ -655,7 +636,7 @@ TEST_F(ControleurTest, HeaderAskingForVerificationIsVerifiedAndSaved) {
   const std::string path = box.Path("family.genvora");
   {
     TGDatabaseSosa db;
-    SoundFamily(db);
+    testing::SoundFamily(db);
     LegacyWriteOptions options;
     options.requestVerification = true;
     ASSERT_TRUE(EcritGeneration(db, path, Generation::Current, options));
@@ -676,6 +657,37 @@ TEST_F(ControleurTest, HeaderAskingForVerificationIsVerifiedAndSaved) {
   EXPECT_FALSE(db->Header.FichierAVerifier());
 }
 
+TEST_F(ControleurTest, UnreadableTableIsSavedOnlyWhenTheLossIsAccepted) {
+  const std::string path = box.Path("family.genvora");
+  testing::WriteWithUnreadableTable(path);
+  const auto bytes = ReadAll(path);
+  ASSERT_EQ(Open(path, false), nullptr);
+
+  TVG5Controleur refused;
+  refused.NomFichier = path;
+  EXPECT_FALSE(refused.TraiterLeFichier(true));
+  EXPECT_TRUE(refused.Ouvert());
+  EXPECT_FALSE(refused.Enregistre());
+  ASSERT_EQ(refused.TablesPerdues().size(), 1u);
+  EXPECT_NE(refused.TablesPerdues()[0].find("TableNote"), std::string::npos);
+  // The log names the table lost.
+  EXPECT_TRUE(std::any_of(refused.StringLog.begin(), refused.StringLog.end(),
+                          [](const AnsiString& line) { return line.find("TableNote") != AnsiString::npos; }));
+  EXPECT_EQ(ReadAll(path), bytes);
+  EXPECT_FALSE(std::filesystem::exists(box.Path("family.bak")));
+
+  TVG5Controleur accepted;
+  accepted.NomFichier = path;
+  accepted.AccepterPerte = true;
+  ASSERT_TRUE(accepted.TraiterLeFichier(true)) << accepted.Raison();
+  EXPECT_TRUE(accepted.Enregistre());
+  EXPECT_EQ(ReadAll(box.Path("family.bak")), bytes);
+  auto db = Open(path, false);
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(db->Tables().individus->GetCount(), 7u);
+  EXPECT_EQ(db->Tables().notes->GetCount(), 0u);
+}
+
 TEST_F(ControleurTest, UnopenableFileIsALogLineAndFalse) {
   TVG5Controleur c;
   c.NomFichier = box.Path("absent.genvora");
@@ -689,7 +701,7 @@ TEST_F(ControleurTest, RebuildOfNameLinksIsAChange) {
   const std::string path = box.Path("family.genvora");
   {
     TGDatabaseSosa db;
-    SoundFamily(db);
+    testing::SoundFamily(db);
     db.Tables().liensPrenoms->Flush();
     ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
   }
