@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <unordered_set>
 
 #include "computations/TGDatabaseSosa.h"
@@ -83,6 +84,24 @@ std::uint32_t Word(const LArray& array, int index, int word) {
   if (p != nullptr && array.GetItemSize(index) >= static_cast<unsigned>(4 * (word + 1)))
     std::memcpy(&value, p + 4 * word, 4);
   return value;
+}
+
+// Deletes `codes` from a store whose own DeleteData keeps its indexes: one
+// by one when they are few; else in one pass of the store (each single
+// deletion moves the store's tail and renumbers its code list, about as
+// much as decoding a hundredth of its records) and `reindex` makes its
+// indexes again.
+constexpr std::size_t kEnBloc = 128;
+// Rewrites of events through the table, each moving an entry of an index
+// as long as the table, past which the index is made again once instead.
+constexpr std::size_t kReecritsEnBloc = 1024;
+void SupprimeEnBloc(LXArray* store, const std::vector<CodeID>& codes, const std::function<void()>& reindex) {
+  if (codes.size() < kEnBloc || !reindex) {
+    for (CodeID code : codes) store->DeleteData(code);
+    return;
+  }
+  store->LXArray::DeleteDatas(codes);
+  reindex();
 }
 
 }  // namespace
@@ -297,12 +316,11 @@ bool TVG5Controleur::Run(TGDatabase& db, bool enregistrer) {
   Status("Localisation2011._etapUn");
   NoteReindex();
   db.ReIndexArrays(true);
-  // The derived indexes are made again from the records: the steps look
-  // couples, shared events and owners up through them.
+  // The couples and links indexes are made again from the records: the
+  // steps look couples and shared events up through them.
   TGDatabaseTables& t = db.Tables();
   t.unions->ReIndex();
   t.liens->ReIndex();
-  t.evenements->ReIndex();
   if (reconstruire) {
     db.ReconstruitTablesLiensPrenomsEtLiensProfession();
     TableCourante = etTableLiensPrenoms;
@@ -314,7 +332,6 @@ bool TVG5Controleur::Run(TGDatabase& db, bool enregistrer) {
   try {
     if (ok_) TraiterDicoNoms();
     if (ok_) TraiterTableIndividus();
-    if (ok_ && compteur_ != 0) t.individus->Reindex();
     if (ok_) TraiterLiensSources();
     if (ok_) TraiterLiensPrenoms();
     if (ok_) TraiterLiensProfessions();
@@ -428,9 +445,15 @@ void TVG5Controleur::TraiterTableIndividus() {
   TGDatabaseTables& t = db_->Tables();
   ElementTableChange = t.individus->GetCount();
   TableChange(etTableIndividus);
+  // Only the store changes during the walk: the alphabetical indexes and
+  // the quick list are made again once after it (each rewrite would
+  // otherwise move entries of arrays as long as the table).
+  const bool batch = t.individus->GetBatchMode();
+  t.individus->SetBatchModeTo(true);
+  // One record object for the walk: decoding refills every field.
+  TGIndividu indi;
   for (CodeID code : CodesOf(t.individus)) {
     Avance();
-    TGIndividu indi;
     if (!Lire(indi, t.individus, code)) continue;
     bool changed = false;
     const CodeID pere = indi.GetCodePere();
@@ -471,7 +494,14 @@ void TVG5Controleur::TraiterTableIndividus() {
                 Num(u.GetCodeID()) + ")");
     }
   }
-  RemoveIllisibles(t.individus, "TGTableIndividus");
+  for (const Illisible& bad : illisibles_) {
+    t.individus->LXArray::DeleteData(bad.code);
+    Modif(bad.code, "unreadable-deleted", "Cvg5controleur._Illisible",
+          "TGTableIndividus, " + Code(bad.code) + " (" + bad.raison + ")");
+  }
+  illisibles_.clear();
+  t.individus->SetBatchModeTo(batch);
+  if (compteur_ != 0) t.individus->Reindex();
 }
 
 // ---- source index
@@ -647,7 +677,7 @@ void TVG5Controleur::TraiterTableUnions() {
     }
     if (changed) t.unions->EcritData(&u);
   }
-  for (CodeID code : aSupprimer) t.unions->DeleteData(code);
+  SupprimeEnBloc(t.unions, aSupprimer, [&] { t.unions->ReIndex(); });
   RemoveIllisibles(t.unions, "TGTableUnion");
 }
 
@@ -684,11 +714,19 @@ void TVG5Controleur::TraiterTableEvenements() {
   ElementTableChange = t.evenements->GetCount();
   TableChange(etTableEvenements);
   std::vector<CodeID> aSupprimer;
+  struct Reecrit {
+    CodeID code;
+    std::string bytes;
+    EvenementIndexT key;
+  };
+  std::vector<Reecrit> reecrits;
+  // One record object for the walk: decoding refills every field.
+  TGEvenement ev;
   for (CodeID code : CodesOf(t.evenements)) {
     Avance();
-    TGEvenement ev;
     if (!Lire(ev, t.evenements, code)) continue;
-    const AnsiString texte = Nomme(ev.GetTypeStr(), code);
+    // Named only when a line needs it: most events need none.
+    const auto texte = [&] { return Nomme(ev.GetTypeStr(), code); };
     bool changed = false;
     CodeID owner = ev.GetProprietaire();
     if (!db_->EstIndividu(owner) && !db_->EstUnion(owner)) {
@@ -701,30 +739,30 @@ void TVG5Controleur::TraiterTableEvenements() {
       }
       if (heir == 0) {
         aSupprimer.push_back(code);
-        Modif(code, "event-without-owner-deleted", "Cvg5controleur._Modif5", texte);
+        Modif(code, "event-without-owner-deleted", "Cvg5controleur._Modif5", texte());
         continue;
       }
       ev.SetProprietaire(heir);
       owner = heir;
-      Modif(code, "event-owner-given", "Cvg5controleur._Proprietaire", texte);
+      Modif(code, "event-owner-given", "Cvg5controleur._Proprietaire", texte());
       changed = true;
     }
     const bool unionEvent = IsUnionEvent(ev.GetType());
     if (db_->EstUnion(owner) && !unionEvent) {
       ev.SetType(static_cast<TV5EventList>(kTypeUnionParDefaut));
-      Modif(code, "union-event-type-corrected", "Cvg5controleur._Modif9", texte);
+      Modif(code, "union-event-type-corrected", "Cvg5controleur._Modif9", texte());
       changed = true;
     } else if (db_->EstIndividu(owner) && unionEvent) {
       ev.SetType(static_cast<TV5EventList>(kTypeIndividuParDefaut));
-      Modif(code, "individual-event-type-corrected", "Cvg5controleur._Modif9", texte);
+      Modif(code, "individual-event-type-corrected", "Cvg5controleur._Modif9", texte());
       changed = true;
     }
     if (ev.GetDicoLieu() != 0 && !db_->EstLieu(ev.GetDicoLieu())) {
       ev.SetDicoLieu(0);
-      Modif(code, "place-invalid-cleared", "Cvg5controleur._Modif10", texte);
+      Modif(code, "place-invalid-cleared", "Cvg5controleur._Modif10", texte());
       changed = true;
     }
-    if (changed) t.evenements->EcritData(&ev);
+    if (changed) reecrits.push_back({code, ev.EncodeToString(), TGTableEvenements::MakeKey(ev)});
     if (ev.GetPartage() && db_->EstIndividu(owner) && t.liens->LeLienIndiEvt(owner, code) == 0) {
       TGLien lien;
       lien.SetCodeID(db_->GetNextID());
@@ -735,10 +773,26 @@ void TVG5Controleur::TraiterTableEvenements() {
       lien.SetExportable(true);
       t.liens->EcritData(&lien);
       Modif(lien.GetCodeID(), "shared-event-link-created", "Cvg5controleur._txtreconstruit",
-            ReplacePercentS(LoadResString("Cvg5controleur._LienEvenement"), texte));
+            ReplacePercentS(LoadResString("Cvg5controleur._LienEvenement"), texte()));
     }
   }
-  for (CodeID code : aSupprimer) t.evenements->DeleteData(code);
+  // Each rewrite through the table moves the event's entry in an index as
+  // long as the table: many of them are stored as they are and the index
+  // is made again once.
+  if (reecrits.size() < kReecritsEnBloc) {
+    for (const Reecrit& r : reecrits)
+      t.evenements->EcritEvenement(r.key, r.bytes.data(), static_cast<unsigned>(r.bytes.size()));
+  } else {
+    for (const Reecrit& r : reecrits)
+      t.evenements->LXArray::EcritData(r.code, r.bytes.data(), static_cast<unsigned>(r.bytes.size()));
+  }
+  t.evenements->DeleteDatas(aSupprimer);
+  if (reecrits.size() >= kReecritsEnBloc) {
+    // An owner given to an event may have a new arrival date, which the
+    // individuals' order reads.
+    t.evenements->ReIndex();
+    t.individus->Reindex();
+  }
   RemoveIllisibles(t.evenements, "TGTableEvenements");
 }
 
@@ -753,9 +807,10 @@ void TVG5Controleur::TraiterTableLiens() {
   ElementTableChange = t.liens->GetCount();
   TableChange(etTableLiens);
   std::vector<CodeID> aSupprimer;
+  // One record object for the walk: decoding refills every field.
+  TGLien lien;
   for (CodeID code : CodesOf(t.liens)) {
     Avance();
-    TGLien lien;
     if (!Lire(lien, t.liens, code)) continue;
     const CodeID de = lien.GetLienDe();
     const CodeID vers = lien.GetLienVers();
@@ -777,7 +832,7 @@ void TVG5Controleur::TraiterTableLiens() {
     t.liens->EcritData(&lien);
     Modif(code, "link-type-defaulted", "Cvg5controleur._Modif11", texte);
   }
-  for (CodeID code : aSupprimer) t.liens->DeleteData(code);
+  SupprimeEnBloc(t.liens, aSupprimer, [&] { t.liens->ReIndex(); });
   RemoveIllisibles(t.liens, "TBLINK");
 }
 
@@ -819,7 +874,7 @@ void TVG5Controleur::TraiterTableLiensDocuments() {
     Modif(code, "document-link-deleted", "Cvg5controleur._Modif12",
           Code(code) + " (#" + Num(lien.GetXREFEvenement()) + " / #" + Num(lien.GetXREFDocument()) + ")");
   }
-  for (CodeID code : aSupprimer) liens->DeleteData(code);
+  SupprimeEnBloc(liens, aSupprimer, [&] { liens->ReIndex(); });
   RemoveIllisibles(liens, "TG5LinkDoc");
 }
 
@@ -950,7 +1005,7 @@ void TVG5Controleur::TraiterTableNotes() {
     aSupprimer.push_back(code);
     Modif(code, "empty-note-deleted", "Cvg5controleur._NoteVide", Code(code));
   }
-  for (CodeID code : aSupprimer) notes->DeleteData(code);
+  notes->LXArray::DeleteDatas(aSupprimer);
   RemoveIllisibles(notes, "TableNote");
 }
 
