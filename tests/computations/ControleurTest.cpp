@@ -15,6 +15,7 @@
 
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TVG5Controleur.h"
+#include "platform/Graphics.h"
 #include "platform/Host.h"
 #include "records/TGDocument.h"
 #include "records/TGEvenement.h"
@@ -22,6 +23,7 @@
 #include "records/TGLien.h"
 #include "records/TGLienRoot.h"
 #include "records/TGLieu.h"
+#include "records/TGMedia.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
 #include "records/TVGNote.h"
@@ -630,6 +632,101 @@ TEST_F(ControleurTest, SoundFileNeedsNothingAndIsNotWritten) {
   // The medium's file is nowhere: a line, no change.
   ASSERT_EQ(c.Remarques().size(), 1u);
   EXPECT_NE(c.Remarques()[0].find("portrait"), std::string::npos);
+  // Progress goes to the host step by step, with the step's record count.
+  const auto last = std::find_if(host.progress.rbegin(), host.progress.rend(),
+                                 [](const RecordingHost::ProgressStep& p) { return p.what == "individuals"; });
+  ASSERT_NE(last, host.progress.rend());
+  EXPECT_EQ(last->done, 7);
+  EXPECT_EQ(last->total, 7);
+}
+
+TEST_F(ControleurTest, MediumFoundInTheMediaFolderGetsItsPathAndThumbnail) {
+  const std::string path = box.Path("family.genvora");
+  {
+    TGDatabaseSosa db;
+    testing::SoundFamily(db);
+    ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
+  }
+  // The picture lies in the database's media folder, not where the record
+  // says (a relative path from another machine).
+  std::filesystem::create_directories(box.Path("Media"));
+  TBitmap picture;
+  picture.width = 400;
+  picture.height = 300;
+  picture.rgb.assign(400 * 300 * 3, 0x80);
+  const std::string jpeg = EncodeJpeg(picture, 80);
+  WriteAll(box.Path("Media/portrait-no\xEBl.jpg"), std::vector<unsigned char>(jpeg.begin(), jpeg.end()));
+
+  TVG5Controleur c;
+  c.NomFichier = path;
+  ASSERT_TRUE(c.TraiterLeFichier(true));
+  std::vector<std::string> whats;
+  for (const auto& change : c.Changes()) whats.push_back(change.what);
+  EXPECT_EQ(whats, (std::vector<std::string>{"media-path-corrected", "media-thumbnail-rebuilt"}));
+  EXPECT_TRUE(c.Remarques().empty());
+  auto db = Open(path, false);
+  ASSERT_NE(db, nullptr);
+  TGMedia m;
+  ASSERT_TRUE(m.LitDans(19, db->Tables().medias));
+  EXPECT_EQ(m.GetOriginalFullPath(), box.Path("Media/portrait-no\xEBl.jpg"));
+  EXPECT_FALSE(m.GetVignette().empty());
+}
+
+// Past a threshold, deletions and event rewrites go in one pass and the
+// tables' indexes are made again: the same result as one by one.
+TEST_F(ControleurTest, ManyRepairsOfOneKindLeaveTheIndexesRight) {
+  const std::string path = box.Path("family.genvora");
+  {
+    TGDatabaseSosa db;
+    testing::SoundFamily(db);
+    TGDatabaseTables& t = db.Tables();
+    for (int i = 0; i < 200; ++i) {
+      TGLien l;
+      l.SetCodeID(db.GetNextID());
+      l.SetLienDe(kG3s);
+      l.SetLienVers(kNobody);
+      l.SetType(1);
+      t.liens->EcritData(&l);
+      NewUnion(db, 0, kNobody + static_cast<CodeID>(i));
+    }
+    for (int i = 0; i < 1100; ++i) NewEvent(db, kG4, 61);
+    ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
+  }
+  TVG5Controleur c;
+  c.NomFichier = path;
+  ASSERT_TRUE(c.TraiterLeFichier(true));
+  EXPECT_EQ(c.ChangesParEtape()[etTableLiens], 200u);
+  EXPECT_EQ(c.ChangesParEtape()[etTableUnions], 400u);  // the wife cleared, then the union deleted
+  EXPECT_EQ(c.ChangesParEtape()[etTableEvenements], 1100u);
+
+  auto db = Open(path, false);
+  ASSERT_NE(db, nullptr);
+  TGDatabaseTables& t = db->Tables();
+  std::vector<CodeID> links;
+  t.liens->LesLiensDe(kG3s, links, llTous);
+  EXPECT_EQ(links, std::vector<CodeID>{kWitness});
+  EXPECT_EQ(t.unions->GetCount(), 2u);
+  EXPECT_EQ(t.unions->UnionCouple(kG2, kG2w), kUnionG2);
+  std::vector<CodeID> events;
+  t.evenements->LesEvenementsDe(kG4, events);
+  EXPECT_EQ(events.size(), 1101u);
+  EXPECT_EQ(t.individus->GetIndexAlpha()->GetCount(), 7u);
+  // What the file holds is what the tables would index themselves.
+  LArray* index = t.evenements->GetIndex();
+  std::vector<std::string> before;
+  for (int i = 1; i <= static_cast<int>(index->GetCount()); ++i)
+    before.emplace_back(static_cast<const char*>(index->GetItemPtr(i)), index->GetItemSize(i));
+  t.evenements->ReIndex();
+  std::vector<std::string> after;
+  for (int i = 1; i <= static_cast<int>(index->GetCount()); ++i)
+    after.emplace_back(static_cast<const char*>(index->GetItemPtr(i)), index->GetItemSize(i));
+  EXPECT_EQ(before, after);
+  db.reset();
+
+  TVG5Controleur again;
+  again.NomFichier = path;
+  ASSERT_TRUE(again.TraiterLeFichier(false));
+  EXPECT_TRUE(again.Changes().empty());
 }
 
 TEST_F(ControleurTest, HeaderAskingForVerificationIsVerifiedAndSaved) {
