@@ -271,7 +271,7 @@ TEST(ToolHelpTest, EveryCommandIsDescribedByASentence) {
     EXPECT_TRUE(first[0] >= 'A' && first[0] <= 'Z') << *at;
     ++commands;
   }
-  EXPECT_EQ(commands, 9) << help.out;
+  EXPECT_EQ(commands, 10) << help.out;
   for (const char* command : {"sosa", "ancestors", "descendants"}) {
     ToolRun run = RunTool(std::string(command) + " --help");
     EXPECT_EQ(run.status, 0);
