@@ -13,6 +13,7 @@
 #include "computations/TGDatabaseSosa.h"
 #include "database/FileFormat.h"
 #include "platform/Exception.h"
+#include "platform/Graphics.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 #include "records/TGAdresse.h"
@@ -102,6 +103,19 @@ void SupprimeEnBloc(LXArray* store, const std::vector<CodeID>& codes, const std:
   }
   store->LXArray::DeleteDatas(codes);
   reindex();
+}
+
+// A picture's stored thumbnail is made again when it is missing, does not
+// decode, or is wider or higher than the thumbnail size.
+bool VignetteARefaire(const TGMedia& media) {
+  if (media.GetVignette().empty()) return true;
+  try {
+    const TBitmap vignette = DecodeJpeg(media.GetVignette());
+    return vignette.width <= 0 || vignette.height <= 0 || vignette.width > TGMedia::kThumbnailSize ||
+           vignette.height > TGMedia::kThumbnailSize;
+  } catch (const std::exception&) {
+    return true;
+  }
 }
 
 }  // namespace
@@ -884,7 +898,8 @@ void TVG5Controleur::TraiterTableLiensDocuments() {
 // folder's "Media" folder, then in the database folder itself, by its file
 // name: found there, its path is corrected to it. Found nowhere (and no
 // bundle copy either), it is left as it is with a log line that is no
-// change. A picture found on disk without a stored thumbnail gets one.
+// change. A picture found on disk whose stored thumbnail is missing,
+// unreadable, or larger than 256 pixels either way gets a new one.
 void TVG5Controleur::TraiterTableMedias() {
   TGDatabaseTables& t = db_->Tables();
   ElementTableChange = t.medias->GetCount();
@@ -915,7 +930,7 @@ void TVG5Controleur::TraiterTableMedias() {
         AddStringLog(remarques_.back());
       }
     }
-    if (!trouve.empty() && TGMedia::IsFilenameIsAnImage(trouve) && media.GetVignette().empty() &&
+    if (!trouve.empty() && TGMedia::IsFilenameIsAnImage(trouve) && VignetteARefaire(media) &&
         media.MetAJourVignette(trouve)) {
       Modif(code, "media-thumbnail-rebuilt", "Cvg5controleur._MediaVignette", texte);
       changed = true;

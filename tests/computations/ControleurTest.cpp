@@ -642,19 +642,25 @@ TEST_F(ControleurTest, SoundFileNeedsNothingAndIsNotWritten) {
 
 TEST_F(ControleurTest, MediumFoundInTheMediaFolderGetsItsPathAndThumbnail) {
   const std::string path = box.Path("family.genvora");
-  {
-    TGDatabaseSosa db;
-    testing::SoundFamily(db);
-    ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
-  }
-  // The picture lies in the database's media folder, not where the record
-  // says (a relative path from another machine).
-  std::filesystem::create_directories(box.Path("Media"));
   TBitmap picture;
   picture.width = 400;
   picture.height = 300;
   picture.rgb.assign(400 * 300 * 3, 0x80);
   const std::string jpeg = EncodeJpeg(picture, 80);
+  {
+    TGDatabaseSosa db;
+    testing::SoundFamily(db);
+    // Its stored thumbnail is the whole picture: too large.
+    TGMedia m;
+    ASSERT_TRUE(m.LitDans(19, db.Tables().medias));
+    const TJPEGImage large(jpeg);
+    m.SaveVignette(&large);
+    db.Tables().medias->EcritData(&m);
+    ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
+  }
+  // The picture lies in the database's media folder, not where the record
+  // says (a relative path from another machine).
+  std::filesystem::create_directories(box.Path("Media"));
   WriteAll(box.Path("Media/portrait-no\xEBl.jpg"), std::vector<unsigned char>(jpeg.begin(), jpeg.end()));
 
   TVG5Controleur c;
@@ -669,7 +675,9 @@ TEST_F(ControleurTest, MediumFoundInTheMediaFolderGetsItsPathAndThumbnail) {
   TGMedia m;
   ASSERT_TRUE(m.LitDans(19, db->Tables().medias));
   EXPECT_EQ(m.GetOriginalFullPath(), box.Path("Media/portrait-no\xEBl.jpg"));
-  EXPECT_FALSE(m.GetVignette().empty());
+  const TBitmap vignette = DecodeJpeg(m.GetVignette());
+  EXPECT_EQ(vignette.width, 256);
+  EXPECT_LE(vignette.height, 256);
 }
 
 // Past a threshold, deletions and event rewrites go in one pass and the
