@@ -318,12 +318,15 @@ bool TVG5Controleur::Run(TGDatabase& db, bool enregistrer) {
   for (const std::string& table : perdues_)
     AddStringLog(ReplacePercentS(LoadResString("Cvg5controleur._TablePerdue"), table));
 
-  // The database's numbering follows its own tables.
-  db.AttachSosaNumbering([](TGDatabase& d) -> std::unique_ptr<TGSosaNumbering> {
-    auto maker = std::make_unique<TV5SosaMaker>();
-    maker->SetFiler(&d);
-    return maker;
-  });
+  // A database given without its numbering gets a Sosa maker bound to its
+  // own tables; one that has it keeps it (with what its open read).
+  if (db.SosaNumbering() == nullptr) {
+    db.AttachSosaNumbering([](TGDatabase& d) -> std::unique_ptr<TGSosaNumbering> {
+      auto maker = std::make_unique<TV5SosaMaker>();
+      maker->SetFiler(&d);
+      return maker;
+    });
+  }
   const bool reconstruire = compteur_ == 0 && ReconstruireLiensPrenoms;
   CalculeNbElements();
   if (OnProgress) OnProgress(*this);

@@ -70,7 +70,9 @@ std::map<std::string, std::string> Snapshot(const TGDatabase& db) {
       {"TBLiensPrenoms", t.liensPrenoms},   {"TBLiensProfessions", t.liensProfessions},
       {"CkeckedPeoples", t.indiMarques},    {"AdresseLiens", t.adresseLiens},
       {"TacheIndividus", t.tacheIndividus}, {"TacheAdresses", t.tacheAdresses},
-      {"TBDoc-IdxDoc", t.DocumentLiens()->GetIndex()}};
+      {"TBDoc-IdxDoc", t.DocumentLiens()->GetIndex()}, {"SOSATbl", t.sosa},
+      {"BranchesMemorisees", t.branches},   {"OrdreEnfants", t.ordreEnfants},
+      {"OrdreConjoints", t.ordreConjoints}, {"NoteLiens", t.noteLiens}};
   for (const auto& [name, array] : arrays) {
     for (int i = 1; i <= static_cast<int>(array->GetCount()); ++i) {
       const auto* p = static_cast<const unsigned char*>(array->GetItemPtr(i));
