@@ -220,17 +220,21 @@ void TVG5Controleur::TableChange(enumTableT table) {
 
 // ---- the run
 
-bool TVG5Controleur::TraiterLeFichier(bool enregistrer) {
+void TVG5Controleur::Reset() {
   changes_.clear();
   StringLog.clear();
   perdues_.clear();
+  remarques_.clear();
   parEtape_ = {};
   raison_.clear();
-  remarques_.clear();
   enregistre_ = false;
   ouvert_ = false;
-  Status("Localisation2011._ouverture");
   compteur_ = 0;
+}
+
+bool TVG5Controleur::TraiterLeFichier(bool enregistrer) {
+  Reset();
+  Status("Localisation2011._ouverture");
   if (OnStart) OnStart(*this);
 
   auto fail = [&](const std::string& why) {
@@ -268,15 +272,7 @@ bool TVG5Controleur::TraiterLeFichier(bool enregistrer) {
 }
 
 bool TVG5Controleur::TraiterLeFichierAvecDatabase(TGDatabase& db, bool enregistrer) {
-  changes_.clear();
-  StringLog.clear();
-  perdues_.clear();
-  parEtape_ = {};
-  raison_.clear();
-  remarques_.clear();
-  enregistre_ = false;
-  ouvert_ = false;
-  compteur_ = 0;
+  Reset();
   if (OnStart) OnStart(*this);
   const bool ok = Run(db, enregistrer);
   db_ = nullptr;

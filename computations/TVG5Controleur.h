@@ -167,6 +167,7 @@ class TVG5Controleur {
     CodeID code;
     std::string raison;
   };
+  void Reset();
   bool Run(TGDatabase& db, bool enregistrer);
   void Status(const char* key);
   // Logs one change (invariant 1): the resource `key` with %s replaced by

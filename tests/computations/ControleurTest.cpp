@@ -536,6 +536,18 @@ const std::vector<Case>& Cases() {
        {"unreadable-deleted"},
        [](CodeID made) { return Keys({"-" + K("TGTableIndividus", made)}); },
        [](TGDatabase& db, CodeID made) { EXPECT_FALSE(db.EstIndividu(made)); }},
+      {"EventThatCannotBeDecoded",
+       [](TGDatabase& db) {
+         // Its code, then a text without its NUL where the base fields go on.
+         const CodeID code = db.GetNextID();
+         unsigned char bytes[20] = {static_cast<unsigned char>(code), static_cast<unsigned char>(code >> 8), 0, 0};
+         for (int i = 4; i < 20; ++i) bytes[i] = 'x';
+         db.Tables().evenements->LXArray::EcritData(code, bytes, sizeof bytes);
+         return code;
+       },
+       {"unreadable-deleted"},
+       [](CodeID made) { return Keys({"-" + K("TGTableEvenements", made)}); },
+       [](TGDatabase& db, CodeID made) { EXPECT_FALSE(db.EstEvenement(made)); }},
   };
   return cases;
 }
@@ -580,6 +592,12 @@ TEST_P(ControleurCaseTest, RepairsTheFaultAndNothingElse) {
     whats.push_back(change.what);
     EXPECT_FALSE(change.line.empty());
     EXPECT_EQ(std::count(repair.StringLog.begin(), repair.StringLog.end(), change.line), 1) << change.line;
+    if (change.what == "unreadable-deleted") {
+      // The table, the code and the reason.
+      EXPECT_NE(change.line.find("TGTable"), AnsiString::npos) << change.line;
+      EXPECT_NE(change.line.find("#" + std::to_string(made)), AnsiString::npos) << change.line;
+      EXPECT_NE(change.line.find("("), AnsiString::npos) << change.line;
+    }
   }
   EXPECT_EQ(whats, c.whats);
   std::uint32_t counted = 0;
