@@ -531,10 +531,11 @@ void TVG5Controleur::TraiterLiensSources() {
     Avance();
     const CodeID ev = Word(*index, i, 0);
     const CodeID doc = Word(*index, i, 1);
+    const CodeID link = Word(*index, i, 2);
     if (db_->EstEvenement(ev) && TGDatabase::EstDans(t.documents, doc)) continue;
     index->RemoveItemsAt(1, i);
     removed = true;
-    Modif(Word(*index, i, 2), "source-index-entry-removed", "Cvg5controleur._LienSource",
+    Modif(link, "source-index-entry-removed", "Cvg5controleur._LienSource",
           Code(ev) + " / #" + Num(doc));
   }
   if (removed) t.DocumentLiens()->InvalidateOrders();

@@ -47,8 +47,11 @@ class CheckCommandTest : public ::testing::Test {
 
 TEST_F(CheckCommandTest, CheckPrintsTheChangesAndWritesNothing) {
   const std::string path = Damaged();
-  // The per-user store exists: a check must leave it as it is too.
-  ASSERT_EQ(RunTool("info " + path).status, 0);
+  // The per-user store holds something (a repair of another file wrote its
+  // history): a check must leave it as it is too.
+  fs::copy_file(path, box.Path("other.genvora"));
+  ASSERT_EQ(RunTool("check --repair " + box.Path("other.genvora")).status, 0);
+  ASSERT_FALSE(fs::is_empty(box.Path("config")));
   const auto before = Tree(box.Dir());
 
   ToolRun text = RunTool("check " + path);
@@ -127,6 +130,7 @@ TEST_F(CheckCommandTest, RefusalsAndBadCommandLines) {
       {"check " + box.Path("absent.genvora"), 1},
       {"check --accept-loss " + box.Path("absent.genvora"), 2},  // needs --repair
       {"check --dry-run " + box.Path("absent.genvora"), 2},
+      {"check --rebuild-name-links " + box.Path("absent.genvora"), 2},
       {"check", 2},
   };
   for (const auto& c : cases) {

@@ -17,6 +17,7 @@
 #include "computations/TVG5Controleur.h"
 #include "platform/Graphics.h"
 #include "platform/Host.h"
+#include "records/TGAdresse.h"
 #include "records/TGDocument.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
@@ -409,6 +410,9 @@ const std::vector<Case>& Cases() {
        },
        [](TGDatabase& db, CodeID made) {
          EXPECT_FALSE(TGDatabase::EstDans(db.Tables().DocumentLiens(), made));
+         LArray out(4, nullptr, false);
+         db.Tables().DocumentLiens()->DocumentDe(kBirthG2, &out);
+         EXPECT_EQ(out.GetCount(), 1u);
          EXPECT_TRUE(TGDatabase::EstDans(db.Tables().DocumentLiens(), kCitation));
        }},
       {"MediaLinkToAMissingMedium",
@@ -460,6 +464,22 @@ const std::vector<Case>& Cases() {
        {"address-link-removed"},
        [](CodeID) { return Keys({"-" + Item("AdresseLiens", {kAdresse, kNobody}, 8)}); },
        [](TGDatabase& db, CodeID) { EXPECT_TRUE(db.Tables().adresseLiens->EstLie(kAdresse, kG2)); }},
+      {"AddressNamingAUnionThatIsGone",
+       [](TGDatabase& db) {
+         Edit<TGAdresse>(db.Tables().dicoAdresses, kAdresse, [](TGAdresse& a) {
+           a.SetOldXREFUnion(kNobody);
+           a.SetOldXREFHomme(kG2);
+         });
+         return CodeID{0};
+       },
+       {"address-reference-cleared"},
+       [](CodeID) { return Keys({"~" + K("TGTableDicoAdresses", kAdresse)}); },
+       [](TGDatabase& db, CodeID) {
+         TGAdresse a;
+         ASSERT_TRUE(a.LitDans(kAdresse, db.Tables().dicoAdresses));
+         EXPECT_EQ(a.GetOldXREFUnion(), 0u);
+         EXPECT_EQ(a.GetOldXREFHomme(), kG2);  // an individual: kept
+       }},
       {"TaskLinkToNobody",
        [](TGDatabase& db) {
          db.Tables().tacheIndividus->AjouteLien(kTache, kNobody);
@@ -591,6 +611,8 @@ TEST_P(ControleurCaseTest, RepairsTheFaultAndNothingElse) {
   for (const auto& change : repair.Changes()) {
     whats.push_back(change.what);
     EXPECT_FALSE(change.line.empty());
+    EXPECT_NE(change.code, 0u) << change.what;
+    if (change.what == "source-index-entry-removed") EXPECT_EQ(change.code, made);  // the link's code
     EXPECT_EQ(std::count(repair.StringLog.begin(), repair.StringLog.end(), change.line), 1) << change.line;
     if (change.what == "unreadable-deleted") {
       // The table, the code and the reason.
