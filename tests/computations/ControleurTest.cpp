@@ -612,7 +612,9 @@ TEST_P(ControleurCaseTest, RepairsTheFaultAndNothingElse) {
     whats.push_back(change.what);
     EXPECT_FALSE(change.line.empty());
     EXPECT_NE(change.code, 0u) << change.what;
-    if (change.what == "source-index-entry-removed") EXPECT_EQ(change.code, made);  // the link's code
+    if (change.what == "source-index-entry-removed") {
+      EXPECT_EQ(change.code, made);  // the link's code
+    }
     EXPECT_EQ(std::count(repair.StringLog.begin(), repair.StringLog.end(), change.line), 1) << change.line;
     if (change.what == "unreadable-deleted") {
       // The table, the code and the reason.
