@@ -190,7 +190,7 @@ void TVG5Controleur::CalculeNbElements() {
                          t.DocumentLiens()->GetIndex(),       t.dicoAdresses, t.unions,
                          t.dicoLieux,      t.evenements,       t.liens,        t.documents,
                          t.DocumentLiens(), t.medias,          t.MediaLiens(), t.indiMarques,
-                         t.tacheAdresses,  t.tacheIndividus,   t.notes};
+                         t.tacheAdresses,  t.tacheIndividus,   t.notes,        t.adresseLiens};
   NombreDELements = 0;
   for (const LArray* a : all) NombreDELements += a != nullptr ? a->GetCount() : 0;
   NombreDELementsTraites = 0;
@@ -199,7 +199,9 @@ void TVG5Controleur::CalculeNbElements() {
 void TVG5Controleur::AddNbElementsTraites(std::int64_t n) {
   NombreDELementsTraites += n;
   PositionDansTableCourante += n;
-  PourcentTexte = NombreDELements > 0 ? static_cast<std::int32_t>(NombreDELementsTraites * 100 / NombreDELements) : 100;
+  PourcentTexte = NombreDELements > 0
+                      ? static_cast<std::int32_t>(std::min<std::int64_t>(100, NombreDELementsTraites * 100 / NombreDELements))
+                      : 100;
   if (++pasDansEtape_ % kPasProgres == 0 || PositionDansTableCourante == ElementTableChange) {
     Host().Progress(NomEtape(TableCourante), PositionDansTableCourante, ElementTableChange);
     if (OnProgress) OnProgress(*this);
