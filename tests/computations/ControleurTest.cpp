@@ -676,6 +676,10 @@ TEST_F(ControleurTest, SoundFileNeedsNothingAndIsNotWritten) {
   // The medium's file is nowhere: a line, no change.
   ASSERT_EQ(c.Remarques().size(), 1u);
   EXPECT_NE(c.Remarques()[0].find("portrait"), std::string::npos);
+  // Every record of every step is counted once in the progress.
+  EXPECT_GT(c.NombreDELements, 0);
+  EXPECT_EQ(c.NombreDELementsTraites, c.NombreDELements);
+  EXPECT_EQ(c.PourcentTexte, 100);
   // Progress goes to the host step by step, with the step's record count.
   const auto last = std::find_if(host.progress.rbegin(), host.progress.rend(),
                                  [](const RecordingHost::ProgressStep& p) { return p.what == "individuals"; });
