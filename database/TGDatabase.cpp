@@ -35,8 +35,9 @@ TGDatabase::TGDatabase() : TGDatabase(std::string{}) {}
 TGDatabase::TGDatabase(std::string activeFilesPath) : activeFiles_(std::move(activeFilesPath)) { InitInstance(); }
 
 TGDatabase::~TGDatabase() {
-  // Only the entry this object wrote goes: a read-only open wrote none.
-  if (FichierOuvert && !ReadOnly && !Chemin.empty()) activeFiles_.DeleteFileName(Chemin);
+  // Only the entry this object wrote goes: a read-only open wrote none. A
+  // database closed by FichierFermer is no longer open but still listed.
+  if (listed_ && !Chemin.empty()) activeFiles_.DeleteFileName(Chemin);
 }
 
 void TGDatabase::InitInstance() {
@@ -60,7 +61,8 @@ void TGDatabase::AttachSosaNumbering(SosaNumberingMaker make) {
 }
 
 void TGDatabase::_RAZ() {
-  if (FichierOuvert && !ReadOnly && !Chemin.empty()) activeFiles_.DeleteFileName(Chemin);
+  if (listed_ && !Chemin.empty()) activeFiles_.DeleteFileName(Chemin);
+  listed_ = false;
   InitInstance();
   Chemin.clear();
   DatabaseDir.clear();
@@ -223,7 +225,10 @@ bool TGDatabase::FichierOuvrir() {
   // The Sosa table read is the numbering of the header's de cujus.
   if (sosaNumbering_) sosaNumbering_->SosaTableRead(Header.GetDeCujus());
   if (OnPostOpenFile) OnPostOpenFile(*this);
-  if (!ReadOnly) activeFiles_.WriteFileName(Chemin);
+  if (!ReadOnly) {
+    activeFiles_.WriteFileName(Chemin);
+    listed_ = true;
+  }
   if (!dropped_.empty()) {
     std::string list;
     for (const std::string& d : dropped_) list += (list.empty() ? "" : "; ") + d;

@@ -129,6 +129,12 @@ class TGDatabase {
   void MAJG13_LiensEtTemoins();
   void MAJG13_TypesUnions();
   bool SupprimeLesNotesNonUtilisees();
+  // The notes no record owns (a note is keyed by its owner's code), last
+  // code first: what SupprimeLesNotesNonUtilisees removes.
+  std::vector<CodeID> NotesNonUtilisees() const;
+  // Empties the first-name and profession link tables and makes them again
+  // from the individuals' texts (the generation 12 step, run on demand).
+  void ReconstruitTablesLiensPrenomsEtLiensProfession();
   // Notes of the note table back into the records that keep a note field
   // (individuals, unions, media), before writing an older generation.
   void RemetNotesVersStructure();
@@ -288,6 +294,8 @@ class TGDatabase {
   UpgradeReport upgradeReport_;
   std::vector<PendingMedia> pendingMedia_;
   bool closing_ = false;
+  // This object wrote the active-files entry of Chemin.
+  bool listed_ = false;
   bool stopReading_ = false;
   std::string reason_;
   std::vector<std::string> dropped_;

@@ -153,7 +153,7 @@ bool TGDatabase::FichierEnregistrer(bool makeBackup) {
 bool TGDatabase::FichierEnregistrerSous(const AnsiString& path, bool makeBackup) {
   // The entry of the old name goes with it, unless this object never wrote
   // one.
-  const bool listed = FichierOuvert && !ReadOnly && !Chemin.empty();
+  const bool listed = listed_ && !Chemin.empty();
   AnsiString previous = Chemin;
   Chemin = path;
   bool ok = FichierEnregistrer(makeBackup);

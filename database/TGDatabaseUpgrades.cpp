@@ -530,21 +530,34 @@ void TGDatabase::MAJG13_Medias(const AnsiString& mediaDirectory) {
   SetUpgradeProgress(4, 100);
 }
 
-bool TGDatabase::SupprimeLesNotesNonUtilisees() {
-  TGDatabaseTables& t = *tables_;
+std::vector<CodeID> TGDatabase::NotesNonUtilisees() const {
+  const TGDatabaseTables& t = *tables_;
   const LXArray* owners[] = {t.individus, t.dicoNoms, t.evenements, t.dicoLieux, t.unions,      t.liens,
                              t.medias,    t.dicoAdresses, t.documents, t.taches,  t.prenoms, t.professions};
   std::vector<CodeID> codes = CodesOf(t.notes);
-  bool removed = false;
+  std::vector<CodeID> unused;
   for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
     bool owned = false;
     for (const LXArray* store : owners) owned = owned || EstDans(store, *it);
-    if (owned) continue;
-    t.notes->DeleteData(*it);
-    ++upgradeReport_.notesDeleted;
-    removed = true;
+    if (!owned) unused.push_back(*it);
   }
-  return removed;
+  return unused;
+}
+
+bool TGDatabase::SupprimeLesNotesNonUtilisees() {
+  const std::vector<CodeID> unused = NotesNonUtilisees();
+  for (CodeID code : unused) {
+    tables_->notes->DeleteData(code);
+    ++upgradeReport_.notesDeleted;
+  }
+  return !unused.empty();
+}
+
+void TGDatabase::ReconstruitTablesLiensPrenomsEtLiensProfession() {
+  tables_->liensPrenoms->Flush();
+  tables_->liensProfessions->Flush();
+  TraitePrenomsEtProfessionsV12();
+  FichierModifie = true;
 }
 
 void TGDatabase::MAJG13_Notes() {

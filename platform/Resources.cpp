@@ -31,6 +31,9 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Prjconst.inc"
 #include "platform/strings/G13str.inc"
 #include "platform/strings/G6str.inc"
+#include "platform/strings/Cvg5controleur.inc"
+#include "platform/strings/Localisation2011.inc"
+#include "platform/strings/Locprincipale.inc"
 };
 #undef RES
 

@@ -342,6 +342,20 @@ TEST_F(DatabaseTest, ActiveFilesAndIntegrityHistory) {
   }
   EXPECT_FALSE(list.FileNameExists(path));
 
+  // A database closed by FichierFermer (no longer open) still gives its
+  // entry back when it goes: the file is not left "in use".
+  {
+    TGDatabaseSosa db;
+    ASSERT_TRUE(Open(db, path)) << db.LastReason();
+    ASSERT_TRUE(db.FichierFermer(false)) << db.LastReason();
+    EXPECT_FALSE(db.FichierOuvert);
+  }
+  EXPECT_FALSE(list.FileNameExists(path));
+  {
+    TGDatabaseSosa again;
+    EXPECT_TRUE(Open(again, path)) << again.LastReason();
+  }
+
   // A read-only open leaves no entry and no renamed temporary file.
   WriteAll(path + ".tmpsav", {1});
   {
