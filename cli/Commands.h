@@ -28,5 +28,6 @@ void RegisterAncestorsCommand(CLI::App& app);
 void RegisterDescendantsCommand(CLI::App& app);
 void RegisterProfessionsCommand(CLI::App& app);
 void RegisterPersonCommand(CLI::App& app);
+void RegisterCoherenceCommand(CLI::App& app);
 
 }  // namespace genvora::cli

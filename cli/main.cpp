@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   RegisterDescendantsCommand(app);
   RegisterProfessionsCommand(app);
   RegisterPersonCommand(app);
+  RegisterCoherenceCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

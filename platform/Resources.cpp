@@ -31,6 +31,8 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Prjconst.inc"
 #include "platform/strings/G13str.inc"
 #include "platform/strings/G6str.inc"
+#include "platform/strings/Locconvert.inc"
+#include "platform/strings/Cvalidcontrolcheck.inc"
 };
 #undef RES
 
