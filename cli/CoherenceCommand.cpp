@@ -70,7 +70,7 @@ const std::vector<Setting>& Settings() {
       {"birth-gap-max-days", P::scEcartNaissancesMax, "two births of one mother closer than this..."},
       {"birth-gap-min-days", P::scEcartNaissancesMin, "...and further apart than this (twins) are incoherent"},
       {"max-age-difference", P::scEcartAgeConjoints, "largest age difference between spouses (years)"},
-      {"control-flag", kFlag, "the flag kept with the thresholds (0 or 1)"},
+      {"control-flag", kFlag, "the flag kept with the thresholds (0 to 255)"},
       {"incomplete-approximate-date", kApprox, "an approximate date makes an event incomplete (0 or 1)"},
       {"incomplete-without-place", kPlace, "an event without place is incomplete (0 or 1)"},
       {"incomplete-without-source", kSource, "an event without source document is incomplete (0 or 1)"},
@@ -127,7 +127,7 @@ bool Apply(const std::string& assignment, P& prefs, std::string& why) {
 std::string NameOf(TGDatabase& db, const TGIndividu& individu) {
   AnsiString text = individu.GetChar(5);
   if (individu.GetCodeNom() != 0) {
-    TGNom nom(db.Tables().dicoNoms->GetSplitter());
+    TGNom nom;
     if (nom.LitDans(individu.GetCodeNom(), db.Tables().dicoNoms)) {
       const AnsiString surname = nom.GetNom();
       if (!text.empty() && !surname.empty()) text += ' ';
