@@ -232,6 +232,8 @@ const char* NomRegle(RegleControle regle) {
 
 void TControleMessages::Ajoute(RegleControle regle, std::vector<CodeID> codes, const AgeControle& age,
                                AnsiString ligne) {
+  // A line may open with a fragment written for the middle of a sentence.
+  if (!ligne.empty() && ligne[0] >= 'a' && ligne[0] <= 'z') ligne[0] = static_cast<char>(ligne[0] - 'a' + 'A');
   lignes.push_back(ligne);
   constats.push_back({regle, std::move(codes), age, std::move(ligne)});
 }

@@ -306,6 +306,18 @@ TEST(ValidControlCheckTest, EdgeCasesOfEveryGroup) {
     for (const auto& f : found) EXPECT_FALSE(f.ligne.empty()) << c.what;
   }
   EXPECT_TRUE(host.coherences.empty()) << "no report asked, no dialog";
+
+  // A line that opens with a fragment meant for mid-sentence is capitalised.
+  ScopedResourceLanguage english(Language::English);
+  Family fam;
+  TPreferenceGenvora5 prefs("");
+  const CodeID husband = fam.Born(0, 0, kMan, {1, 1, 1845});
+  const CodeID wife = fam.Born(0, 0, kWoman, {1, 1, 1850});
+  fam.Event(fam.Couple(husband, wife), 61, {1, 6, 1861});
+  const auto found = Check(fam, prefs, wife);
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].ligne, "With P" + std::to_string(husband) + " Martin, at the time of the event Marriage 11 years of age");
+  EXPECT_EQ(found[1].ligne, "At the time of the union, 11 years: the age she was");
 }
 
 TEST(ValidControlCheckTest, ThresholdsComeFromThePreferences) {
