@@ -29,5 +29,6 @@ void RegisterDescendantsCommand(CLI::App& app);
 void RegisterProfessionsCommand(CLI::App& app);
 void RegisterPersonCommand(CLI::App& app);
 void RegisterCheckCommand(CLI::App& app);
+void RegisterCoherenceCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
   }
   CLI::App app{
       "Reads the database files of the legacy genealogy releases, shows their header, tables and records, "
-      "upgrades them to the current layout, numbers ancestors, lists ancestors and descendants and shows a "
-      "person with its family; also reads date texts."};
+      "checks, repairs and upgrades them, numbers ancestors, lists ancestors and descendants, shows a person "
+      "with its family and checks the coherence of dates; also reads date texts."};
   app.require_subcommand(1);
   RegisterInfoCommand(app);
   RegisterDetectCommand(app);
@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   RegisterProfessionsCommand(app);
   RegisterPersonCommand(app);
   RegisterCheckCommand(app);
+  RegisterCoherenceCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

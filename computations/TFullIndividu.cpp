@@ -440,7 +440,7 @@ bool TFullIndividu::EstVivantEn(int anneeCourante) {
   // from the Gregorian year of the date.
   const int calendar = date->GetCalendarIndex(false);
   const int annee = (calendar == 1 || calendar == 3) && !date->EstVide() ? date->GetAbsoluteYear() : date->GetYear(false);
-  const int seuil = individu_->GetFeminin() ? Prefs->AgeMaxFemme : Prefs->AgeMaxHomme;
+  const int seuil = individu_->GetFeminin() ? Prefs->AgeMaxFemme() : Prefs->AgeMaxHomme();
   return anneeCourante - seuil <= annee;
 }
 

@@ -67,6 +67,16 @@ void RecordingHost::Progress(const AnsiString& what, std::int64_t done, std::int
   progress.push_back({what, done, total});
 }
 
+bool RecordingHost::CoherenceDialog(const AnsiString& name, const std::vector<AnsiString>& lines, bool& accepted) {
+  coherences.push_back({name, lines, accepted});
+  if (coherenceAnswers_.empty()) return false;
+  const bool answer = coherenceAnswers_.front();
+  coherenceAnswers_.pop_front();
+  const bool changed = answer != accepted;
+  accepted = answer;
+  return changed;
+}
+
 bool RecordingHost::Showed(const AnsiString& text) const {
   for (const auto& m : messages) {
     if (m.text == text) return true;

@@ -47,6 +47,17 @@ class IHost {
   // offer to save after a failure and have the file tagged for a check. A
   // host that only reads answers false, and nothing is written for it.
   virtual bool SavesFiles() const { return false; }
+
+  // The coherence dialog: shows a person's name and the lines of the
+  // consistency control with an "accepted" box holding `accepted`. Answers
+  // whether the user changed the box (`accepted` then holds the new state).
+  // A host without a screen shows nothing and never accepts.
+  virtual bool CoherenceDialog(const AnsiString& name, const std::vector<AnsiString>& lines, bool& accepted) {
+    (void)name;
+    (void)lines;
+    (void)accepted;
+    return false;
+  }
 };
 
 // The host in force (never null) and its replacement. SetHost(nullptr)
@@ -101,6 +112,16 @@ class RecordingHost : public IHost {
   bool ControlKeyDown() override { return controlKeyDown; }
   bool SavesFiles() const override { return savesFiles; }
 
+  // Records the dialog; a queued state is what the user leaves the box at.
+  bool CoherenceDialog(const AnsiString& name, const std::vector<AnsiString>& lines, bool& accepted) override;
+  struct Coherence {
+    AnsiString name;
+    std::vector<AnsiString> lines;
+    bool acceptedBefore;
+  };
+  void QueueCoherence(bool accepted) { coherenceAnswers_.push_back(accepted); }
+  std::vector<Coherence> coherences;
+
   void QueueAnswer(MsgAnswer answer) { answers_.push_back(answer); }
   bool Showed(const AnsiString& text) const;
   void Clear() { messages.clear(); progress.clear(); pumps = 0; }
@@ -113,6 +134,7 @@ class RecordingHost : public IHost {
 
  private:
   std::deque<MsgAnswer> answers_;
+  std::deque<bool> coherenceAnswers_;
   IHost* previous_;
 };
 

@@ -6,6 +6,7 @@
 // host installs one: every reader states what it does without preferences.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,9 +49,66 @@ class TPreferenceGenvora5 {
   std::vector<AnsiString> EventNames1;
   std::vector<AnsiString> EventNames2;
 
-  // Maximum ages at death, in years.
-  int AgeMaxHomme = 90;
-  int AgeMaxFemme = 100;
+  // ---- Thresholds of the consistency control of dates.
+  //
+  // Kept in the per-user store as one binary value of 56 bytes (hex text,
+  // section kSectionControles, key "Seuils"), little-endian:
+  //
+  // | offset | size | field                                              |
+  // |--------|------|----------------------------------------------------|
+  // | 0      | 4x13 | the counts of TSeuilControle, in order, int32      |
+  // | 52     | 1    | DrapeauControle                                    |
+  // | 53     | 3    | zero                                               |
+  //
+  // A stored value that is not exactly 56 bytes of hex is ignored: the
+  // defaults stay in force.
+  enum TSeuilControle : int {
+    scAgeMinUnionHomme = 0,
+    scAgeMinUnionFemme = 1,
+    scAgeMaxUnionHomme = 2,
+    scAgeMaxUnionFemme = 3,
+    scAgeMinPere = 4,
+    scAgeMinMere = 5,
+    scAgeMaxPere = 6,
+    scAgeMaxMere = 7,
+    scAgeMaxDecesHomme = 8,
+    scAgeMaxDecesFemme = 9,
+    scEcartNaissancesMax = 10,  // days
+    scEcartNaissancesMin = 11,  // days; twins below it
+    scEcartAgeConjoints = 12,
+  };
+  static constexpr int kNombreSeuils = 13;
+  static constexpr std::size_t kTailleControles = 56;
+  static constexpr const char* kSectionControles = "Controles";
+
+  std::array<std::int32_t, kNombreSeuils> Seuils{};
+  // Carried with the block; no rule reads it.
+  std::uint8_t DrapeauControle = 1;
+  int Seuil(TSeuilControle which) const { return Seuils[which]; }
+  void SetSeuil(TSeuilControle which, int value) { Seuils[which] = value; }
+  // The thresholds of a fresh installation.
+  void RestoreDefaultControls();
+
+  // The 56 bytes and back; ControlesDepuis leaves the block unchanged and
+  // answers false unless given exactly 56 bytes.
+  std::array<std::uint8_t, kTailleControles> ControlesEnOctets() const;
+  bool ControlesDepuis(const std::uint8_t* bytes, std::size_t size);
+
+  // Completeness criteria: what makes an event incomplete.
+  bool CompletDateApproximative = true;  // a qualified date or one without day
+  bool CompletLieu = true;               // no place
+  bool CompletSource = false;            // no source document
+  bool CompletRecherche = false;         // its certificate is to be searched for
+
+  // Writes the thresholds and the completeness criteria into the per-user
+  // store; false when the store could not be written.
+  bool SauveControles();
+
+  // Maximum ages at death, in years: fields 8 and 9 of the thresholds.
+  int AgeMaxHomme() const { return Seuils[scAgeMaxDecesHomme]; }
+  int AgeMaxFemme() const { return Seuils[scAgeMaxDecesFemme]; }
+  void SetAgeMaxHomme(int years) { Seuils[scAgeMaxDecesHomme] = years; }
+  void SetAgeMaxFemme(int years) { Seuils[scAgeMaxDecesFemme] = years; }
 
   // The application's current record (none = 0) and the language code of
   // the profession reference query.
@@ -63,6 +121,9 @@ class TPreferenceGenvora5 {
   virtual ~TPreferenceGenvora5() = default;
 
  private:
+  // Reads what SauveControles writes; absent or malformed values keep the
+  // defaults.
+  void ChargeControles();
   IniStore config_;
 };
 

@@ -34,6 +34,8 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Cvg5controleur.inc"
 #include "platform/strings/Localisation2011.inc"
 #include "platform/strings/Locprincipale.inc"
+#include "platform/strings/Locconvert.inc"
+#include "platform/strings/Cvalidcontrolcheck.inc"
 };
 #undef RES
 

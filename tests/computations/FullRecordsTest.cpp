@@ -267,8 +267,8 @@ TEST(FullRecordsTest, PersonsAndUnionsInOrderOfTimeWithTheUndatedLast) {
 TEST(FullRecordsTest, AliveWithinTheMaximumAgeAtDeath) {
   Family fam;
   ScopedPrefs prefs;
-  prefs->AgeMaxHomme = 90;
-  prefs->AgeMaxFemme = 100;
+  prefs->SetAgeMaxHomme(90);
+  prefs->SetAgeMaxFemme(100);
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
