@@ -82,7 +82,7 @@ class Report {
       TGNom nom(db_.Tables().dicoNoms->GetSplitter());
       AnsiString text = individu.GetChar(5);
       if (nom.LitDans(individu.GetCodeNom(), db_.Tables().dicoNoms)) {
-        const AnsiString surname = nom.GetNom();
+        const AnsiString surname = TFullIndividu::NomAffiche(nom);
         if (!text.empty() && !surname.empty()) text += ' ';
         text += surname;
       } else {

@@ -142,9 +142,17 @@ void TFullIndividu::SetCodeID(CodeID code) {
 AnsiString TFullIndividu::GetText() const {
   if (codeID_ == 0) return {};
   AnsiString text = individu_->GetChar(kPrenoms);
-  const AnsiString nom = nom_->GetNom();
+  const AnsiString nom = NomAffiche(*nom_);
   if (!text.empty() && !nom.empty()) text += ' ';
   return text + nom;
+}
+
+AnsiString TFullIndividu::NomAffiche(const TGNom& nom) {
+  AnsiString particule = nom.GetParticule();
+  const AnsiString reste = nom.GetNom();
+  if (particule.empty()) return reste;
+  if (!reste.empty() && particule.back() != '\'' && particule.back() != ' ') particule += ' ';
+  return particule + reste;
 }
 
 void TFullIndividu::ChargeLesTables() {

@@ -39,6 +39,8 @@ class TFullIndividu : public TFullWithEventAndChild {
   void SetCodeID(CodeID code) override;
   // First names and surname.
   AnsiString GetText() const override;
+  // A surname as shown: its particle ("de la", "d'") before the name.
+  static AnsiString NomAffiche(const TGNom& nom);
 
   const TGIndividu& Individu() const { return *individu_; }
   TGIndividu& Individu() { return *individu_; }

@@ -161,6 +161,18 @@ TEST(FullRecordsTest, FamilyCirclesListEachRelativeOnceAndNeverThePerson) {
   EXPECT_EQ(Sorted(Items(list)), Sorted({fam.f, fam.m}));
 }
 
+TEST(FullRecordsTest, TheNameShowsTheSurnameWithItsParticle) {
+  Family fam;
+  for (const char* stored : {"de la Fontaine", "d'Artagnan"}) {
+    TGNom nom;
+    nom.SetNom(stored);
+    const CodeID code = fam.db.GetNextID();
+    nom.EcritDans(code, fam.db.Tables().dicoNoms);
+    TFullIndividu person(&fam.db, fam.writer.Person(0, 0, kMan, "Jean", code));
+    EXPECT_EQ(person.GetText(), std::string("Jean ") + stored);
+  }
+}
+
 TEST(FullRecordsTest, SosaNumberOfAFullRecordFollowsTheDeCujus) {
   Circles fam;
   fam.db.SetDeCujus(fam.p);
