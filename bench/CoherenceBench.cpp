@@ -21,15 +21,6 @@ namespace {
 
 using namespace genvora;
 
-class QuietHost : public IHost {
- public:
-  MsgAnswer MessageBox(const AnsiString&, const AnsiString&, MsgButtons b, MsgKind) override {
-    return DefaultAnswerOf(b);
-  }
-  void Progress(const AnsiString&, std::int64_t, std::int64_t) override {}
-  void ProcessMessages() override {}
-};
-
 struct FamilyDb {
   std::unique_ptr<TGDatabaseSosa> db = std::make_unique<TGDatabaseSosa>();
   std::vector<CodeID> codes;

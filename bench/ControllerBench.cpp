@@ -29,16 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using genvora::CodeID;
 
-class QuietHost : public genvora::IHost {
- public:
-  genvora::MsgAnswer MessageBox(const genvora::AnsiString&, const genvora::AnsiString&, genvora::MsgButtons b,
-                                genvora::MsgKind) override {
-    return genvora::DefaultAnswerOf(b);
-  }
-  void Progress(const genvora::AnsiString&, std::int64_t, std::int64_t) override {}
-  void ProcessMessages() override {}
-};
-
 // Codes no record has (below the counter's range of a synthetic family of
 // any benchmarked size, above every code it hands out).
 constexpr CodeID kNobody = 0x7FFF0000u;
@@ -158,7 +148,7 @@ double Since(std::chrono::steady_clock::time_point start) {
 }
 
 void BM_ControllerRepair(benchmark::State& state) {
-  static QuietHost host;
+  static genvora::QuietHost host;
   genvora::SetHost(&host);
   const FaultyFile& file = File(static_cast<std::uint32_t>(state.range(0)));
   const std::string work = file.dir + "/work.genvora";

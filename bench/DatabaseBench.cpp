@@ -21,16 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietHost : public genvora::IHost {
- public:
-  genvora::MsgAnswer MessageBox(const genvora::AnsiString&, const genvora::AnsiString&, genvora::MsgButtons b,
-                                genvora::MsgKind) override {
-    return genvora::DefaultAnswerOf(b);
-  }
-  void Progress(const genvora::AnsiString&, std::int64_t, std::int64_t) override {}
-  void ProcessMessages() override {}
-};
-
 struct BenchFile {
   std::string dir;
   std::string path;
@@ -59,7 +49,7 @@ double Seconds(const std::string& command) {
 }
 
 void BM_OpenMillionIndividuals(benchmark::State& state) {
-  static QuietHost host;
+  static genvora::QuietHost host;
   genvora::SetHost(&host);
   const std::string& path = File().path;
   double cat = Seconds("cat '" + path + "' > /dev/null");
@@ -79,7 +69,7 @@ void BM_OpenMillionIndividuals(benchmark::State& state) {
 BENCHMARK(BM_OpenMillionIndividuals)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_SaveMillionIndividuals(benchmark::State& state) {
-  static QuietHost host;
+  static genvora::QuietHost host;
   genvora::SetHost(&host);
   const std::string& path = File().path;
   const std::string copy = File().dir + "/copy.genvora";
@@ -124,7 +114,7 @@ struct OldFile {
 // Open a ".GV7" file (reading and the upgrades 12 to 14), then save it in
 // the current layout; the two phases are reported apart.
 void BM_UpgradeMillionIndividualsFromGV7(benchmark::State& state) {
-  static QuietHost host;
+  static genvora::QuietHost host;
   genvora::SetHost(&host);
   static OldFile old;
   const std::string out = File().dir + "/upgraded.genvora";

@@ -244,6 +244,10 @@ int RunCheck(const Options& o) {
     } catch (const std::exception& e) {
       PrintFailure(o.path, ReasonOf(e));
       ++damaged;
+      // The tool names every failure itself: the latch that keeps later
+      // failed loads silent is cleared, or every following person would
+      // load empty and pass unchecked.
+      db->Tag = 0;
       continue;
     }
     ++examined;

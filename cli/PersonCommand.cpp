@@ -19,6 +19,7 @@
 #include "cli/DatabaseSupport.h"
 #include "computations/TFullIndividu.h"
 #include "computations/TFullUnion.h"
+#include "containers/CodeList.h"
 #include "platform/Encoding.h"
 #include "platform/Exception.h"
 #include "platform/Preferences.h"
@@ -41,12 +42,6 @@ struct Options {
   CodeID code = 0;
   bool json = false;
 };
-
-std::vector<CodeID> ItemsOf(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
 
 struct EventLine {
   CodeID code = 0;
@@ -193,6 +188,7 @@ int Run(const Options& o) {
     } catch (const std::exception& e) {
       report.Damage(ReasonOf(e));
       told = true;
+      db->Tag = 0;  // the tool names each failure itself
     }
     if (full.GetCodeID() == 0) {
       // After the first failure of a file, loads fail silently.

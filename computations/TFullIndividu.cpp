@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "computations/TGDatabaseParenteSource.h"
+#include "containers/CodeList.h"
 #include "database/TGDatabase.h"
 #include "platform/Preferences.h"
 #include "records/TGEvenement.h"
@@ -24,12 +25,6 @@ namespace {
 constexpr int kPrenoms = 5;
 constexpr int kChercheNaissance = 26;
 constexpr int kChercheDeces = 27;
-
-std::vector<CodeID> ItemsOf(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
 
 bool Contains(const LArray& list, CodeID code) { return list.FetchIndexOf(&code, sizeof code) != 0; }
 

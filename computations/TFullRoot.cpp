@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "computations/TGDatabaseParenteSource.h"
+#include "containers/CodeList.h"
 #include "database/TGDatabase.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
@@ -23,12 +24,6 @@
 namespace genvora {
 
 namespace {
-
-std::vector<CodeID> ItemsOf(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
 
 void Refill(LArray* list, const std::vector<CodeID>& codes) {
   list->Flush();

@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "containers/CodeList.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 
@@ -28,12 +29,6 @@ std::unordered_set<CodeID> MembersOf(const LArray& list) {
     members.insert(code);
   }
   return members;
-}
-
-std::vector<CodeID> ItemsOf(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
 }
 
 bool Contains(const LArray& list, CodeID code) { return list.FetchIndexOf(&code, sizeof code) != 0; }

@@ -5,17 +5,12 @@
 #include <string>
 
 #include "computations/TGParente.h"
+#include "containers/CodeList.h"
 #include "containers/LArray.h"
 
 namespace genvora {
 
 namespace {
-
-std::vector<CodeID> ItemsOf(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
 
 // |n| without overflow for the most negative value.
 std::uint32_t Magnitude(std::int32_t n) {

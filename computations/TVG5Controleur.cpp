@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "computations/TGDatabaseSosa.h"
+#include "containers/CodeList.h"
 #include "database/FileFormat.h"
 #include "platform/Exception.h"
 #include "platform/Graphics.h"
@@ -44,18 +45,6 @@ constexpr liensListT kLienEvenementParDefaut = 101;    // person to event, outsi
 constexpr std::uint32_t kNatureActeMax = 5;            // 0 digital .. 4 copy, 5 other
 // Records between two progress reports of a step.
 constexpr std::int64_t kPasProgres = 256;
-
-std::vector<CodeID> CodesOf(const LXArray* store) {
-  std::vector<CodeID> out;
-  if (store == nullptr || store->GetCodeList() == nullptr) return out;
-  const LArray* list = store->GetCodeList();
-  out.reserve(list->GetCount());
-  for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
-    std::uint32_t pair[2] = {0, 0};
-    if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) out.push_back(pair[0]);
-  }
-  return out;
-}
 
 AnsiString Num(std::uint32_t value) { return std::to_string(value); }
 
@@ -548,34 +537,27 @@ void TVG5Controleur::TraiterLiensSources() {
 // Walked from the last entry to the first; an entry one of whose codes is
 // neither an individual nor a first name (a profession) goes.
 void TVG5Controleur::TraiterLiensPrenoms() {
-  TGDatabaseTables& t = db_->Tables();
-  LArray* liens = t.liensPrenoms;
-  ElementTableChange = liens->GetCount();
-  TableChange(etTableLiensPrenoms);
-  auto bon = [&](CodeID c) { return db_->EstIndividu(c) || TGDatabase::EstDans(t.prenoms, c); };
-  for (int i = static_cast<int>(liens->GetCount()); i >= 1; --i) {
-    Avance();
-    const CodeID a = Word(*liens, i, 0);
-    const CodeID b = Word(*liens, i, 1);
-    if (bon(a) && bon(b)) continue;
-    liens->RemoveItemsAt(1, i);
-    Modif(a, "first-name-link-removed", "Cvg5controleur._LienPrenom", Code(a) + " / #" + Num(b));
-  }
+  TraiterLiensNom(db_->Tables().liensPrenoms, db_->Tables().prenoms, etTableLiensPrenoms, "first-name-link-removed",
+                  "Cvg5controleur._LienPrenom");
 }
 
 void TVG5Controleur::TraiterLiensProfessions() {
-  TGDatabaseTables& t = db_->Tables();
-  LArray* liens = t.liensProfessions;
+  TraiterLiensNom(db_->Tables().liensProfessions, db_->Tables().professions, etTableLiensProfessions,
+                  "profession-link-removed", "Cvg5controleur._LienProfession");
+}
+
+void TVG5Controleur::TraiterLiensNom(LArray* liens, const LXArray* dico, enumTableT etape, const char* what,
+                                     const char* key) {
   ElementTableChange = liens->GetCount();
-  TableChange(etTableLiensProfessions);
-  auto bon = [&](CodeID c) { return db_->EstIndividu(c) || TGDatabase::EstDans(t.professions, c); };
+  TableChange(etape);
+  auto bon = [&](CodeID c) { return db_->EstIndividu(c) || TGDatabase::EstDans(dico, c); };
   for (int i = static_cast<int>(liens->GetCount()); i >= 1; --i) {
     Avance();
     const CodeID a = Word(*liens, i, 0);
     const CodeID b = Word(*liens, i, 1);
     if (bon(a) && bon(b)) continue;
     liens->RemoveItemsAt(1, i);
-    Modif(a, "profession-link-removed", "Cvg5controleur._LienProfession", Code(a) + " / #" + Num(b));
+    Modif(a, what, key, Code(a) + " / #" + Num(b));
   }
 }
 

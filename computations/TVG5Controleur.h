@@ -173,6 +173,9 @@ class TVG5Controleur {
   // Logs one change (invariant 1): the resource `key` with %s replaced by
   // `text`.
   void Modif(CodeID code, const char* what, const char* key, const AnsiString& text);
+  // A first-name or profession link table: a pair one of whose codes is
+  // neither an individual nor an entry of `dico` goes.
+  void TraiterLiensNom(LArray* liens, const LXArray* dico, enumTableT etape, const char* what, const char* key);
   // Reads `code`; on damage notes it for RemoveIllisibles and answers false.
   bool Lire(TGRoot& record, LXArray* store, CodeID code);
   void RemoveIllisibles(LXArray* store, const char* table);

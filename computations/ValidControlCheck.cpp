@@ -15,6 +15,7 @@
 
 #include "computations/TFullIndividu.h"
 #include "computations/TFullUnion.h"
+#include "containers/CodeList.h"
 #include "database/TGDatabase.h"
 #include "dates/TGDate.h"
 #include "platform/Host.h"
@@ -142,12 +143,6 @@ bool PaireDuJour(const Moment& a, const Moment& b, std::uint32_t t1, std::uint32
 }
 
 AnsiString TexteAge(const AgeControle& age) { return GetNombreAnneesTXT(age.annees, age.mois, age.jours, true); }
-
-std::vector<CodeID> Items(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
 
 // A relative: its full record, its dated arrival and departure.
 struct Proche {
@@ -307,7 +302,7 @@ bool ControleLesEvenementIndividuels(TFullIndividu* individu, TControleMessages&
     }
   }
 
-  const std::vector<CodeID> evenements = Items(*individu->GetTableEvenements());
+  const std::vector<CodeID> evenements = ItemsOf(*individu->GetTableEvenements());
   if (evenements.size() > 1) {
     for (CodeID code : evenements) {
       if (code == a.code || code == d.code) continue;
@@ -336,7 +331,7 @@ bool ControleLesEvenementIndividuels(TFullIndividu* individu, TControleMessages&
 bool ControleLesUnions(TFullIndividu* individu, TControleMessages& messages, TFullEvenement* arrivee,
                        TFullEvenement* depart, const AnsiString&, const AnsiString&) {
   if (individu == nullptr || individu->Prefs == nullptr || individu->GetCodeID() == 0) return true;
-  const std::vector<CodeID> unions = Items(*individu->GetTableUnions());
+  const std::vector<CodeID> unions = ItemsOf(*individu->GetTableUnions());
   if (unions.empty()) return true;
   TGDatabase* db = individu->GetFiler();
   const P& prefs = *individu->Prefs;
@@ -369,7 +364,7 @@ bool ControleLesUnions(TFullIndividu* individu, TControleMessages& messages, TFu
       continue;
     }
 
-    for (CodeID code : Items(*full->GetTableEvenements())) {
+    for (CodeID code : ItemsOf(*full->GetTableEvenements())) {
       Moment e;
       if (!LitMoment(db, code, e)) continue;
       if (AgeEntre(a, e, age) && age.annees < minPropre) {
@@ -425,7 +420,7 @@ bool ControleLesUnions(TFullIndividu* individu, TControleMessages& messages, TFu
 bool ControleLesEnfants(TFullIndividu* individu, TControleMessages& messages, TFullEvenement* arrivee,
                         TFullEvenement* depart, const AnsiString&, const AnsiString&) {
   if (individu == nullptr || individu->Prefs == nullptr || individu->GetCodeID() == 0) return true;
-  const std::vector<CodeID> enfants = Items(*individu->GetTableEnfants());
+  const std::vector<CodeID> enfants = ItemsOf(*individu->GetTableEnfants());
   if (enfants.empty()) return true;
   TGDatabase* db = individu->GetFiler();
   const P& prefs = *individu->Prefs;
@@ -501,7 +496,7 @@ bool ControleLesParents(TFullIndividu* individu, TControleMessages& messages, TF
         messages.Ajoute(RegleControle::AgeMere, {qui, code, mere.arrivee.code, a.code}, age,
                         Joins({Loc("_mmtNaiss"), TexteAge(age), Loc("_mereAvait")}));
       }
-      const std::vector<CodeID> fratrie = Items(*mere.full->GetTableEnfants());
+      const std::vector<CodeID> fratrie = ItemsOf(*mere.full->GetTableEnfants());
       if (fratrie.size() > 1) {
         for (CodeID autre : fratrie) {
           if (autre == qui) continue;
@@ -707,7 +702,7 @@ bool ValidIndividuComplet(CodeID code, TGDatabase* database, TPreferenceGenvora5
   } else if (!Complet(database, prefs, depart)) {
     return false;
   }
-  for (CodeID unionCode : Items(*individu->GetTableUnions())) {
+  for (CodeID unionCode : ItemsOf(*individu->GetTableUnions())) {
     auto u = _NewFullUnion(database, prefs);
     try {
       u->SetCodeID(unionCode);
@@ -744,7 +739,7 @@ bool IndividuEstIlComplet(CodeID code, TGDatabase* database, TPreferenceGenvora5
     deces = ecNonAttendu;
   }
 
-  const std::vector<CodeID> unions = Items(*individu->GetTableUnions());
+  const std::vector<CodeID> unions = ItemsOf(*individu->GetTableUnions());
   if (record.GetSansAlliance() != 0) {
     alliance = ecNonAttendu;
   } else if (!unions.empty()) {

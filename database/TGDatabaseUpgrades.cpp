@@ -26,6 +26,7 @@
 #include <unordered_map>
 
 #include "database/TGDatabase.h"
+#include "containers/CodeList.h"
 #include "platform/Exception.h"
 #include "platform/Graphics.h"
 #include "platform/Host.h"
@@ -48,20 +49,6 @@ namespace genvora {
 
 namespace {
 
-// The codes of a store, taken before a walk that rewrites or removes
-// records, so that the walk never runs over a list it changes.
-std::vector<CodeID> CodesOf(const LXArray* store) {
-  std::vector<CodeID> out;
-  if (store == nullptr || store->GetCodeList() == nullptr) return out;
-  const LArray* list = store->GetCodeList();
-  out.reserve(list->GetCount());
-  for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
-    std::uint32_t pair[2] = {0, 0};
-    if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) out.push_back(pair[0]);
-  }
-  return out;
-}
-
 const char* StepName(std::uint8_t step) {
   switch (step) {
     case 1: return "upgrade: notes";
@@ -83,7 +70,6 @@ template <class Record>
 void Quiet(Record& r) {
   r.SetStampOnWrite(false);
 }
-
 
 // A pair of a link table: {a, b} and its usual flag.
 struct Pair {

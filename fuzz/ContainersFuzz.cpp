@@ -10,21 +10,9 @@
 #include "platform/File.h"
 #include "platform/Host.h"
 
-namespace {
-// Misuse messages go nowhere during a run.
-class SilentHost : public genvora::IHost {
- public:
-  genvora::MsgAnswer MessageBox(const genvora::AnsiString&, const genvora::AnsiString&, genvora::MsgButtons buttons,
-                                genvora::MsgKind) override {
-    return genvora::DefaultAnswerOf(buttons);
-  }
-  void Progress(const genvora::AnsiString&, std::int64_t, std::int64_t) override {}
-  void ProcessMessages() override {}
-};
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static SilentHost host;
+  // Misuse messages go nowhere during a run.
+  static genvora::QuietHost host;
   genvora::SetHost(&host);
   genvora::LXArray store("TBFuzz", true);
   auto* index = new genvora::TG5indexWithMatch(4, nullptr, true);

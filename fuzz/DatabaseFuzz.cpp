@@ -20,15 +20,6 @@
 #include "tables/TGTableIndividus.h"
 
 namespace {
-class SilentHost : public genvora::IHost {
- public:
-  genvora::MsgAnswer MessageBox(const genvora::AnsiString&, const genvora::AnsiString&, genvora::MsgButtons buttons,
-                                genvora::MsgKind) override {
-    return genvora::DefaultAnswerOf(buttons);
-  }
-  void Progress(const genvora::AnsiString&, std::int64_t, std::int64_t) override {}
-  void ProcessMessages() override {}
-};
 
 std::string Folder() {
   static std::string folder = [] {
@@ -40,6 +31,7 @@ std::string Folder() {
   }();
   return folder;
 }
+
 // A few persons of the file read whole: every list and family circle, and
 // the unions with their events and children.
 void ReadPersons(genvora::TGDatabase& db) {
@@ -91,7 +83,7 @@ void ReadPersons(genvora::TGDatabase& db) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static SilentHost host;
+  static genvora::QuietHost host;
   static genvora::ScopedPrefs prefs;
   genvora::SetHost(&host);
   static const char* const kExtensions[] = {".GV5", ".GV7", ".GV8", ".GV9", ".G11", ".G12", ".genvora"};

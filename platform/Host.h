@@ -72,6 +72,17 @@ inline MsgAnswer ShowMessage(const AnsiString& text, const AnsiString& caption,
 }
 inline void V5ProcessMessage() { Host().ProcessMessages(); }
 
+// Shows nothing and answers every box with its default button: batch work
+// that nobody watches (benchmarks, fuzzing).
+class QuietHost : public IHost {
+ public:
+  MsgAnswer MessageBox(const AnsiString&, const AnsiString&, MsgButtons buttons, MsgKind) override {
+    return DefaultAnswerOf(buttons);
+  }
+  void Progress(const AnsiString&, std::int64_t, std::int64_t) override {}
+  void ProcessMessages() override {}
+};
+
 // Prints boxes to stderr (UTF-8) and answers the default button; progress is
 // shown on a terminal only.
 class StderrHost : public IHost {

@@ -71,6 +71,36 @@ Codes MakeFamily(const std::string& path, const std::string& activeFiles) {
   return c;
 }
 
+// A person that cannot be loaded (its surname is missing) is named on
+// stderr; the persons after it are still checked.
+TEST(CoherenceCommandTest, APersonThatCannotBeLoadedDoesNotSilenceTheOthers) {
+  RecordingHost host;
+  TempDir dir;
+  const std::string path = dir.Path() + "/family.genvora";
+  CodeID broken = 0, old = 0;
+  {
+    TGDatabaseSosa db(dir.Path() + "/active.ini");
+    ASSERT_TRUE(db.SetAsNewFile());
+    TGNom nom;
+    nom.SetNom("Bernard");
+    nom.EcritDans(1, db.Tables().dicoNoms);
+    testing::FamilyWriter w{db};
+    broken = w.Person(0, 0, false, "Bruno", 99);
+    old = w.Person(0, 0, false, "Adam", 1);
+    Event(db, old, 4, 1, 1, 1800);
+    Event(db, old, 12, 1, 6, 1895);
+    ASSERT_TRUE(db.FichierEnregistrerSous(path, false)) << db.LastReason();
+  }
+  ToolRun run = Tool(dir.Path() + "/config",
+                     "coherence " + path + " " + std::to_string(broken) + " " + std::to_string(old) + " --json");
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("individual " + std::to_string(broken)), std::string::npos) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(run.out);
+  ASSERT_EQ(j.size(), 1U) << run.out;
+  EXPECT_EQ(j[0]["code"], old);
+  EXPECT_EQ(j[0]["coherent"], false) << "died at 95";
+}
+
 TEST(CoherenceCommandTest, FindingsAsJsonAndTextAndTheFileLeftAlone) {
   RecordingHost host;
   TempDir dir;

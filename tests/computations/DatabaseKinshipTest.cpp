@@ -19,6 +19,7 @@
 #include "computations/TGDatabaseParenteSource.h"
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TV5SosaMaker.h"
+#include "containers/CodeList.h"
 #include "records/TGEvenement.h"
 #include "records/TGLien.h"
 #include "support/DatabaseFixtures.h"
@@ -77,12 +78,6 @@ Family FillFamily(TGDatabase& db) {
   f.lienTemoin = link(f.W, f.mariage, 101);  // from the witness to the event
   f.lienR = link(f.D, f.R, 1);               // individual-to-individual
   return f;
-}
-
-std::vector<CodeID> Items(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
 }
 
 std::vector<CodeID> Sorted(std::vector<CodeID> v) {
@@ -159,11 +154,11 @@ TEST(DatabaseKinshipTest, WalksVisitACollapsedPedigreeOnceAndFillTheDatabaseBask
   // G1 and G2 are met through F and again through M: listed once.
   LArray list(4, nullptr, false);
   kinship->AjouterAscendance(f.D, &list, -1);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{f.F, f.A, f.G1, f.G2, f.AW, f.M, f.BH, f.B}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{f.F, f.A, f.G1, f.G2, f.AW, f.M, f.BH, f.B}));
   // D is met through A's line and again as M's child: listed once.
   list.Flush();
   kinship->AjouterDescendance(f.G1, &list, -1);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{f.A, f.F, f.D, f.L, f.M, f.AW, f.B, f.BH, f.G2}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{f.A, f.F, f.D, f.L, f.M, f.AW, f.B, f.BH, f.G2}));
 
   class Collector : public TDescendanceList {
    public:
@@ -183,7 +178,7 @@ TEST(DatabaseKinshipTest, WalksVisitACollapsedPedigreeOnceAndFillTheDatabaseBask
   kinship->SetPanierOptions(&options);
   kinship->AjouterAscendanceAuPanier(f.D);
   ASSERT_EQ(host.messages.size(), 1U);
-  EXPECT_EQ(Items(db.Basket()),
+  EXPECT_EQ(ItemsOf(db.Basket()),
             Sorted({f.D, f.F, f.A, f.G1, f.G2, f.AW, f.M, f.BH, f.B, f.W, f.R}));
   kinship->ViderLePanier();
   EXPECT_EQ(db.Basket().GetCount(), 0U);
@@ -193,7 +188,7 @@ TEST(DatabaseKinshipTest, WalksVisitACollapsedPedigreeOnceAndFillTheDatabaseBask
   db.Tables().ordreEnfants->AddItem(&f.D, 4);
   list.Flush();
   kinship->LesEnfantsDeORDONNES(f.F, 0, &list);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{f.L, f.D}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{f.L, f.D}));
 }
 
 TEST(DatabaseKinshipTest, SetDeCujusNumbersTheAncestorsAndTheNumbersTravelWithTheFile) {

@@ -13,6 +13,7 @@
 #include "computations/TFullIndividu.h"
 #include "computations/TFullUnion.h"
 #include "computations/TGDatabaseSosa.h"
+#include "containers/CodeList.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
@@ -31,12 +32,6 @@ namespace {
 constexpr bool kMan = false;
 constexpr bool kWoman = true;
 constexpr CodeID kSurname = 1;
-
-std::vector<CodeID> Items(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
 
 std::vector<CodeID> Sorted(std::vector<CodeID> codes) {
   std::sort(codes.begin(), codes.end());
@@ -141,24 +136,24 @@ TEST(FullRecordsTest, FamilyCirclesListEachRelativeOnceAndNeverThePerson) {
   for (const Case& row : cases) {
     list.AddItem(&fam.p, 4);  // each circle empties its list first
     const int count = row.call(person, &list);
-    EXPECT_EQ(Sorted(Items(list)), Sorted(row.expected)) << row.circle;
+    EXPECT_EQ(Sorted(ItemsOf(list)), Sorted(row.expected)) << row.circle;
     EXPECT_EQ(count, static_cast<int>(row.expected.size())) << row.circle;
   }
 
   // With spouses: the relatives' spouses join the list, and the spouses
   // that are not relatives themselves are handed back apart.
   person.FreresEtSoeurs(&list, true, &spouses);
-  EXPECT_EQ(Sorted(Items(list)), Sorted({fam.s, fam.hf, fam.hm, fam.ss}));
-  EXPECT_EQ(Items(spouses), std::vector<CodeID>{fam.ss});
+  EXPECT_EQ(Sorted(ItemsOf(list)), Sorted({fam.s, fam.hf, fam.hm, fam.ss}));
+  EXPECT_EQ(ItemsOf(spouses), std::vector<CodeID>{fam.ss});
   spouses.Flush();
   person.EnfantsConjoint(&list, true, &spouses);
-  EXPECT_EQ(Sorted(Items(list)), Sorted({fam.c, fam.c2, fam.cs}));
-  EXPECT_EQ(Items(spouses), std::vector<CodeID>{fam.cs});
+  EXPECT_EQ(Sorted(ItemsOf(list)), Sorted({fam.c, fam.c2, fam.cs}));
+  EXPECT_EQ(ItemsOf(spouses), std::vector<CodeID>{fam.cs});
 
   EXPECT_TRUE(person.SearchInA(fam.gm));
   EXPECT_FALSE(person.SearchInA(fam.u));
   EXPECT_EQ(person.Ancetre(&list, false, 1), 2);
-  EXPECT_EQ(Sorted(Items(list)), Sorted({fam.f, fam.m}));
+  EXPECT_EQ(Sorted(ItemsOf(list)), Sorted({fam.f, fam.m}));
 }
 
 TEST(FullRecordsTest, TheNameShowsTheSurnameWithItsParticle) {
@@ -241,17 +236,17 @@ TEST(FullRecordsTest, EventsOfALifeInOrderOfTime) {
     list.Flush();
     for (CodeID code : c.in) list.AddItem(&code, 4);
     person.TrierEvenements(&list);
-    EXPECT_EQ(Items(list), c.out) << c.what;
+    EXPECT_EQ(ItemsOf(list), c.out) << c.what;
   }
   // The full record's own list is in that order.
-  EXPECT_EQ(Items(*person.GetTableEvenements()), cases[0].out);
+  EXPECT_EQ(ItemsOf(*person.GetTableEvenements()), cases[0].out);
 
   // Without SortedList nothing moves.
   person.SortedList = false;
   list.Flush();
   for (CodeID code : {burial, death}) list.AddItem(&code, 4);
   person.TrierEvenements(&list);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{burial, death}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{burial, death}));
 }
 
 TEST(FullRecordsTest, PersonsAndUnionsInOrderOfTimeWithTheUndatedLast) {
@@ -268,12 +263,12 @@ TEST(FullRecordsTest, PersonsAndUnionsInOrderOfTimeWithTheUndatedLast) {
   LArray list(4, nullptr, false);
   for (CodeID code : {undated, late, early}) list.AddItem(&code, 4);
   sorter.TrierCetteTable(&list);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{early, late, undated}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{early, late, undated}));
 
   list.Flush();
   for (CodeID code : {u1, u2}) list.AddItem(&code, 4);
   sorter.TrierCetteTable(&list);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{u2, u1}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{u2, u1}));
 }
 
 TEST(FullRecordsTest, AliveWithinTheMaximumAgeAtDeath) {
@@ -429,7 +424,7 @@ TEST(FullRecordsTest, AUnionItsSpousesEventsAndChildren) {
   EXPECT_EQ(full.GetMainEvent(), civil);
   EXPECT_EQ(full.GetDebut(), religious) << "the first dated of the four";
   EXPECT_EQ(full.GetFin(), divorce);
-  EXPECT_EQ(Items(*full.GetTableEnfants()), (std::vector<CodeID>{first, second}));
+  EXPECT_EQ(ItemsOf(*full.GetTableEnfants()), (std::vector<CodeID>{first, second}));
 
   // Saving a new wife moves the union in the spouse index.
   full.Union().SetEpouse(other);
@@ -459,11 +454,11 @@ TEST(FullRecordsTest, AnIndividualWithoutAnyTieAndItsUnions) {
   person.UnionsON = true;
   person.ConjointsON = true;
   person.SetCodeID(father);
-  EXPECT_EQ(Sorted(Items(*person.GetTableUnions())), Sorted({u1, u2}));
-  EXPECT_EQ(Sorted(Items(*person.GetTableConjoints())), Sorted({wife, other}));
+  EXPECT_EQ(Sorted(ItemsOf(*person.GetTableUnions())), Sorted({u1, u2}));
+  EXPECT_EQ(Sorted(ItemsOf(*person.GetTableConjoints())), Sorted({wife, other}));
   LArray mono(4, nullptr, false);
   EXPECT_TRUE(person.LesEnfantsMono(&mono));
-  EXPECT_EQ(Items(mono), std::vector<CodeID>{child}) << "the child of no union";
+  EXPECT_EQ(ItemsOf(mono), std::vector<CodeID>{child}) << "the child of no union";
   (void)ofOther;
 }
 

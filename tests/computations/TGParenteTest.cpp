@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "containers/CodeList.h"
 #include "platform/Host.h"
 #include "platform/Resources.h"
 
@@ -66,12 +67,6 @@ class MemorySource : public TGParenteSource {
   bool EstFeminin(CodeID) const override { return false; }
 };
 
-std::vector<CodeID> Items(const LArray& list) {
-  std::vector<CodeID> items(list.GetCount());
-  for (int i = 1; i <= static_cast<int>(items.size()); ++i) list.FetchItemAt(i, &items[i - 1]);
-  return items;
-}
-
 void Fill(LArray& list, const std::vector<CodeID>& items) {
   list.Flush();
   for (CodeID c : items) list.AddItem(&c, sizeof c);
@@ -101,14 +96,14 @@ TEST(TGParenteTest, OrderListsRearrangeRankedCodesAmongTheirOwnPlaces) {
     LArray list(4, nullptr, false);
     Fill(list, k.in);
     parente.GetListeOrdonnee(&list, k.children);
-    EXPECT_EQ(Items(list), k.out);
+    EXPECT_EQ(ItemsOf(list), k.out);
   }
   // Unions follow their spouses' order: 10 (with b) after 11 (with c).
   source.unions = {{10, {x, b}}, {11, {x, c}}, {12, {x, y}}};
   LArray unions(4, nullptr, false);
   Fill(unions, {12, 10, 11});
   parente.GetListeOrdonneeUnion(x, &unions);
-  EXPECT_EQ(Items(unions), (std::vector<CodeID>{12, 11, 10}));
+  EXPECT_EQ(ItemsOf(unions), (std::vector<CodeID>{12, 11, 10}));
 }
 
 // P's unions: 20 with S1 (children C1, C2) and 21 with S2 (child C3); C0 has
@@ -149,9 +144,9 @@ TEST(TGParenteTest, BasketOptionsDecideWhoComesWithAPerson) {
     EXPECT_TRUE(parente.AjouterAuPanier(P));
     std::vector<CodeID> expected = c.basket;
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Items(parente.Panier()), expected);
+    EXPECT_EQ(ItemsOf(parente.Panier()), expected);
     EXPECT_FALSE(parente.AjouterAuPanier(P));  // already there: nobody else added
-    EXPECT_EQ(Items(parente.Panier()), expected);
+    EXPECT_EQ(ItemsOf(parente.Panier()), expected);
   }
   EXPECT_TRUE(host.messages.empty());
 }
@@ -172,7 +167,7 @@ TEST(TGParenteTest, BasketOperationsConfirmThroughTheHost) {
   // S2's spouse P was added to the list before the count was shown.
   EXPECT_EQ(host.messages[0].text,
             LoadResString("G13str.selectionComprend") + "3" + LoadResString("G13str.indiAjouterPanier"));
-  EXPECT_EQ(Items(parente.Panier()), (std::vector<CodeID>{P, S2, 50}));
+  EXPECT_EQ(ItemsOf(parente.Panier()), (std::vector<CodeID>{P, S2, 50}));
 
   // One person whose options add nobody: the single-person text.
   host.Clear();
@@ -188,21 +183,21 @@ TEST(TGParenteTest, BasketOperationsConfirmThroughTheHost) {
   EXPECT_EQ(parente.Panier().GetCount(), 0U);
 
   parente.AjouterDescendanceAuPanier(P);
-  EXPECT_EQ(Items(parente.Panier()), (std::vector<CodeID>{P, S1, S2, C0, C1, C2, C3, G}));
+  EXPECT_EQ(ItemsOf(parente.Panier()), (std::vector<CodeID>{P, S1, S2, C0, C1, C2, C3, G}));
   parente.DetruireElementPanier(C2);
-  EXPECT_EQ(Items(parente.Panier()), (std::vector<CodeID>{P, S1, S2, C0, C1, C3, G}));
+  EXPECT_EQ(ItemsOf(parente.Panier()), (std::vector<CodeID>{P, S1, S2, C0, C1, C3, G}));
 
   // Depth-first ancestors, father's line first, and generations counted.
   LArray list(4, nullptr, false);
   source.parents[PF] = {60, 61};
   parente.AjouterAscendance(G, &list, -1);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{C1, P, PF, 60, 61, PM, S1}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{C1, P, PF, 60, 61, PM, S1}));
   list.Flush();
   parente.AjouterAscendance(G, &list, 2);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{C1, P, S1}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{C1, P, S1}));
   list.Flush();
   parente.AjouterDescendance(P, &list, 1);
-  EXPECT_EQ(Items(list), (std::vector<CodeID>{C0, C1, C2, C3, S1, S2}));
+  EXPECT_EQ(ItemsOf(list), (std::vector<CodeID>{C0, C1, C2, C3, S1, S2}));
 }
 
 class Collector : public TDescendanceList {
