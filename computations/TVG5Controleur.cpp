@@ -498,11 +498,14 @@ void TVG5Controleur::TraiterTableIndividus() {
                 Num(u.GetCodeID()) + ")");
     }
   }
+  // In one pass of the store: each single deletion would move its tail.
+  std::vector<CodeID> illisibles;
   for (const Illisible& bad : illisibles_) {
-    t.individus->LXArray::DeleteData(bad.code);
+    illisibles.push_back(bad.code);
     Modif(bad.code, "unreadable-deleted", "Cvg5controleur._Illisible",
           "TGTableIndividus, " + Code(bad.code) + " (" + bad.raison + ")");
   }
+  t.individus->LXArray::DeleteDatas(illisibles);
   illisibles_.clear();
   t.individus->SetBatchModeTo(batch);
   if (compteur_ != 0) t.individus->Reindex();
