@@ -214,7 +214,7 @@ CodeID FillSampleFamily(TGDatabase& db) {
   AddCode(*t.ordreEnfants, g3);
   AddCode(*t.ordreEnfants, g3s);
   AddCode(*t.ordreConjoints, g1w);
-  t.adresseLiens->AjouteLien(g2, g3);
+  t.adresseLiens->AjouteLien(adresseCode, g2);
   t.noteLiens->AjouteLien(g4, g4);
   std::uint32_t branch[3] = {db.GetNextID(), g1, 1};
   t.branches->AddItem(branch, 12);
