@@ -412,10 +412,14 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
     return false;
   }
   report.fullText = HasFts5(out.Db());
-  std::string schema;
+  // The indexes are made after the load: one sort each instead of an
+  // insertion per row.
+  std::string schema, indexes;
   std::istringstream lines(SqliteExportSchema());
   for (std::string line; std::getline(lines, line);) {
-    if (line.rfind(kFts5Marker, 0) == 0) {
+    if (line.rfind("CREATE INDEX ", 0) == 0) {
+      indexes += line + "\n";
+    } else if (line.rfind(kFts5Marker, 0) == 0) {
       if (report.fullText) schema += line.substr(sizeof kFts5Marker - 1) + "\n";
     } else {
       schema += line + "\n";
@@ -438,6 +442,10 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
       error = "cannot be written: " + std::to_string(writer.Failures()) + " row(s) refused: " + out.Error();
       return false;
     }
+  }
+  if (!out.Exec(indexes)) {
+    error = "cannot be written: " + out.Error();
+    return false;
   }
   for (const char* sql : kFixups)
     if (!out.Exec(sql)) {

@@ -4,7 +4,8 @@
 -- between records are foreign keys, NULL when the file names no record (code
 -- 0) or one the export did not write (absent or damaged). Texts are UTF-8;
 -- times are ISO 8601 ("YYYY-MM-DDTHH:MM:SS", local time as the file keeps
--- it). The exporter runs this whole text once on an empty database.
+-- it). The exporter runs this text once on an empty database; it keeps each
+-- CREATE INDEX (one line each) until the rows are loaded.
 
 CREATE TABLE meta (
   key   TEXT PRIMARY KEY,
