@@ -60,13 +60,18 @@ void RecordWalk::Walk(RecordVisitor& v) {
   FirstNames(v);
   Professions(v);
   Places(v);
+  Addresses(v);
   Individuals(v);
   NameLinks(v);
   Unions(v);
   Children(v);
   Events(v);
   Links(v);
+  Documents(v);
+  Media(v);
   Notes(v);
+  Tasks(v);
+  ResearchLogs(v);
   SosaNumbers(v);
   parente_->Parente().FigerOrdre(false);
   parente_.reset();
@@ -248,6 +253,76 @@ void RecordWalk::Links(RecordVisitor& v) {
     TGLien lien;
     if (Decode(lien, store, code, v)) v.Link(lien);
     progress.Step();
+  }
+}
+
+void RecordWalk::Addresses(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().dicoAdresses;
+  const std::vector<CodeID> codes = CodesOf(&store);
+  TableProgress progress("addresses", codes.size());
+  for (const CodeID code : codes) {
+    TGAdresse adresse;
+    if (Decode(adresse, store, code, v)) v.Address(adresse);
+    progress.Step();
+  }
+}
+
+void RecordWalk::Documents(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().documents;
+  const std::vector<CodeID> codes = CodesOf(&store);
+  TableProgress progress("documents", codes.size());
+  for (const CodeID code : codes) {
+    TGDocument document;
+    if (Decode(document, store, code, v)) v.Document(document);
+    progress.Step();
+  }
+  LXArray& links = *db_.Tables().DocumentLiens();
+  for (const CodeID code : CodesOf(&links)) {
+    TGLienDocument citation;
+    if (Decode(citation, links, code, v)) v.Citation(citation);
+  }
+}
+
+void RecordWalk::Media(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().medias;
+  const std::vector<CodeID> codes = CodesOf(&store);
+  TableProgress progress("media", codes.size());
+  for (const CodeID code : codes) {
+    TGMedia media;
+    if (Decode(media, store, code, v)) v.Media(media);
+    progress.Step();
+  }
+  LXArray& links = *db_.Tables().MediaLiens();
+  for (const CodeID code : CodesOf(&links)) {
+    TGLienMedia link;
+    if (Decode(link, links, code, v)) v.MediaLink(link);
+  }
+}
+
+void RecordWalk::Tasks(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().taches;
+  for (const CodeID code : CodesOf(&store)) {
+    TVGTache tache;
+    if (Decode(tache, store, code, v)) v.Task(tache);
+  }
+  // Pairs {task, other record}, 8 bytes each.
+  for (const auto& [pairs, ofIndividuals] : {std::pair<const LArray*, bool>{db_.Tables().tacheIndividus, true},
+                                             std::pair<const LArray*, bool>{db_.Tables().tacheAdresses, false}}) {
+    for (int i = 1; i <= static_cast<int>(pairs->GetCount()); ++i) {
+      if (pairs->GetItemSize(i) < 8) continue;
+      std::uint32_t pair[2] = {0, 0};
+      std::memcpy(pair, pairs->GetItemPtr(i), 8);
+      if (ofIndividuals) v.TaskLink(pair[0], pair[1], 0);
+      else v.TaskLink(pair[0], 0, pair[1]);
+    }
+  }
+}
+
+void RecordWalk::ResearchLogs(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().rechercheLog;
+  for (const CodeID code : CodesOf(&store)) {
+    TVGRechercheLog log;
+    if (Decode(log, store, code, v)) v.ResearchLog(log);
   }
 }
 

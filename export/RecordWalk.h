@@ -1,8 +1,9 @@
 // The walk over every record of a database that the exporters share: each
 // sound record is decoded once and handed to a visitor, in an order where a
 // record comes after the dictionaries it names (surnames, first names,
-// professions, places, then individuals, unions, children, events, links,
-// notes, Sosa numbers).
+// professions, places, addresses, then individuals, unions, children,
+// events, links, documents and their citations, media and their links,
+// notes, tasks, research logs, Sosa numbers).
 //
 // Invariants:
 //  1. Streaming: one record is held at a time; the largest list held is one
@@ -21,15 +22,21 @@
 
 #include "database/TGDatabase.h"
 #include "platform/TV5Sosa.h"
+#include "records/TGAdresse.h"
+#include "records/TGDocument.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
 #include "records/TGLien.h"
+#include "records/TGLienRoot.h"
 #include "records/TGLieu.h"
+#include "records/TGMedia.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
 #include "records/TVGNote.h"
 #include "records/TVGPrenom.h"
 #include "records/TVGProfession.h"
+#include "records/TVGRechercheLog.h"
+#include "records/TVGTache.h"
 
 namespace genvora {
 
@@ -74,7 +81,17 @@ class RecordVisitor {
   virtual void Event(const TGEvenement&, bool /*ownerIsUnion*/) {}
   virtual void Link(const TGLien&) {}
   virtual void Participant(const ParticipantRow&) {}
+  virtual void Address(const TGAdresse&) {}
+  // Non-const: a date prints through its record.
+  virtual void Document(TGDocument&) {}
+  virtual void Citation(const TGLienDocument&) {}
+  virtual void Media(TGMedia&) {}
+  virtual void MediaLink(const TGLienMedia&) {}
   virtual void Note(CodeID /*owner*/, NoteKind, const TVGNote&) {}
+  virtual void Task(const TVGTache&) {}
+  // The task's other record: an individual or an address.
+  virtual void TaskLink(CodeID /*task*/, CodeID /*individual*/, CodeID /*address*/) {}
+  virtual void ResearchLog(const TVGRechercheLog&) {}
   virtual void Sosa(const TV5Sosa&) {}
   // `table` is the store's saved name; `reason` an engine text.
   virtual void Damaged(const std::string& /*table*/, CodeID /*code*/, const AnsiString& /*reason*/) {}
@@ -103,7 +120,12 @@ class RecordWalk {
   void Children(RecordVisitor& v);
   void Events(RecordVisitor& v);
   void Links(RecordVisitor& v);
+  void Addresses(RecordVisitor& v);
+  void Documents(RecordVisitor& v);
+  void Media(RecordVisitor& v);
   void Notes(RecordVisitor& v);
+  void Tasks(RecordVisitor& v);
+  void ResearchLogs(RecordVisitor& v);
   void SosaNumbers(RecordVisitor& v);
   bool Decode(TGRoot& record, LXArray& store, CodeID code, RecordVisitor& v);
 

@@ -178,20 +178,30 @@ class SqliteWriter : public RecordVisitor {
         firstNames_(db, "INSERT INTO first_names VALUES (?,?,?,?)"),
         professions_(db, "INSERT INTO professions VALUES (?,?)"),
         places_(db, "INSERT INTO places VALUES (?,?,?,?,?,?,?,?,?,?)"),
-        individuals_(db, "INSERT INTO individuals VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        individuals_(db, "INSERT INTO individuals VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         firstNameLinks_(db, "INSERT OR IGNORE INTO individual_first_names VALUES (?,?,?)"),
         professionLinks_(db, "INSERT OR IGNORE INTO individual_professions VALUES (?,?)"),
-        unions_(db, "INSERT INTO unions VALUES (?,?,?,?,?,?,?)"),
+        unions_(db, "INSERT INTO unions VALUES (?,?,?,?,?,?,?,?)"),
         children_(db, "INSERT INTO children VALUES (?,?,?,?,?)"),
         events_(db, "INSERT INTO events VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         links_(db, "INSERT INTO links VALUES (?,?,?,?,?,?,?)"),
         participants_(db, "INSERT INTO event_participants VALUES (?,?,?,?)"),
         notes_(db, "INSERT INTO notes VALUES (?,?,?,?,?)"),
-        sosa_(db, "INSERT OR IGNORE INTO sosa VALUES (?,?,?,?)") {}
+        sosa_(db, "INSERT OR IGNORE INTO sosa VALUES (?,?,?,?)"),
+        addresses_(db, "INSERT INTO addresses VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        documents_(db, "INSERT INTO documents VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        citations_(db, "INSERT INTO citations VALUES (?,?,?,?)"),
+        media_(db, "INSERT INTO media VALUES (?,?,?,?,?)"),
+        mediaLinks_(db, "INSERT INTO media_links VALUES (?,?,?,?,?,?,?)"),
+        tasks_(db, "INSERT INTO tasks VALUES (?,?,?,?,?,?,?)"),
+        taskLinks_(db, "INSERT INTO task_links VALUES (?,?,?)"),
+        researchLogs_(db, "INSERT INTO research_logs VALUES (?,?,?,?,?,?)") {}
 
   bool Valid() const {
     for (const Insert* s : {&surnames_, &firstNames_, &professions_, &places_, &individuals_, &firstNameLinks_,
-                            &professionLinks_, &unions_, &children_, &events_, &links_, &participants_, &notes_, &sosa_})
+                            &professionLinks_, &unions_, &children_, &events_, &links_, &participants_, &notes_, &sosa_,
+                            &addresses_, &documents_, &citations_, &media_, &mediaLinks_, &tasks_, &taskLinks_,
+                            &researchLogs_})
       if (!s->Valid()) return false;
     return true;
   }
@@ -218,7 +228,7 @@ class SqliteWriter : public RecordVisitor {
     individuals_.Int(i.GetCodeID()).Code(i.GetCodeNom()).Ansi(i.GetChar(5)).Ansi(i.GetChar(10)).Ansi(i.GetChar(9));
     individuals_.Ansi(i.GetChar(8)).Ansi(nom != nullptr ? nom->GetParticule() : AnsiString());
     individuals_.Ansi(nom != nullptr ? TFullIndividu::NomAffiche(*nom) : AnsiString()).Ansi(i.GetChar(6));
-    individuals_.Code(i.GetCodePere()).Code(i.GetCodeMere()).Int(i.GetSwitches()).Int(i.GetBool(33) ? 1 : 0);
+    individuals_.Code(i.GetCodePere()).Code(i.GetCodeMere()).Code(i.GetCodeAdresse()).Int(i.GetSwitches()).Int(i.GetBool(33) ? 1 : 0);
     individuals_.TextOrNull(RecordTime(i, i.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(i, i.GetPreciseStamp(1), 1));
     Check(individuals_.Row());
   }
@@ -230,6 +240,7 @@ class SqliteWriter : public RecordVisitor {
   }
   void Union(const TGUnion& u) override {
     unions_.Int(u.GetCodeID()).Code(u.GetEpoux()).Code(u.GetEpouse()).Int(u.GetTypeUnion()).Ansi(u.GetTypeUnionTexte());
+    unions_.Code(u.GetAdresse());
     Check(unions_.TextOrNull(RecordTime(u, u.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(u, u.GetPreciseStamp(1), 1)).Row());
   }
   void Child(const ChildRow& c) override {
@@ -274,6 +285,48 @@ class SqliteWriter : public RecordVisitor {
   void Sosa(const TV5Sosa& s) override {
     Check(sosa_.Int(s.GetCodeID()).Ansi(s.GetText()).Int(s.GetGeneration()).Int(s.GetOccurrences()).Row());
   }
+  void Address(const TGAdresse& a) override {
+    addresses_.Int(a.GetCodeID());
+    for (const int text : {TGAdresse::kNomsIndividus, TGAdresse::kAdresse1, TGAdresse::kAdresse2, TGAdresse::kCodePostal,
+                           TGAdresse::kVille, TGAdresse::kDepartement, TGAdresse::kPays, TGAdresse::kTel,
+                           TGAdresse::kEMail, TGAdresse::kPageWeb, TGAdresse::kNote})
+      addresses_.Ansi(a.GetTexte(text));
+    Check(addresses_.Int(a.GetPrivate() ? 1 : 0).Row());
+  }
+  void Document(TGDocument& d) override {
+    documents_.Int(d.GetCodeID()).Int(d.GetTypeSource());
+    for (const int field : {TGDocument::kSource, TGDocument::kDocument, TGDocument::kCote, TGDocument::kArchive,
+                            TGDocument::kNumero})
+      documents_.Ansi(d.GetText(field));
+    documents_.Int(d.GetNatureActe()).Int(d.GetCertitude()).Ansi(d.GetURL()).Ansi(d.GetEMail()).Ansi(d.GetAuteur());
+    const TGDate& date = *d.GetDate();
+    const bool empty = date.EstVide();
+    Check(documents_.Ansi(empty ? AnsiString() : date.GetText()).Ansi(empty ? AnsiString() : date.GetChaine("%GED")).Row());
+  }
+  void Citation(const TGLienDocument& c) override {
+    Check(citations_.Int(c.GetCodeID()).Code(c.GetXREFEvenement()).Int(c.GetXREFDocument()).Ansi(c.GetCitation()).Row());
+  }
+  void Media(TGMedia& m) override {
+    const TGDate& date = *m.GetDate();
+    media_.Int(m.GetCodeID()).Ansi(m.GetOriginalFullPath()).Ansi(m.GetSecondText()).Ansi(m.GetNote());
+    Check(media_.Ansi(date.EstVide() ? AnsiString() : date.GetText()).Row());
+  }
+  void MediaLink(const TGLienMedia& l) override {
+    mediaLinks_.Int(l.GetCodeID()).Int(l.GetXREFMedia()).Int(l.GetXREFCible()).Int(l.GetGenre()).Int(l.GetPosition());
+    Check(mediaLinks_.Int(l.GetMediaPrincipal() ? 1 : 0).Ansi(l.GetCitation()).Row());
+  }
+  void Task(const TVGTache& t) override {
+    tasks_.Int(t.GetCodeID()).Ansi(t.GetTitre()).Ansi(t.GetDescription()).Int(t.GetPriorite());
+    tasks_.Int(t.GetTacheRealisee() ? 1 : 0).TextOrNull(IsoOfSerial(t.GetDateEcheance())).TextOrNull(IsoOfSerial(t.GetDateAlerte()));
+    Check(tasks_.Row());
+  }
+  void TaskLink(CodeID task, CodeID individual, CodeID address) override {
+    Check(taskLinks_.Int(task).Code(individual).Code(address).Row());
+  }
+  void ResearchLog(const TVGRechercheLog& r) override {
+    researchLogs_.Int(r.GetCodeID()).Int(r.GetOwner()).Int(r.GetKind()).TextOrNull(IsoOfSerial(r.GetDateTime()));
+    Check(researchLogs_.Ansi(r.GetText1()).Ansi(r.GetText2()).Row());
+  }
   void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
     if (damaged_ != nullptr) damaged_->push_back(SqliteExportReport::Damage{table, code, reason});
   }
@@ -284,7 +337,8 @@ class SqliteWriter : public RecordVisitor {
     if (!ok) ++failures_;
   }
   Insert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
-      children_, events_, links_, participants_, notes_, sosa_;
+      children_, events_, links_, participants_, notes_, sosa_, addresses_, documents_, citations_, media_, mediaLinks_,
+      tasks_, taskLinks_, researchLogs_;
   std::uint64_t failures_ = 0;
   std::vector<SqliteExportReport::Damage>* damaged_ = nullptr;
 };
@@ -311,6 +365,15 @@ constexpr const char* kFixups[] = {
     " OR person NOT IN (SELECT code FROM individuals)",
     "UPDATE event_participants SET link = NULL WHERE link NOT IN (SELECT code FROM links)",
     "DELETE FROM sosa WHERE person NOT IN (SELECT code FROM individuals)",
+    "UPDATE individuals SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
+    "UPDATE unions SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
+    "UPDATE citations SET event = NULL WHERE event NOT IN (SELECT code FROM events)",
+    "DELETE FROM citations WHERE document NOT IN (SELECT code FROM documents)",
+    "DELETE FROM media_links WHERE medium NOT IN (SELECT code FROM media)",
+    "DELETE FROM task_links WHERE task NOT IN (SELECT code FROM tasks)",
+    "UPDATE task_links SET individual = NULL WHERE individual NOT IN (SELECT code FROM individuals)",
+    "UPDATE task_links SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
+    "DELETE FROM task_links WHERE individual IS NULL AND address IS NULL",
 };
 
 constexpr const char* kFullText[] = {

@@ -44,6 +44,22 @@ CREATE TABLE places (
   master     INTEGER
 );
 
+CREATE TABLE addresses (
+  code        INTEGER PRIMARY KEY,
+  names       TEXT NOT NULL,   -- the persons living there, as typed
+  address1    TEXT NOT NULL,
+  address2    TEXT NOT NULL,
+  postal_code TEXT NOT NULL,
+  town        TEXT NOT NULL,
+  department  TEXT NOT NULL,
+  country     TEXT NOT NULL,
+  phone       TEXT NOT NULL,
+  email       TEXT NOT NULL,
+  web_page    TEXT NOT NULL,
+  note        TEXT NOT NULL,
+  private     INTEGER NOT NULL
+);
+
 CREATE TABLE individuals (
   code         INTEGER PRIMARY KEY,
   surname      INTEGER REFERENCES surnames(code),
@@ -54,8 +70,9 @@ CREATE TABLE individuals (
   particle     TEXT NOT NULL,  -- the particle of the surname ('' when none)
   display_name TEXT NOT NULL,  -- the surname as shown, with its particle
   professions  TEXT NOT NULL,
-  father       INTEGER REFERENCES individuals(code) DEFERRABLE INITIALLY DEFERRED,
-  mother       INTEGER REFERENCES individuals(code) DEFERRABLE INITIALLY DEFERRED,
+  father       INTEGER REFERENCES individuals(code),
+  mother       INTEGER REFERENCES individuals(code),
+  address      INTEGER REFERENCES addresses(code),
   flags        INTEGER NOT NULL, -- the record's switches
   confidential INTEGER NOT NULL,
   created      TEXT,
@@ -86,6 +103,7 @@ CREATE TABLE unions (
   wife      INTEGER REFERENCES individuals(code),
   type      INTEGER NOT NULL,
   type_name TEXT NOT NULL,
+  address   INTEGER REFERENCES addresses(code),
   created   TEXT,
   modified  TEXT
 );
@@ -168,6 +186,54 @@ CREATE TABLE event_participants (
 CREATE INDEX event_participants_event ON event_participants(event);
 CREATE INDEX event_participants_person ON event_participants(person);
 
+-- Sources: the document and the events that cite it.
+CREATE TABLE documents (
+  code        INTEGER PRIMARY KEY,
+  type        INTEGER NOT NULL,
+  source      TEXT NOT NULL,
+  document    TEXT NOT NULL,
+  call_number TEXT NOT NULL,
+  archive     TEXT NOT NULL,
+  number      TEXT NOT NULL,
+  nature      INTEGER NOT NULL,
+  certainty   INTEGER NOT NULL,
+  url         TEXT NOT NULL,
+  email       TEXT NOT NULL,
+  author      TEXT NOT NULL,
+  date_text   TEXT NOT NULL,
+  date_gedcom TEXT NOT NULL
+);
+
+CREATE TABLE citations (
+  code     INTEGER PRIMARY KEY,
+  event    INTEGER REFERENCES events(code),
+  document INTEGER NOT NULL REFERENCES documents(code),
+  citation TEXT NOT NULL
+);
+CREATE INDEX citations_event ON citations(event);
+CREATE INDEX citations_document ON citations(document);
+
+CREATE TABLE media (
+  code        INTEGER PRIMARY KEY,
+  path        TEXT NOT NULL,   -- the original file as the record names it
+  second_text TEXT NOT NULL,
+  note        TEXT NOT NULL,
+  date_text   TEXT NOT NULL
+);
+
+-- target_kind: 1 individual, 2 event, 3 document, 4 union, 5 link, 0 unknown.
+CREATE TABLE media_links (
+  code        INTEGER PRIMARY KEY,
+  medium      INTEGER NOT NULL REFERENCES media(code),
+  target      INTEGER NOT NULL,
+  target_kind INTEGER NOT NULL,
+  position    INTEGER NOT NULL,
+  main        INTEGER NOT NULL,
+  citation    TEXT NOT NULL
+);
+CREATE INDEX media_links_target ON media_links(target);
+CREATE INDEX media_links_medium ON media_links(medium);
+
 -- A note is keyed by the record it belongs to; kind 'note' or 'research'
 -- (the research-help notes).
 CREATE TABLE notes (
@@ -178,6 +244,34 @@ CREATE TABLE notes (
   private    INTEGER NOT NULL,
   PRIMARY KEY (owner, kind)
 );
+
+CREATE TABLE tasks (
+  code        INTEGER PRIMARY KEY,
+  title       TEXT NOT NULL,
+  description TEXT NOT NULL,
+  priority    INTEGER NOT NULL,   -- 1 low, 2 medium, 3 high
+  done        INTEGER NOT NULL,
+  due         TEXT,
+  alert       TEXT
+);
+
+-- What a task is about: one individual or one address per row.
+CREATE TABLE task_links (
+  task       INTEGER NOT NULL REFERENCES tasks(code),
+  individual INTEGER REFERENCES individuals(code),
+  address    INTEGER REFERENCES addresses(code)
+);
+CREATE INDEX task_links_task ON task_links(task);
+
+CREATE TABLE research_logs (
+  code   INTEGER PRIMARY KEY,
+  owner  INTEGER NOT NULL,    -- the record the research is about
+  kind   INTEGER NOT NULL,
+  time   TEXT,
+  text1  TEXT NOT NULL,
+  text2  TEXT NOT NULL
+);
+CREATE INDEX research_logs_owner ON research_logs(owner);
 
 -- Ancestor numbers of the file's numbering: the number in decimal text
 -- (exact at any size), its generation (1 for the de cujus).

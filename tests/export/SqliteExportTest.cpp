@@ -74,6 +74,14 @@ std::map<std::string, std::int64_t> FileCounts(TGDatabase& db) {
   n["professions"] = static_cast<std::int64_t>(CodesOf(t.professions).size());
   n["notes"] = static_cast<std::int64_t>(CodesOf(t.notes).size() + CodesOf(t.notesAideRecherche).size());
   n["sosa"] = t.sosa->GetCount();
+  n["addresses"] = static_cast<std::int64_t>(CodesOf(t.dicoAdresses).size());
+  n["documents"] = static_cast<std::int64_t>(CodesOf(t.documents).size());
+  n["citations"] = static_cast<std::int64_t>(CodesOf(t.DocumentLiens()).size());
+  n["media"] = static_cast<std::int64_t>(CodesOf(t.medias).size());
+  n["media_links"] = static_cast<std::int64_t>(CodesOf(t.MediaLiens()).size());
+  n["tasks"] = static_cast<std::int64_t>(CodesOf(t.taches).size());
+  n["task_links"] = t.tacheIndividus->GetCount() + t.tacheAdresses->GetCount();
+  n["research_logs"] = static_cast<std::int64_t>(CodesOf(t.rechercheLog).size());
   std::int64_t children = 0, participants = 0;
   for (const CodeID code : CodesOf(t.individus)) {
     TGIndividu indi;
@@ -221,6 +229,13 @@ TEST_F(SqliteExportTest, ValuesThatAreEasyToGetWrong) {
       {"Sosa above 2^64", "SELECT number || '/' || generation || '/' || occurrences FROM sosa", "18446744073709551621/65/2"},
       {"children in the user's order", "SELECT c.position FROM children c JOIN individuals i ON i.code = c.child"
        " WHERE i.first_names IN ('Ren\xC3\xA9', 'Ang\xC3\xA8le') ORDER BY i.first_names", "2|1"},
+      {"citation", "SELECT d.archive || ' / ' || d.call_number FROM citations c JOIN documents d ON d.code = c.document"
+       " JOIN events e ON e.code = c.event WHERE e.date_text LIKE '3 brumaire%'",
+       "Archives d\xC3\xA9partementales du Rh\xC3\xB4ne / 2 E 1456"},
+      {"media link", "SELECT m.path || ' ' || l.main FROM media_links l JOIN media m ON m.code = l.medium WHERE l.target = " +
+       std::to_string(root), "Media/portrait-no\xC3\xABl.jpg 1"},
+      {"task links", "SELECT count(individual) || '/' || count(address) FROM task_links", "1/1"},
+      {"research log time", "SELECT time FROM research_logs", "2021-03-01T14:30:00"},
       {"child without a union", "SELECT union_code FROM children WHERE child = " + std::to_string(root), "NULL"},
   };
   for (const Case& c : cases) EXPECT_EQ(sql.Query(c.query), c.expected) << c.what;
