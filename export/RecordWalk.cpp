@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "computations/TGDatabaseParenteSource.h"
-#include "containers/CodeList.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
 
@@ -31,6 +30,21 @@ class TableProgress {
   std::int64_t total_;
   std::int64_t done_ = 0;
 };
+
+// Calls `visit` with each code of `store`, in its code list's order, read
+// in place: the walk only reads, so the list does not change under it, and
+// no copy of it is held.
+template <class Visit>
+void ForEachCode(const LXArray* store, const char* what, Visit visit) {
+  const LArray* list = store != nullptr ? store->GetCodeList() : nullptr;
+  if (list == nullptr) return;
+  TableProgress progress(what, list->GetCount());
+  for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
+    std::uint32_t pair[2] = {0, 0};
+    if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) visit(pair[0]);
+    progress.Step();
+  }
+}
 
 }  // namespace
 
@@ -79,57 +93,43 @@ void RecordWalk::Walk(RecordVisitor& v) {
 
 void RecordWalk::Surnames(RecordVisitor& v) {
   TGTableDicoNoms& store = *db_.Tables().dicoNoms;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("surnames", codes.size());
   TGNom nom;
   nom.SetInterprete(store.GetSplitter());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "surnames", [&](CodeID code) {
     if (Decode(nom, store, code, v)) v.Surname(nom);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::FirstNames(RecordVisitor& v) {
   LXArray& store = *db_.Tables().prenoms;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("first names", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "first names", [&](CodeID code) {
     TVGPrenom prenom;
     if (Decode(prenom, store, code, v)) v.FirstName(prenom);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::Professions(RecordVisitor& v) {
   LXArray& store = *db_.Tables().professions;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("professions", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "professions", [&](CodeID code) {
     TVGProfession profession;
     if (Decode(profession, store, code, v)) v.Profession(profession);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::Places(RecordVisitor& v) {
   LXArray& store = *db_.Tables().dicoLieux;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("places", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "places", [&](CodeID code) {
     TGLieu lieu;
     if (Decode(lieu, store, code, v)) v.Place(lieu);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::Individuals(RecordVisitor& v) {
   LXArray& store = *db_.Tables().individus;
   TGTableDicoNoms& noms = *db_.Tables().dicoNoms;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("individuals", codes.size());
   TGNom nom;
   nom.SetInterprete(noms.GetSplitter());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "individuals", [&](CodeID code) {
     TGIndividu indi;
     if (Decode(indi, store, code, v)) {
       // A surname that does not decode is reported in its own table's walk.
@@ -143,8 +143,7 @@ void RecordWalk::Individuals(RecordVisitor& v) {
       }
       v.Individual(indi, hasNom ? &nom : nullptr);
     }
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::NameLinks(RecordVisitor& v) {
@@ -172,13 +171,10 @@ void RecordWalk::NameLinks(RecordVisitor& v) {
 
 void RecordWalk::Unions(RecordVisitor& v) {
   LXArray& store = *db_.Tables().unions;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("unions", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "unions", [&](CodeID code) {
     TGUnion u;
     if (Decode(u, store, code, v)) v.Union(u);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::Children(RecordVisitor& v) {
@@ -186,13 +182,10 @@ void RecordWalk::Children(RecordVisitor& v) {
   // record is decoded again.
   const TGParenteSource& source = parente_->Source();
   const TGParente& parente = parente_->Parente();
-  const std::vector<CodeID> codes = CodesOf(db_.Tables().individus);
-  TableProgress progress("children", codes.size());
   LArray siblings(4, nullptr, false);
-  for (const CodeID child : codes) {
-    progress.Step();
+  ForEachCode(db_.Tables().individus, "children", [&](CodeID child) {
     CodeID pere = 0, mere = 0;
-    if (!source.Parents(child, pere, mere) || (pere == 0 && mere == 0)) continue;
+    if (!source.Parents(child, pere, mere) || (pere == 0 && mere == 0)) return;
     siblings.Flush();
     std::vector<CodeID> all;
     source.LesEnfantsDe(pere != 0 ? pere : mere, pere != 0 ? mere : 0, all);
@@ -212,19 +205,16 @@ void RecordWalk::Children(RecordVisitor& v) {
     if (row.position == 0) row.position = static_cast<std::uint32_t>(siblings.GetCount()) + 1;
     if (pere != 0 && mere != 0) row.unionCode = db_.Tables().unions->UnionCouple(pere, mere);
     v.Child(row);
-  }
+  });
 }
 
 void RecordWalk::Events(RecordVisitor& v) {
   LXArray& store = *db_.Tables().evenements;
   const TGTableLiens& liens = *db_.Tables().liens;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("events", codes.size());
   std::vector<CodeID> eventLinks;
-  for (const CodeID code : codes) {
-    progress.Step();
+  ForEachCode(&store, "events", [&](CodeID code) {
     TGEvenement ev;
-    if (!Decode(ev, store, code, v)) continue;
+    if (!Decode(ev, store, code, v)) return;
     const bool ofUnion = db_.EstUnion(ev.GetProprietaire());
     v.Event(ev, ofUnion);
     if (ev.GetPartage() && !ofUnion && ev.GetProprietaire() != 0)
@@ -242,69 +232,57 @@ void RecordWalk::Events(RecordVisitor& v) {
       }
       if (sound && lien.GetLienVers() == code) v.Participant(ParticipantRow{code, lien.GetLienDe(), linkCode, lien.GetTitre()});
     }
-  }
+  });
 }
 
 void RecordWalk::Links(RecordVisitor& v) {
   LXArray& store = *db_.Tables().liens;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("links", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "links", [&](CodeID code) {
     TGLien lien;
     if (Decode(lien, store, code, v)) v.Link(lien);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::Addresses(RecordVisitor& v) {
   LXArray& store = *db_.Tables().dicoAdresses;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("addresses", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "addresses", [&](CodeID code) {
     TGAdresse adresse;
     if (Decode(adresse, store, code, v)) v.Address(adresse);
-    progress.Step();
-  }
+  });
 }
 
 void RecordWalk::Documents(RecordVisitor& v) {
   LXArray& store = *db_.Tables().documents;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("documents", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "documents", [&](CodeID code) {
     TGDocument document;
     if (Decode(document, store, code, v)) v.Document(document);
-    progress.Step();
-  }
+  });
   LXArray& links = *db_.Tables().DocumentLiens();
-  for (const CodeID code : CodesOf(&links)) {
+  ForEachCode(&links, "citations", [&](CodeID code) {
     TGLienDocument citation;
     if (Decode(citation, links, code, v)) v.Citation(citation);
-  }
+  });
 }
 
 void RecordWalk::Media(RecordVisitor& v) {
   LXArray& store = *db_.Tables().medias;
-  const std::vector<CodeID> codes = CodesOf(&store);
-  TableProgress progress("media", codes.size());
-  for (const CodeID code : codes) {
+  ForEachCode(&store, "media", [&](CodeID code) {
     TGMedia media;
     if (Decode(media, store, code, v)) v.Media(media);
-    progress.Step();
-  }
+  });
   LXArray& links = *db_.Tables().MediaLiens();
-  for (const CodeID code : CodesOf(&links)) {
+  ForEachCode(&links, "media links", [&](CodeID code) {
     TGLienMedia link;
     if (Decode(link, links, code, v)) v.MediaLink(link);
-  }
+  });
 }
 
 void RecordWalk::Tasks(RecordVisitor& v) {
   LXArray& store = *db_.Tables().taches;
-  for (const CodeID code : CodesOf(&store)) {
+  ForEachCode(&store, "tasks", [&](CodeID code) {
     TVGTache tache;
     if (Decode(tache, store, code, v)) v.Task(tache);
-  }
+  });
   // Pairs {task, other record}, 8 bytes each.
   for (const auto& [pairs, ofIndividuals] : {std::pair<const LArray*, bool>{db_.Tables().tacheIndividus, true},
                                              std::pair<const LArray*, bool>{db_.Tables().tacheAdresses, false}}) {
@@ -320,22 +298,19 @@ void RecordWalk::Tasks(RecordVisitor& v) {
 
 void RecordWalk::ResearchLogs(RecordVisitor& v) {
   LXArray& store = *db_.Tables().rechercheLog;
-  for (const CodeID code : CodesOf(&store)) {
+  ForEachCode(&store, "research logs", [&](CodeID code) {
     TVGRechercheLog log;
     if (Decode(log, store, code, v)) v.ResearchLog(log);
-  }
+  });
 }
 
 void RecordWalk::Notes(RecordVisitor& v) {
   for (const auto& [store, kind] : {std::pair<LXArray*, NoteKind>{db_.Tables().notes, NoteKind::Note},
                                     std::pair<LXArray*, NoteKind>{db_.Tables().notesAideRecherche, NoteKind::Research}}) {
-    const std::vector<CodeID> codes = CodesOf(store);
-    TableProgress progress("notes", codes.size());
-    for (const CodeID owner : codes) {
+    ForEachCode(store, "notes", [&, store = store, kind = kind](CodeID owner) {
       TVGNote note;
       if (Decode(note, *store, owner, v)) v.Note(owner, kind, note);
-      progress.Step();
-    }
+    });
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -524,6 +525,21 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
   if (!out.Exec("COMMIT") || !out.Close()) {
     error = "cannot be written: " + out.Error();
     return false;
+  }
+  if (!options.replace) {
+    // A hard link never replaces: an output that appeared during the export
+    // is left alone. The temporary name is then removed with `out`.
+    if (link(temporary.c_str(), outPath.c_str()) == 0) return true;
+    const int cause = errno;
+    if (cause == EEXIST) {
+      error = "already exists (use --force to replace it)";
+      return false;
+    }
+    // A file system without hard links: the rename, after a last look.
+    if (fs::exists(fs::symlink_status(outPath, ec))) {
+      error = "already exists (use --force to replace it)";
+      return false;
+    }
   }
   fs::rename(temporary, outPath, ec);
   if (ec) {

@@ -6,7 +6,8 @@
 //  1. All or nothing: the file is built under a temporary name beside the
 //     output and renamed over it only once complete; on any failure the
 //     temporary file is removed and the output is left as it was.
-//  2. An existing output is replaced only when asked (`replace`).
+//  2. An existing output is replaced only when asked (`replace`), even one
+//     that appears while the export runs.
 //  3. Every reference kept in the output names a row of it: references to
 //     records that are absent or were skipped as damaged become NULL, and
 //     link rows that would name none are dropped, so that
