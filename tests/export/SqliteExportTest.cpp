@@ -241,6 +241,46 @@ TEST_F(SqliteExportTest, ValuesThatAreEasyToGetWrong) {
   for (const Case& c : cases) EXPECT_EQ(sql.Query(c.query), c.expected) << c.what;
 }
 
+TEST_F(SqliteExportTest, ReferencesToAbsentRecordsBecomeNullOrAreDropped) {
+  TGDatabaseSosa db;
+  db.SetAsNewFile();
+  const CodeID root = FillSampleFamily(db);
+  TGDatabaseTables& t = db.Tables();
+  const CodeID nothing = 900000;  // names no record
+  TGIndividu orphan;
+  const CodeID orphanCode = db.GetNextID();
+  orphan.SetCodeID(orphanCode);
+  orphan.SetChar(5, "Orphelin");
+  orphan.SetCodePere(nothing);
+  orphan.SetCodeNom(nothing + 1);
+  t.individus->EcritData(&orphan);
+  TGEvenement ev;
+  const CodeID evCode = db.GetNextID();
+  ev.SetCodeID(evCode);
+  ev.SetProprietaire(root);
+  ev.SetType(evIDEAT);
+  ev.SetDicoLieu(nothing + 2);
+  t.evenements->EcritData(&ev);
+  TGLien toNowhere;
+  toNowhere.SetCodeID(db.GetNextID());
+  toNowhere.SetLienDe(nothing + 3);
+  toNowhere.SetLienVers(root);
+  toNowhere.SetType(1);
+  t.liens->EcritData(&toNowhere);
+
+  const std::string out = box.Path("dangling.sqlite");
+  SqliteExportReport report;
+  std::string error;
+  ASSERT_TRUE(ExportSqlite(db, out, {}, report, error)) << error;
+  Exported sql(out);
+  EXPECT_EQ(sql.Query("PRAGMA foreign_key_check"), "");
+  EXPECT_EQ(sql.Query("SELECT quote(father) || quote(surname) FROM individuals WHERE code = " + std::to_string(orphanCode)),
+            "NULLNULL");
+  EXPECT_EQ(sql.Query("SELECT quote(place) FROM events WHERE code = " + std::to_string(evCode)), "NULL");
+  // A link from no person is no link.
+  EXPECT_EQ(sql.Count("links"), static_cast<std::int64_t>(CodesOf(t.liens).size()) - 1);
+}
+
 TEST_F(SqliteExportTest, FullTextIndexFindsNamesAndNotes) {
   TGDatabaseSosa db;
   db.SetAsNewFile();
