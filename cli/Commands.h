@@ -30,5 +30,6 @@ void RegisterProfessionsCommand(CLI::App& app);
 void RegisterPersonCommand(CLI::App& app);
 void RegisterCheckCommand(CLI::App& app);
 void RegisterCoherenceCommand(CLI::App& app);
+void RegisterExportCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -1,0 +1,331 @@
+// The shared walk over the records of a database.
+#include "export/RecordWalk.h"
+
+#include <cstring>
+#include <vector>
+
+#include "computations/TGDatabaseParenteSource.h"
+#include "platform/Exception.h"
+#include "platform/Host.h"
+
+namespace genvora {
+
+namespace {
+
+// Progress is reported every this many records of a table.
+constexpr std::uint64_t kProgressStep = 4096;
+
+class TableProgress {
+ public:
+  TableProgress(const char* what, std::size_t total) : what_(what), total_(static_cast<std::int64_t>(total)) {
+    Host().Progress(what_, 0, total_);
+  }
+  ~TableProgress() { Host().Progress(what_, total_, total_); }
+  void Step() {
+    if (++done_ % kProgressStep == 0) Host().Progress(what_, done_, total_);
+  }
+
+ private:
+  AnsiString what_;
+  std::int64_t total_;
+  std::int64_t done_ = 0;
+};
+
+// Calls `visit` with each code of `store`, in its code list's order, read
+// in place: the walk only reads, so the list does not change under it, and
+// no copy of it is held.
+template <class Visit>
+void ForEachCode(const LXArray* store, const char* what, Visit visit) {
+  const LArray* list = store != nullptr ? store->GetCodeList() : nullptr;
+  if (list == nullptr) return;
+  TableProgress progress(what, list->GetCount());
+  for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
+    std::uint32_t pair[2] = {0, 0};
+    if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair)) visit(pair[0]);
+    progress.Step();
+  }
+}
+
+}  // namespace
+
+RecordWalk::RecordWalk(TGDatabase& db) : db_(db) {}
+RecordWalk::~RecordWalk() = default;
+
+bool RecordWalk::Decode(TGRoot& record, LXArray& store, CodeID code, RecordVisitor& v) {
+  AnsiString reason;
+  try {
+    if (record.LitDans(code, &store)) return true;
+    reason = record.LastDamage().empty() ? AnsiString("the record cannot be read") : AnsiString(record.LastDamage());
+  } catch (const std::exception& e) {
+    reason = ReasonOf(e);
+  }
+  ++damaged_;
+  v.Damaged(store.GetClassName(), code, reason);
+  return false;
+}
+
+void RecordWalk::Walk(RecordVisitor& v) {
+  damaged_ = 0;
+  parente_ = std::make_unique<TGDatabaseParente>(db_);
+  // The order lists are read once for the whole walk, so that each set of
+  // siblings is ordered at the cost of its own size.
+  parente_->Parente().FigerOrdre(true);
+  Surnames(v);
+  FirstNames(v);
+  Professions(v);
+  Places(v);
+  Addresses(v);
+  Individuals(v);
+  NameLinks(v);
+  Unions(v);
+  Children(v);
+  Events(v);
+  Links(v);
+  Documents(v);
+  Media(v);
+  Notes(v);
+  Tasks(v);
+  ResearchLogs(v);
+  SosaNumbers(v);
+  parente_->Parente().FigerOrdre(false);
+  parente_.reset();
+}
+
+void RecordWalk::Surnames(RecordVisitor& v) {
+  TGTableDicoNoms& store = *db_.Tables().dicoNoms;
+  TGNom nom;
+  nom.SetInterprete(store.GetSplitter());
+  ForEachCode(&store, "surnames", [&](CodeID code) {
+    if (Decode(nom, store, code, v)) v.Surname(nom);
+  });
+}
+
+void RecordWalk::FirstNames(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().prenoms;
+  ForEachCode(&store, "first names", [&](CodeID code) {
+    TVGPrenom prenom;
+    if (Decode(prenom, store, code, v)) v.FirstName(prenom);
+  });
+}
+
+void RecordWalk::Professions(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().professions;
+  ForEachCode(&store, "professions", [&](CodeID code) {
+    TVGProfession profession;
+    if (Decode(profession, store, code, v)) v.Profession(profession);
+  });
+}
+
+void RecordWalk::Places(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().dicoLieux;
+  ForEachCode(&store, "places", [&](CodeID code) {
+    TGLieu lieu;
+    if (Decode(lieu, store, code, v)) v.Place(lieu);
+  });
+}
+
+void RecordWalk::Individuals(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().individus;
+  TGTableDicoNoms& noms = *db_.Tables().dicoNoms;
+  TGNom nom;
+  nom.SetInterprete(noms.GetSplitter());
+  ForEachCode(&store, "individuals", [&](CodeID code) {
+    TGIndividu indi;
+    if (Decode(indi, store, code, v)) {
+      // A surname that does not decode is reported in its own table's walk.
+      bool hasNom = false;
+      if (indi.GetCodeNom() != 0 && TGDatabase::EstDans(&noms, indi.GetCodeNom())) {
+        try {
+          hasNom = nom.LitDans(indi.GetCodeNom(), &noms);
+        } catch (const std::exception&) {
+          hasNom = false;
+        }
+      }
+      v.Individual(indi, hasNom ? &nom : nullptr);
+    }
+  });
+}
+
+void RecordWalk::NameLinks(RecordVisitor& v) {
+  // Each first-name link is kept both ways; the individual's side is the
+  // one whose first code is an individual.
+  const LArray& prenoms = *db_.Tables().liensPrenoms;
+  for (int i = 1; i <= static_cast<int>(prenoms.GetCount()); ++i) {
+    if (prenoms.GetItemSize(i) < 9) continue;
+    const auto* p = static_cast<const unsigned char*>(prenoms.GetItemPtr(i));
+    std::uint32_t a = 0, b = 0;
+    std::memcpy(&a, p, 4);
+    std::memcpy(&b, p + 4, 4);
+    if (db_.EstIndividu(a) && TGDatabase::EstDans(db_.Tables().prenoms, b)) v.FirstNameLink(a, b, p[8] != 0);
+  }
+  const LArray& professions = *db_.Tables().liensProfessions;
+  for (int i = 1; i <= static_cast<int>(professions.GetCount()); ++i) {
+    if (professions.GetItemSize(i) < 8) continue;
+    const auto* p = static_cast<const unsigned char*>(professions.GetItemPtr(i));
+    std::uint32_t a = 0, b = 0;
+    std::memcpy(&a, p, 4);
+    std::memcpy(&b, p + 4, 4);
+    if (db_.EstIndividu(a) && TGDatabase::EstDans(db_.Tables().professions, b)) v.ProfessionLink(a, b);
+  }
+}
+
+void RecordWalk::Unions(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().unions;
+  ForEachCode(&store, "unions", [&](CodeID code) {
+    TGUnion u;
+    if (Decode(u, store, code, v)) v.Union(u);
+  });
+}
+
+void RecordWalk::Children(RecordVisitor& v) {
+  // From the ancestry quick list, which every open keeps: no individual
+  // record is decoded again.
+  const TGParenteSource& source = parente_->Source();
+  const TGParente& parente = parente_->Parente();
+  LArray siblings(4, nullptr, false);
+  ForEachCode(db_.Tables().individus, "children", [&](CodeID child) {
+    CodeID pere = 0, mere = 0;
+    if (!source.Parents(child, pere, mere) || (pere == 0 && mere == 0)) return;
+    siblings.Flush();
+    std::vector<CodeID> all;
+    source.LesEnfantsDe(pere != 0 ? pere : mere, pere != 0 ? mere : 0, all);
+    for (const CodeID sibling : all) {
+      CodeID p = 0, m = 0;
+      // With one parent unknown, the children of the known one with another
+      // partner are not siblings of the same parents.
+      if (source.Parents(sibling, p, m) && p == pere && m == mere) siblings.AddItem(&sibling, 4);
+    }
+    parente.GetListeOrdonnee(&siblings, true);
+    ChildRow row{child, 0, pere, mere, 0};
+    for (int i = 1; i <= static_cast<int>(siblings.GetCount()); ++i) {
+      CodeID code = 0;
+      siblings.FetchItemAt(i, &code);
+      if (code == child) row.position = static_cast<std::uint32_t>(i);
+    }
+    if (row.position == 0) row.position = static_cast<std::uint32_t>(siblings.GetCount()) + 1;
+    if (pere != 0 && mere != 0) row.unionCode = db_.Tables().unions->UnionCouple(pere, mere);
+    v.Child(row);
+  });
+}
+
+void RecordWalk::Events(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().evenements;
+  const TGTableLiens& liens = *db_.Tables().liens;
+  std::vector<CodeID> eventLinks;
+  ForEachCode(&store, "events", [&](CodeID code) {
+    TGEvenement ev;
+    if (!Decode(ev, store, code, v)) return;
+    const bool ofUnion = db_.EstUnion(ev.GetProprietaire());
+    v.Event(ev, ofUnion);
+    if (ev.GetPartage() && !ofUnion && ev.GetProprietaire() != 0)
+      v.Participant(ParticipantRow{code, ev.GetProprietaire(), 0, "owner"});
+    eventLinks.clear();
+    liens.LesLiensDe(code, eventLinks, llVers);
+    for (const CodeID linkCode : eventLinks) {
+      TGLien lien;
+      // A damaged link is reported by the walk of the links table.
+      bool sound = false;
+      try {
+        sound = lien.LitDans(linkCode, const_cast<TGTableLiens*>(&liens));
+      } catch (const std::exception&) {
+        sound = false;
+      }
+      if (sound && lien.GetLienVers() == code) v.Participant(ParticipantRow{code, lien.GetLienDe(), linkCode, lien.GetTitre()});
+    }
+  });
+}
+
+void RecordWalk::Links(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().liens;
+  ForEachCode(&store, "links", [&](CodeID code) {
+    TGLien lien;
+    if (Decode(lien, store, code, v)) v.Link(lien);
+  });
+}
+
+void RecordWalk::Addresses(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().dicoAdresses;
+  ForEachCode(&store, "addresses", [&](CodeID code) {
+    TGAdresse adresse;
+    if (Decode(adresse, store, code, v)) v.Address(adresse);
+  });
+}
+
+void RecordWalk::Documents(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().documents;
+  ForEachCode(&store, "documents", [&](CodeID code) {
+    TGDocument document;
+    if (Decode(document, store, code, v)) v.Document(document);
+  });
+  LXArray& links = *db_.Tables().DocumentLiens();
+  ForEachCode(&links, "citations", [&](CodeID code) {
+    TGLienDocument citation;
+    if (Decode(citation, links, code, v)) v.Citation(citation);
+  });
+}
+
+void RecordWalk::Media(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().medias;
+  ForEachCode(&store, "media", [&](CodeID code) {
+    TGMedia media;
+    if (Decode(media, store, code, v)) v.Media(media);
+  });
+  LXArray& links = *db_.Tables().MediaLiens();
+  ForEachCode(&links, "media links", [&](CodeID code) {
+    TGLienMedia link;
+    if (Decode(link, links, code, v)) v.MediaLink(link);
+  });
+}
+
+void RecordWalk::Tasks(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().taches;
+  ForEachCode(&store, "tasks", [&](CodeID code) {
+    TVGTache tache;
+    if (Decode(tache, store, code, v)) v.Task(tache);
+  });
+  // Pairs {task, other record}, 8 bytes each.
+  for (const auto& [pairs, ofIndividuals] : {std::pair<const LArray*, bool>{db_.Tables().tacheIndividus, true},
+                                             std::pair<const LArray*, bool>{db_.Tables().tacheAdresses, false}}) {
+    for (int i = 1; i <= static_cast<int>(pairs->GetCount()); ++i) {
+      if (pairs->GetItemSize(i) < 8) continue;
+      std::uint32_t pair[2] = {0, 0};
+      std::memcpy(pair, pairs->GetItemPtr(i), 8);
+      if (ofIndividuals) v.TaskLink(pair[0], pair[1], 0);
+      else v.TaskLink(pair[0], 0, pair[1]);
+    }
+  }
+}
+
+void RecordWalk::ResearchLogs(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().rechercheLog;
+  ForEachCode(&store, "research logs", [&](CodeID code) {
+    TVGRechercheLog log;
+    if (Decode(log, store, code, v)) v.ResearchLog(log);
+  });
+}
+
+void RecordWalk::Notes(RecordVisitor& v) {
+  for (const auto& [store, kind] : {std::pair<LXArray*, NoteKind>{db_.Tables().notes, NoteKind::Note},
+                                    std::pair<LXArray*, NoteKind>{db_.Tables().notesAideRecherche, NoteKind::Research}}) {
+    ForEachCode(store, "notes", [&, store = store, kind = kind](CodeID owner) {
+      TVGNote note;
+      if (Decode(note, *store, owner, v)) v.Note(owner, kind, note);
+    });
+  }
+}
+
+void RecordWalk::SosaNumbers(RecordVisitor& v) {
+  const LArray& table = *db_.Tables().sosa;
+  TableProgress progress("Sosa numbers", table.GetCount());
+  for (int i = 1; i <= static_cast<int>(table.GetCount()); ++i) {
+    progress.Step();
+    if (table.GetItemSize(i) != sizeof(TV5SosaData)) continue;
+    TV5SosaData data;
+    std::memcpy(&data, table.GetItemPtr(i), sizeof data);
+    TV5Sosa sosa;
+    sosa.PokeData(data);
+    if (sosa.GetCodeID() != 0 && !sosa.IsZero()) v.Sosa(sosa);
+  }
+}
+
+}  // namespace genvora

@@ -1,0 +1,137 @@
+// The walk over every record of a database that the exporters share: each
+// sound record is decoded once and handed to a visitor, in an order where a
+// record comes after the dictionaries it names (surnames, first names,
+// professions, places, addresses, then individuals, unions, children,
+// events, links, documents and their citations, media and their links,
+// notes, tasks, research logs, Sosa numbers).
+//
+// Invariants:
+//  1. Streaming: one record is held at a time; the largest list held is one
+//     set of siblings (the children's positions) or the links of one event,
+//     never a whole table.
+//  2. Reading only: nothing is written to the database; a record that does
+//     not decode is handed to Damaged with its reason and skipped, and the
+//     walk goes on with its neighbours.
+//  3. References are passed as stored: a code may name a record that is
+//     absent or damaged; the consumer decides what to keep.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "database/TGDatabase.h"
+#include "platform/TV5Sosa.h"
+#include "records/TGAdresse.h"
+#include "records/TGDocument.h"
+#include "records/TGEvenement.h"
+#include "records/TGIndividu.h"
+#include "records/TGLien.h"
+#include "records/TGLienRoot.h"
+#include "records/TGLieu.h"
+#include "records/TGMedia.h"
+#include "records/TGNom.h"
+#include "records/TGUnion.h"
+#include "records/TVGNote.h"
+#include "records/TVGPrenom.h"
+#include "records/TVGProfession.h"
+#include "records/TVGRechercheLog.h"
+#include "records/TVGTache.h"
+
+namespace genvora {
+
+class TGDatabaseParente;
+
+// A child and its parents; `unionCode` 0 when the two parents have no union
+// (or one is unknown). `position` is 1-based, in the user's order of the
+// children of the same two parents.
+struct ChildRow {
+  CodeID child = 0;
+  CodeID unionCode = 0;
+  CodeID father = 0;
+  CodeID mother = 0;
+  std::uint32_t position = 0;
+};
+
+// A person taking part in an event: the owner of a shared event (link 0)
+// or a person linked to the event (a witness...), with the link's word.
+struct ParticipantRow {
+  CodeID event = 0;
+  CodeID person = 0;
+  CodeID link = 0;
+  AnsiString role;  // Windows-1252
+};
+
+enum class NoteKind : std::uint8_t { Note, Research };
+
+class RecordVisitor {
+ public:
+  virtual ~RecordVisitor() = default;
+  virtual void Surname(const TGNom&) {}
+  virtual void FirstName(const TVGPrenom&) {}
+  virtual void Profession(const TVGProfession&) {}
+  virtual void Place(const TGLieu&) {}
+  // `surname` is the individual's surname record, null when it has none or
+  // it does not decode.
+  virtual void Individual(const TGIndividu&, const TGNom* /*surname*/) {}
+  virtual void FirstNameLink(CodeID /*individual*/, CodeID /*firstName*/, bool /*usual*/) {}
+  virtual void ProfessionLink(CodeID /*individual*/, CodeID /*profession*/) {}
+  virtual void Union(const TGUnion&) {}
+  virtual void Child(const ChildRow&) {}
+  virtual void Event(const TGEvenement&, bool /*ownerIsUnion*/) {}
+  virtual void Link(const TGLien&) {}
+  virtual void Participant(const ParticipantRow&) {}
+  virtual void Address(const TGAdresse&) {}
+  // Non-const: a date prints through its record.
+  virtual void Document(TGDocument&) {}
+  virtual void Citation(const TGLienDocument&) {}
+  virtual void Media(TGMedia&) {}
+  virtual void MediaLink(const TGLienMedia&) {}
+  virtual void Note(CodeID /*owner*/, NoteKind, const TVGNote&) {}
+  virtual void Task(const TVGTache&) {}
+  // The task's other record: an individual or an address.
+  virtual void TaskLink(CodeID /*task*/, CodeID /*individual*/, CodeID /*address*/) {}
+  virtual void ResearchLog(const TVGRechercheLog&) {}
+  virtual void Sosa(const TV5Sosa&) {}
+  // `table` is the store's saved name; `reason` an engine text.
+  virtual void Damaged(const std::string& /*table*/, CodeID /*code*/, const AnsiString& /*reason*/) {}
+};
+
+class RecordWalk {
+ public:
+  // `db` is not owned and outlives the walk.
+  explicit RecordWalk(TGDatabase& db);
+  ~RecordWalk();
+  RecordWalk(const RecordWalk&) = delete;
+  RecordWalk& operator=(const RecordWalk&) = delete;
+
+  void Walk(RecordVisitor& visitor);
+  // Records skipped because they did not decode, in the last walk.
+  std::uint64_t DamagedCount() const { return damaged_; }
+
+ private:
+  void Surnames(RecordVisitor& v);
+  void FirstNames(RecordVisitor& v);
+  void Professions(RecordVisitor& v);
+  void Places(RecordVisitor& v);
+  void Individuals(RecordVisitor& v);
+  void NameLinks(RecordVisitor& v);
+  void Unions(RecordVisitor& v);
+  void Children(RecordVisitor& v);
+  void Events(RecordVisitor& v);
+  void Links(RecordVisitor& v);
+  void Addresses(RecordVisitor& v);
+  void Documents(RecordVisitor& v);
+  void Media(RecordVisitor& v);
+  void Notes(RecordVisitor& v);
+  void Tasks(RecordVisitor& v);
+  void ResearchLogs(RecordVisitor& v);
+  void SosaNumbers(RecordVisitor& v);
+  bool Decode(TGRoot& record, LXArray& store, CodeID code, RecordVisitor& v);
+
+  TGDatabase& db_;
+  std::unique_ptr<TGDatabaseParente> parente_;
+  std::uint64_t damaged_ = 0;
+};
+
+}  // namespace genvora

@@ -1,0 +1,553 @@
+// The SQLite exporter.
+#include "export/SqliteExport.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+
+#include "computations/TFullIndividu.h"
+#include "dates/Calendars.h"
+#include "export/RecordWalk.h"
+#include "export/SchemaText.h"
+#include "platform/Encoding.h"
+#include "utilities/RichText.h"
+
+namespace genvora {
+
+const char* SqliteExportSchema() { return exportschema::kSchema; }
+
+namespace {
+
+// Lines of the schema that start with this make the full-text table; they
+// run only when the SQLite in use has FTS5.
+constexpr const char kFts5Marker[] = "-- FTS5 ";
+
+std::string U(const AnsiString& s) { return AnsiToUtf8(s); }
+
+// A day of the date-time serial (day 0 is 30 December 1899, the fraction
+// the time of day) as ISO 8601; empty for 0, which means unset.
+std::string IsoOfSerial(double serial) {
+  if (serial == 0.0 || !std::isfinite(serial) || std::fabs(serial) > 3.0e6) return {};
+  const double whole = std::floor(serial);
+  const std::int64_t sdn = static_cast<std::int64_t>(GregorianToSdn(1899, 12, 30)) + static_cast<std::int64_t>(whole);
+  int year = 0, month = 0, day = 0;
+  SdnToGregorian(sdn, year, month, day);
+  if (year == 0) return {};
+  // Seconds of the day, rounded: 0 to 86400 (a full day rounds to 23:59:59).
+  std::int64_t seconds = std::llround((serial - whole) * 86400.0);
+  if (seconds > 86399) seconds = 86399;
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return text;
+}
+
+// The record's precise stamp when it has one, else its stored day.
+std::string RecordTime(const TGRoot& record, double precise, int which) {
+  if (precise != 0.0) return IsoOfSerial(precise);
+  return IsoOfSerial(static_cast<double>(record.GetDateLT(which)));
+}
+
+// GEDCOM tags of the event types that have a standard one; the type codes
+// are on-disk values.
+const char* GedcomTag(TV5EventList type) {
+  switch (type) {
+    case evIBAPL: return "BAPL";
+    case evIBAPM: return "BAPM";
+    case evIBARM: return "BARM";
+    case evIBASM: return "BASM";
+    case evIBIRT: return "BIRT";
+    case evIBLES: return "BLES";
+    case evIBURI: return "BURI";
+    case evICENS: return "CENS";
+    case evICHR: return "CHR";
+    case evICHRA: return "CHRA";
+    case evICONF: return "CONF";
+    case evICONL: return "CONL";
+    case evIDEAT: return "DEAT";
+    case evIEMIG: return "EMIG";
+    case evIENDL: return "ENDL";
+    case evIEVEN: return "EVEN";
+    case evIGRAD: return "GRAD";
+    case evIIMMI: return "IMMI";
+    case evINATU: return "NATU";
+    case evIORDN: return "ORDN";
+    case evIPROB: return "PROB";
+    case evIRETI: return "RETI";
+    case evISLGC: return "SLGC";
+    case evIOCCU: return "OCCU";
+    case evIRESI: return "RESI";
+    case evIWILL: return "WILL";
+    case evIFCOM: return "FCOM";
+    case evITITL: return "TITL";
+    case evIADOP: return "ADOP";
+    case evICREM: return "CREM";
+    case evUDIV: return "DIV";
+    case evUDIVF: return "DIVF";
+    case evUENGA: return "ENGA";
+    case evUEVEN: return "EVEN";
+    case evUMARB: return "MARB";
+    case evUMARC: return "MARC";
+    case evUMARL: return "MARL";
+    case evUMARR: return "MARR";
+    case evUMARS: return "MARS";
+    case evUSLGS: return "SLGS";
+    case evURESI: return "RESI";
+    case evUANNUL: return "ANUL";
+    default: return nullptr;
+  }
+}
+
+// The serial day number of the first day a side of a date names (an
+// unknown day or month counts as 1); 0 without a year or when the side does
+// not convert.
+std::int64_t SideSdn(const TGDate& date, bool side) {
+  const int year = date.GetYear(side);
+  if (year == 0) return 0;
+  const int month = date.GetMonth(side) == 0 ? 1 : date.GetMonth(side);
+  const int day = date.GetDay(side) == 0 ? 1 : date.GetDay(side);
+  const char calendar = date.GetCalendar(side) == 0 ? kCalendarGregorian : date.GetCalendar(side);
+  return CalendarToSdn(calendar, year, month, day);
+}
+
+std::string CalendarLetter(const TGDate& date, bool side) {
+  const char c = date.GetCalendar(side);
+  return std::string(1, c == 'R' || c == 'J' || c == 'H' ? c : 'G');
+}
+
+// A prepared statement bound by position; each Row() inserts one row.
+class Insert {
+ public:
+  Insert(sqlite3* db, const std::string& sql) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
+  }
+  ~Insert() { sqlite3_finalize(stmt_); }
+  Insert(const Insert&) = delete;
+  Insert& operator=(const Insert&) = delete;
+  bool Valid() const { return stmt_ != nullptr; }
+  Insert& Int(std::int64_t v) {
+    sqlite3_bind_int64(stmt_, ++column_, v);
+    return *this;
+  }
+  // 0 is "no record": NULL.
+  Insert& Code(CodeID v) {
+    if (v == 0) sqlite3_bind_null(stmt_, ++column_);
+    else sqlite3_bind_int64(stmt_, ++column_, v);
+    return *this;
+  }
+  Insert& Real(double v) {
+    sqlite3_bind_double(stmt_, ++column_, v);
+    return *this;
+  }
+  Insert& Null() {
+    sqlite3_bind_null(stmt_, ++column_);
+    return *this;
+  }
+  Insert& Text(const std::string& v) {
+    sqlite3_bind_text(stmt_, ++column_, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Insert& TextOrNull(const std::string& v) { return v.empty() ? Null() : Text(v); }
+  Insert& Ansi(const AnsiString& v) { return Text(U(v)); }
+  // False when the row was refused (a duplicate key...).
+  bool Row() {
+    const int rc = sqlite3_step(stmt_);
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    column_ = 0;
+    return rc == SQLITE_DONE;
+  }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+  int column_ = 0;
+};
+
+// Each visit is one row; a statement that fails to step is counted, so the
+// export fails rather than leave a table short.
+class SqliteWriter : public RecordVisitor {
+ public:
+  explicit SqliteWriter(sqlite3* db)
+      : surnames_(db, "INSERT INTO surnames VALUES (?,?,?,?)"),
+        firstNames_(db, "INSERT INTO first_names VALUES (?,?,?,?)"),
+        professions_(db, "INSERT INTO professions VALUES (?,?)"),
+        places_(db, "INSERT INTO places VALUES (?,?,?,?,?,?,?,?,?,?)"),
+        individuals_(db, "INSERT INTO individuals VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        firstNameLinks_(db, "INSERT OR IGNORE INTO individual_first_names VALUES (?,?,?)"),
+        professionLinks_(db, "INSERT OR IGNORE INTO individual_professions VALUES (?,?)"),
+        unions_(db, "INSERT INTO unions VALUES (?,?,?,?,?,?,?,?)"),
+        children_(db, "INSERT INTO children VALUES (?,?,?,?,?)"),
+        events_(db, "INSERT INTO events VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        links_(db, "INSERT INTO links VALUES (?,?,?,?,?,?,?)"),
+        participants_(db, "INSERT INTO event_participants VALUES (?,?,?,?)"),
+        notes_(db, "INSERT INTO notes VALUES (?,?,?,?,?)"),
+        sosa_(db, "INSERT OR IGNORE INTO sosa VALUES (?,?,?,?)"),
+        addresses_(db, "INSERT INTO addresses VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        documents_(db, "INSERT INTO documents VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        citations_(db, "INSERT INTO citations VALUES (?,?,?,?)"),
+        media_(db, "INSERT INTO media VALUES (?,?,?,?,?)"),
+        mediaLinks_(db, "INSERT INTO media_links VALUES (?,?,?,?,?,?,?)"),
+        tasks_(db, "INSERT INTO tasks VALUES (?,?,?,?,?,?,?)"),
+        taskLinks_(db, "INSERT INTO task_links VALUES (?,?,?)"),
+        researchLogs_(db, "INSERT INTO research_logs VALUES (?,?,?,?,?,?)") {}
+
+  bool Valid() const {
+    for (const Insert* s : {&surnames_, &firstNames_, &professions_, &places_, &individuals_, &firstNameLinks_,
+                            &professionLinks_, &unions_, &children_, &events_, &links_, &participants_, &notes_, &sosa_,
+                            &addresses_, &documents_, &citations_, &media_, &mediaLinks_, &tasks_, &taskLinks_,
+                            &researchLogs_})
+      if (!s->Valid()) return false;
+    return true;
+  }
+  std::uint64_t Failures() const { return failures_; }
+
+  void Surname(const TGNom& nom) override {
+    Check(surnames_.Int(nom.GetCodeID()).Ansi(nom.GetStoredNom()).Ansi(nom.GetParticule()).Code(nom.GetRattachement()).Row());
+  }
+  void FirstName(const TVGPrenom& p) override {
+    Check(firstNames_.Int(p.GetCodeID()).Ansi(p.Prenom()).Int(p.GetSexe()).Code(p.GetRattachement()).Row());
+  }
+  void Profession(const TVGProfession& p) override {
+    Check(professions_.Int(p.GetCodeID()).Ansi(p.GetProfession()).Row());
+  }
+  void Place(const TGLieu& l) override {
+    const bool placed = l.GetLatitude() != 0.0 || l.GetLongitude() != 0.0;
+    places_.Int(l.GetCodeID()).Ansi(l.GetVille()).Ansi(l.GetCodeLieu()).Ansi(l.GetDepartement()).Ansi(l.GetRegion());
+    places_.Ansi(l.GetPays()).Ansi(l.GetIsoCountry());
+    if (placed) places_.Real(l.GetLatitude()).Real(l.GetLongitude());
+    else places_.Null().Null();
+    Check(places_.Code(l.GetRattachement()).Row());
+  }
+  void Individual(const TGIndividu& i, const TGNom* nom) override {
+    individuals_.Int(i.GetCodeID()).Code(i.GetCodeNom()).Ansi(i.GetChar(5)).Ansi(i.GetChar(10)).Ansi(i.GetChar(9));
+    individuals_.Ansi(i.GetChar(8)).Ansi(nom != nullptr ? nom->GetParticule() : AnsiString());
+    individuals_.Ansi(nom != nullptr ? TFullIndividu::NomAffiche(*nom) : AnsiString()).Ansi(i.GetChar(6));
+    individuals_.Code(i.GetCodePere()).Code(i.GetCodeMere()).Code(i.GetCodeAdresse()).Int(i.GetSwitches()).Int(i.GetBool(33) ? 1 : 0);
+    individuals_.TextOrNull(RecordTime(i, i.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(i, i.GetPreciseStamp(1), 1));
+    Check(individuals_.Row());
+  }
+  void FirstNameLink(CodeID individual, CodeID firstName, bool usual) override {
+    Check(firstNameLinks_.Int(individual).Int(firstName).Int(usual ? 1 : 0).Row());
+  }
+  void ProfessionLink(CodeID individual, CodeID profession) override {
+    Check(professionLinks_.Int(individual).Int(profession).Row());
+  }
+  void Union(const TGUnion& u) override {
+    unions_.Int(u.GetCodeID()).Code(u.GetEpoux()).Code(u.GetEpouse()).Int(u.GetTypeUnion()).Ansi(u.GetTypeUnionTexte());
+    unions_.Code(u.GetAdresse());
+    Check(unions_.TextOrNull(RecordTime(u, u.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(u, u.GetPreciseStamp(1), 1)).Row());
+  }
+  void Child(const ChildRow& c) override {
+    Check(children_.Int(c.child).Code(c.unionCode).Code(c.father).Code(c.mother).Int(c.position).Row());
+  }
+  void Event(const TGEvenement& e, bool ofUnion) override {
+    const TGDate& d = *e.GetDate();
+    const char* tag = GedcomTag(e.GetType());
+    const bool empty = d.EstVide();
+    events_.Int(e.GetCodeID()).Int(e.GetProprietaire()).Text(ofUnion ? "union" : "individual").Int(e.GetType());
+    events_.Ansi(e.GetTypeStr()).TextOrNull(tag != nullptr ? tag : "").Code(e.GetDicoLieu());
+    events_.Ansi(empty ? AnsiString() : d.GetText()).Ansi(empty ? AnsiString() : d.GetChaine("%GED"));
+    if (empty) events_.Null().Int(0);
+    else events_.Text(CalendarLetter(d, false)).Int(d.GetKeywordIndex(false));
+    if (empty || !d.IsDouble()) events_.Null().Int(0);
+    else events_.Text(CalendarLetter(d, true)).Int(d.GetKeywordIndex(true));
+    const std::int64_t sdn1 = empty ? 0 : SideSdn(d, false);
+    const std::int64_t sdn2 = empty || !d.IsDouble() ? 0 : SideSdn(d, true);
+    if (sdn1 != 0) events_.Int(sdn1);
+    else events_.Null();
+    if (sdn2 != 0) events_.Int(sdn2);
+    else events_.Null();
+    events_.Real(d.GetDateTriDouble(false)).Ansi(e.GetCertitude()).Ansi(e.GetSubdivision()).Ansi(e.GetCause());
+    events_.Ansi(e.GetAgeSurActe()).Ansi(e.GetText(2)).Ansi(e.GetText(0)).Int(e.GetPartage() ? 1 : 0);
+    Check(events_.Int(e.GetConfidentiel() ? 1 : 0).Row());
+  }
+  void Link(const TGLien& l) override {
+    const bool toEvent = l.GetType() > TGTableLiens::kPremierTypeEvenement;
+    links_.Int(l.GetCodeID()).Int(l.GetLienDe());
+    if (toEvent) links_.Null().Code(l.GetLienVers());
+    else links_.Code(l.GetLienVers()).Null();
+    Check(links_.Int(l.GetType()).Ansi(l.GetTitre()).Ansi(l.GetNote()).Row());
+  }
+  void Participant(const ParticipantRow& p) override {
+    Check(participants_.Int(p.event).Int(p.person).Ansi(p.role).Code(p.link).Row());
+  }
+  void Note(CodeID owner, NoteKind kind, const TVGNote& n) override {
+    const AnsiString rich = n.GetNoteRTF();
+    notes_.Int(owner).Text(kind == NoteKind::Note ? "note" : "research");
+    Check(notes_.Ansi(ConvertRtfText(rich, ConvertRtfActionTo::Text)).Ansi(rich).Int(n.IsPrivee() ? 1 : 0).Row());
+  }
+  void Sosa(const TV5Sosa& s) override {
+    Check(sosa_.Int(s.GetCodeID()).Ansi(s.GetText()).Int(s.GetGeneration()).Int(s.GetOccurrences()).Row());
+  }
+  void Address(const TGAdresse& a) override {
+    addresses_.Int(a.GetCodeID());
+    for (const int text : {TGAdresse::kNomsIndividus, TGAdresse::kAdresse1, TGAdresse::kAdresse2, TGAdresse::kCodePostal,
+                           TGAdresse::kVille, TGAdresse::kDepartement, TGAdresse::kPays, TGAdresse::kTel,
+                           TGAdresse::kEMail, TGAdresse::kPageWeb, TGAdresse::kNote})
+      addresses_.Ansi(a.GetTexte(text));
+    Check(addresses_.Int(a.GetPrivate() ? 1 : 0).Row());
+  }
+  void Document(TGDocument& d) override {
+    documents_.Int(d.GetCodeID()).Int(d.GetTypeSource());
+    for (const int field : {TGDocument::kSource, TGDocument::kDocument, TGDocument::kCote, TGDocument::kArchive,
+                            TGDocument::kNumero})
+      documents_.Ansi(d.GetText(field));
+    documents_.Int(d.GetNatureActe()).Int(d.GetCertitude()).Ansi(d.GetURL()).Ansi(d.GetEMail()).Ansi(d.GetAuteur());
+    const TGDate& date = *d.GetDate();
+    const bool empty = date.EstVide();
+    Check(documents_.Ansi(empty ? AnsiString() : date.GetText()).Ansi(empty ? AnsiString() : date.GetChaine("%GED")).Row());
+  }
+  void Citation(const TGLienDocument& c) override {
+    Check(citations_.Int(c.GetCodeID()).Code(c.GetXREFEvenement()).Int(c.GetXREFDocument()).Ansi(c.GetCitation()).Row());
+  }
+  void Media(TGMedia& m) override {
+    const TGDate& date = *m.GetDate();
+    media_.Int(m.GetCodeID()).Ansi(m.GetOriginalFullPath()).Ansi(m.GetSecondText()).Ansi(m.GetNote());
+    Check(media_.Ansi(date.EstVide() ? AnsiString() : date.GetText()).Row());
+  }
+  void MediaLink(const TGLienMedia& l) override {
+    mediaLinks_.Int(l.GetCodeID()).Int(l.GetXREFMedia()).Int(l.GetXREFCible()).Int(l.GetGenre()).Int(l.GetPosition());
+    Check(mediaLinks_.Int(l.GetMediaPrincipal() ? 1 : 0).Ansi(l.GetCitation()).Row());
+  }
+  void Task(const TVGTache& t) override {
+    tasks_.Int(t.GetCodeID()).Ansi(t.GetTitre()).Ansi(t.GetDescription()).Int(t.GetPriorite());
+    tasks_.Int(t.GetTacheRealisee() ? 1 : 0).TextOrNull(IsoOfSerial(t.GetDateEcheance())).TextOrNull(IsoOfSerial(t.GetDateAlerte()));
+    Check(tasks_.Row());
+  }
+  void TaskLink(CodeID task, CodeID individual, CodeID address) override {
+    Check(taskLinks_.Int(task).Code(individual).Code(address).Row());
+  }
+  void ResearchLog(const TVGRechercheLog& r) override {
+    researchLogs_.Int(r.GetCodeID()).Int(r.GetOwner()).Int(r.GetKind()).TextOrNull(IsoOfSerial(r.GetDateTime()));
+    Check(researchLogs_.Ansi(r.GetText1()).Ansi(r.GetText2()).Row());
+  }
+  void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
+    if (damaged_ != nullptr) damaged_->push_back(SqliteExportReport::Damage{table, code, reason});
+  }
+  void SetDamagedList(std::vector<SqliteExportReport::Damage>* list) { damaged_ = list; }
+
+ private:
+  void Check(bool ok) {
+    if (!ok) ++failures_;
+  }
+  Insert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
+      children_, events_, links_, participants_, notes_, sosa_, addresses_, documents_, citations_, media_, mediaLinks_,
+      tasks_, taskLinks_, researchLogs_;
+  std::uint64_t failures_ = 0;
+  std::vector<SqliteExportReport::Damage>* damaged_ = nullptr;
+};
+
+// References to rows the export does not hold (absent or damaged records)
+// become NULL; rows of link tables that would name none are dropped.
+constexpr const char* kFixups[] = {
+    "UPDATE individuals SET surname = NULL WHERE surname NOT IN (SELECT code FROM surnames)",
+    "UPDATE individuals SET father = NULL WHERE father NOT IN (SELECT code FROM individuals)",
+    "UPDATE individuals SET mother = NULL WHERE mother NOT IN (SELECT code FROM individuals)",
+    "DELETE FROM individual_first_names WHERE individual NOT IN (SELECT code FROM individuals)",
+    "DELETE FROM individual_professions WHERE individual NOT IN (SELECT code FROM individuals)",
+    "UPDATE unions SET husband = NULL WHERE husband NOT IN (SELECT code FROM individuals)",
+    "UPDATE unions SET wife = NULL WHERE wife NOT IN (SELECT code FROM individuals)",
+    "DELETE FROM children WHERE child NOT IN (SELECT code FROM individuals)",
+    "UPDATE children SET union_code = NULL WHERE union_code NOT IN (SELECT code FROM unions)",
+    "UPDATE children SET father = NULL WHERE father NOT IN (SELECT code FROM individuals)",
+    "UPDATE children SET mother = NULL WHERE mother NOT IN (SELECT code FROM individuals)",
+    "UPDATE events SET place = NULL WHERE place NOT IN (SELECT code FROM places)",
+    "DELETE FROM links WHERE from_person NOT IN (SELECT code FROM individuals)",
+    "UPDATE links SET to_person = NULL WHERE to_person NOT IN (SELECT code FROM individuals)",
+    "UPDATE links SET to_event = NULL WHERE to_event NOT IN (SELECT code FROM events)",
+    "DELETE FROM event_participants WHERE event NOT IN (SELECT code FROM events)"
+    " OR person NOT IN (SELECT code FROM individuals)",
+    "UPDATE event_participants SET link = NULL WHERE link NOT IN (SELECT code FROM links)",
+    "DELETE FROM sosa WHERE person NOT IN (SELECT code FROM individuals)",
+    "UPDATE individuals SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
+    "UPDATE unions SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
+    "UPDATE citations SET event = NULL WHERE event NOT IN (SELECT code FROM events)",
+    "DELETE FROM citations WHERE document NOT IN (SELECT code FROM documents)",
+    "DELETE FROM media_links WHERE medium NOT IN (SELECT code FROM media)",
+    "DELETE FROM task_links WHERE task NOT IN (SELECT code FROM tasks)",
+    "UPDATE task_links SET individual = NULL WHERE individual NOT IN (SELECT code FROM individuals)",
+    "UPDATE task_links SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
+    "DELETE FROM task_links WHERE individual IS NULL AND address IS NULL",
+};
+
+constexpr const char* kFullText[] = {
+    "INSERT INTO search (kind, code, text) SELECT 'individual', code, trim(first_names || ' ' || display_name)"
+    " FROM individuals",
+    "INSERT INTO search (kind, code, text) SELECT 'note', owner, plain_text FROM notes WHERE plain_text <> ''",
+};
+
+// Owns the connection and the temporary file until the rename.
+class Output {
+ public:
+  explicit Output(std::string path) : path_(std::move(path)) {}
+  ~Output() {
+    Close();
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+  bool Open() { return sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK; }
+  sqlite3* Db() const { return db_; }
+  bool Exec(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
+  std::string Error() const { return db_ != nullptr ? sqlite3_errmsg(db_) : "cannot be created"; }
+  bool Close() {
+    const bool ok = db_ == nullptr || sqlite3_close(db_) == SQLITE_OK;
+    db_ = nullptr;
+    return ok;
+  }
+  // The file is complete: it is no longer removed.
+  void Keep() { path_.clear(); }
+
+ private:
+  std::string path_;
+  sqlite3* db_ = nullptr;
+};
+
+bool HasFts5(sqlite3* db) {
+  return sqlite3_exec(db, "CREATE VIRTUAL TABLE temp.fts5_probe USING fts5(x); DROP TABLE temp.fts5_probe;", nullptr,
+                      nullptr, nullptr) == SQLITE_OK;
+}
+
+std::string Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+bool WriteMeta(Output& out, const TGDatabase& db, const SqliteExportOptions& options) {
+  Insert meta(out.Db(), "INSERT INTO meta VALUES (?,?)");
+  if (!meta.Valid()) return false;
+  const TGHeader& h = db.Header;
+  const std::pair<const char*, std::string> rows[] = {
+      {"source_file", options.sourceName.empty() ? U(db.Chemin) : options.sourceName},
+      {"database_version", std::to_string(h.GetDatabaseVersion())},
+      {"program_text", U(h.GetProgramText())},
+      {"version_text", U(h.GetVersionText())},
+      {"file_guid", U(h.GetFileGUID())},
+      {"file_number", std::to_string(h.GetNumeroFichier())},
+      {"individual_count", std::to_string(h.GetNombreIndividus())},
+      {"last_code", std::to_string(h.GetLastCodeID())},
+      {"de_cujus", std::to_string(h.GetDeCujus())},
+      {"engine_version", "0.1"},
+      {"export_time", Now()},
+  };
+  for (const auto& [key, value] : rows)
+    if (!meta.Text(key).Text(value).Row()) return false;
+  return true;
+}
+
+}  // namespace
+
+bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExportOptions& options,
+                  SqliteExportReport& report, std::string& error) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!options.replace && fs::exists(fs::symlink_status(outPath, ec))) {
+    error = "already exists (use --force to replace it)";
+    return false;
+  }
+  if (fs::is_directory(outPath, ec)) {
+    error = "is a folder";
+    return false;
+  }
+  // Beside the output, so that the rename stays within one file system.
+  const std::string temporary = outPath + ".tmp-" + std::to_string(static_cast<long>(getpid()));
+  std::remove(temporary.c_str());
+  Output out(temporary);
+  if (!out.Open()) {
+    error = "cannot be written";
+    return false;
+  }
+  // Bulk load: no journal, no sync, the database held alone; the temporary
+  // file is thrown away on any failure, so nothing needs a rollback.
+  if (!out.Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;"
+                "PRAGMA temp_store = MEMORY; PRAGMA cache_size = -65536; PRAGMA foreign_keys = OFF;")) {
+    error = "cannot be written: " + out.Error();
+    return false;
+  }
+  report.fullText = HasFts5(out.Db());
+  // The indexes are made after the load: one sort each instead of an
+  // insertion per row.
+  std::string schema, indexes;
+  std::istringstream lines(SqliteExportSchema());
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("CREATE INDEX ", 0) == 0) {
+      indexes += line + "\n";
+    } else if (line.rfind(kFts5Marker, 0) == 0) {
+      if (report.fullText) schema += line.substr(sizeof kFts5Marker - 1) + "\n";
+    } else {
+      schema += line + "\n";
+    }
+  }
+  if (!out.Exec("BEGIN") || !out.Exec(schema) || !WriteMeta(out, db, options)) {
+    error = "cannot be written: " + out.Error();
+    return false;
+  }
+  {
+    SqliteWriter writer(out.Db());
+    if (!writer.Valid()) {
+      error = "cannot be written: " + out.Error();
+      return false;
+    }
+    writer.SetDamagedList(&report.damaged);
+    RecordWalk walk(db);
+    walk.Walk(writer);
+    if (writer.Failures() != 0) {
+      error = "cannot be written: " + std::to_string(writer.Failures()) + " row(s) refused: " + out.Error();
+      return false;
+    }
+  }
+  if (!out.Exec(indexes)) {
+    error = "cannot be written: " + out.Error();
+    return false;
+  }
+  for (const char* sql : kFixups)
+    if (!out.Exec(sql)) {
+      error = "cannot be written: " + out.Error();
+      return false;
+    }
+  if (report.fullText)
+    for (const char* sql : kFullText)
+      if (!out.Exec(sql)) {
+        error = "cannot be written: " + out.Error();
+        return false;
+      }
+  if (!out.Exec("COMMIT") || !out.Close()) {
+    error = "cannot be written: " + out.Error();
+    return false;
+  }
+  if (!options.replace) {
+    // A hard link never replaces: an output that appeared during the export
+    // is left alone. The temporary name is then removed with `out`.
+    if (link(temporary.c_str(), outPath.c_str()) == 0) return true;
+    const int cause = errno;
+    if (cause == EEXIST) {
+      error = "already exists (use --force to replace it)";
+      return false;
+    }
+    // A file system without hard links: the rename, after a last look.
+    if (fs::exists(fs::symlink_status(outPath, ec))) {
+      error = "already exists (use --force to replace it)";
+      return false;
+    }
+  }
+  fs::rename(temporary, outPath, ec);
+  if (ec) {
+    error = "cannot be written: " + ec.message();
+    return false;
+  }
+  out.Keep();
+  return true;
+}
+
+}  // namespace genvora
