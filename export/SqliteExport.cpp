@@ -155,12 +155,18 @@ class Insert {
     return *this;
   }
   Insert& TextOrNull(const std::string& v) { return v.empty() ? Null() : Text(v); }
-  Insert& Ansi(const AnsiString& v) { return Text(U(v)); }
+  // Plain ASCII is the same text in both encodings: bound as it is.
+  Insert& Ansi(const AnsiString& v) {
+    for (const char c : v)
+      if (static_cast<unsigned char>(c) >= 0x80) return Text(U(v));
+    return Text(v);
+  }
   // False when the row was refused (a duplicate key...).
   bool Row() {
+    // Columns left unbound by this row are NULL, not the previous row's.
+    for (int c = column_ + 1; c <= sqlite3_bind_parameter_count(stmt_); ++c) sqlite3_bind_null(stmt_, c);
     const int rc = sqlite3_step(stmt_);
     sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
     column_ = 0;
     return rc == SQLITE_DONE;
   }
@@ -471,7 +477,8 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
   // Bulk load: no journal, no sync, the database held alone; the temporary
   // file is thrown away on any failure, so nothing needs a rollback.
   if (!out.Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;"
-                "PRAGMA temp_store = MEMORY; PRAGMA cache_size = -65536; PRAGMA foreign_keys = OFF;")) {
+                "PRAGMA temp_store = MEMORY; PRAGMA cache_size = -262144; PRAGMA foreign_keys = OFF;"
+                "PRAGMA threads = 2;")) {
     error = "cannot be written: " + out.Error();
     return false;
   }
