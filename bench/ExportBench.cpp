@@ -46,7 +46,7 @@ void BM_ExportSqlite(benchmark::State& state) {
                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ExportSqlite)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
-// The size of the aim (under 15 s); run it with --benchmark_filter=BM_ExportSqlite/1000000$.
+// The size of the aim (under 15 s); run it alone with --benchmark_filter=BM_ExportSqlite/1000000/.
 BENCHMARK(BM_ExportSqlite)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -399,7 +399,11 @@ class Output {
   }
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
-  bool Open() { return sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK; }
+  // One thread uses the connection: no locking inside SQLite.
+  bool Open() {
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    return sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) == SQLITE_OK;
+  }
   sqlite3* Db() const { return db_; }
   bool Exec(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
   std::string Error() const { return db_ != nullptr ? sqlite3_errmsg(db_) : "cannot be created"; }
