@@ -30,5 +30,6 @@ void RegisterProfessionsCommand(CLI::App& app);
 void RegisterPersonCommand(CLI::App& app);
 void RegisterCheckCommand(CLI::App& app);
 void RegisterCoherenceCommand(CLI::App& app);
+void RegisterRemoveCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   RegisterPersonCommand(app);
   RegisterCheckCommand(app);
   RegisterCoherenceCommand(app);
+  RegisterRemoveCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
