@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   RegisterCheckCommand(app);
   RegisterCoherenceCommand(app);
   RegisterRemoveCommand(app);
+  RegisterDuplicatesCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
