@@ -9,9 +9,8 @@
 // GEDCOM form ("1 JAN 1850"), the same whatever the preferences. With
 // --json an array of {a, b}, each {code, name, birth, death}. The files are
 // only read.
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/Commands.h"
@@ -143,9 +142,8 @@ void RegisterDuplicatesCommand(CLI::App& app) {
   cmd->add_option("--dates", options->dates,
                   "Events: match (the default: a birth, a death or another event of both dated alike), none")
       ->check(CLI::IsMember({"none", "match"}));
-  CLI::Option* years =
-      cmd->add_option("--years", options->years, "Years of tolerance between two dates (default 2)")
-          ->check(CLI::Range(0, 1000));
+  CLI::Option* years = cmd->add_option("--years", options->years, "Years of tolerance between two dates (default 2)")
+                           ->check(CLI::Range(0, 1000));
   CLI::Option* sameYear = cmd->add_flag("--same-year", options->sameYear, "Dates must fall in the same year");
   CLI::Option* sameDate = cmd->add_flag("--same-date", options->sameDate, "Dates must be identical");
   years->excludes(sameYear, sameDate);

@@ -61,8 +61,8 @@ int Run(const Options& o) {
     return kExitOk;
   }
   if (!db.FichierEnregistrer(true)) {
-    PrintFailure(o.path, "not saved: " + (db.LastReason().empty() ? std::string("the file cannot be written")
-                                                                  : db.LastReason()));
+    PrintFailure(o.path, "not saved: " +
+                             (db.LastReason().empty() ? std::string("the file cannot be written") : db.LastReason()));
     return kExitFailure;
   }
   return kExitOk;

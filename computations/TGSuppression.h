@@ -34,7 +34,7 @@ struct TRemoveReport {
   std::vector<CodeID> individus;
   std::vector<CodeID> unions;
   std::vector<CodeID> evenements;
-  std::vector<CodeID> liens;        // individual, event and person links
+  std::vector<CodeID> liens;  // individual, event and person links
   std::vector<CodeID> liensMedias;
   std::vector<CodeID> liensDocuments;
   struct Transfert {

@@ -130,10 +130,14 @@ bool TV8Trieur::Methode4(const AnsiString& a, const AnsiString& b) const {
 
 bool TV8Trieur::ComparePrenoms(const AnsiString& a, const AnsiString& b) const {
   switch (prenomsFnt_) {
-    case epfNoMatch: return Methode1(a, b);
-    case epfAsSubset: return Methode2(a, b);
-    case epfAtLeastOneMatch: return Methode3(a, b);
-    case epfFirstMatching: return Methode4(a, b);
+    case epfNoMatch:
+      return Methode1(a, b);
+    case epfAsSubset:
+      return Methode2(a, b);
+    case epfAtLeastOneMatch:
+      return Methode3(a, b);
+    case epfFirstMatching:
+      return Methode4(a, b);
   }
   return false;
 }
@@ -142,10 +146,14 @@ bool TV8Trieur::PrenomsCompatibles(const Fiche& a, const Fiche& b) const {
   if (prenomsFnt_ == epfNoMatch) return true;
   if (a.inconnu || b.inconnu) return false;
   switch (prenomsFnt_) {
-    case epfAsSubset: return Sous(a.mots, b.mots);
-    case epfAtLeastOneMatch: return AuMoinsUn(a.mots, b.mots);
-    case epfFirstMatching: return a.mots.front() == b.mots.front();
-    default: return true;
+    case epfAsSubset:
+      return Sous(a.mots, b.mots);
+    case epfAtLeastOneMatch:
+      return AuMoinsUn(a.mots, b.mots);
+    case epfFirstMatching:
+      return a.mots.front() == b.mots.front();
+    default:
+      return true;
   }
 }
 
@@ -398,11 +406,11 @@ namespace {
 
 // The positions of the candidates the first-name method may accept, in
 // list order (rule 4).
-std::vector<int> Preselection(TEnumPrenomFnt fnt, const std::vector<std::string>& mots, bool inconnu, int count,
-                              const std::unordered_map<std::string, std::vector<int>>& parMot,
+std::vector<int> Preselection(TEnumPrenomFnt fnt, bool all, const std::vector<std::string>& mots, bool inconnu,
+                              int count, const std::unordered_map<std::string, std::vector<int>>& parMot,
                               const std::unordered_map<std::string, std::vector<int>>& parPremierMot) {
   std::vector<int> out;
-  if (fnt == epfNoMatch) {
+  if (fnt == epfNoMatch || all) {
     out.resize(count);
     for (int i = 0; i < count; ++i) out[i] = i;
     return out;
@@ -429,8 +437,8 @@ std::vector<TV8Trieur::Candidat> TV8Trieur::GetDoublonsDsBox1(CodeID code) {
   if (filerA_ == nullptr || filerB_ == nullptr || !filerA_->EstIndividu(code)) return out;
   ConstruitCandidats(code);
   const Fiche fx = FicheDe(filerA_, code);
-  for (int pos : Preselection(prenomsFnt_, fx.mots, fx.inconnu, static_cast<int>(candidats_.size()), parMot_,
-                              parPremierMot_)) {
+  for (int pos : Preselection(prenomsFnt_, SansPreselection, fx.mots, fx.inconnu, static_cast<int>(candidats_.size()),
+                              parMot_, parPremierMot_)) {
     const CodeID c = candidats_[pos];
     if (!AccepteCandidat(code, fx, c)) continue;
     const Fiche& fc = FicheDe(filerB_, c);
@@ -460,8 +468,8 @@ void TV8Trieur::Doublons() {
     if (!index->FetchItemAt(i, &x) || !filerA_->EstIndividu(x)) continue;
     ConstruitCandidats(x);
     const Fiche fx = FicheDe(filerA_, x);
-    for (int pos : Preselection(prenomsFnt_, fx.mots, fx.inconnu, static_cast<int>(candidats_.size()), parMot_,
-                                parPremierMot_)) {
+    for (int pos : Preselection(prenomsFnt_, SansPreselection, fx.mots, fx.inconnu, static_cast<int>(candidats_.size()),
+                                parMot_, parPremierMot_)) {
       const CodeID c = candidats_[pos];
       if (!AccepteCandidat(x, fx, c) || !TestSiDoublons(x, c)) continue;
       scannes_.push_back(x);

@@ -77,6 +77,9 @@ class TV8Trieur {
   bool SansEvenementAccepte = false;
   // Set by the host (from OnProgress) to end a scan before the next person.
   bool Stop = false;
+  // Walks every candidate instead of the pre-selection (rule 4): the same
+  // pairs, slower; what the tests compare the pre-selection with.
+  bool SansPreselection = false;
 
   std::function<void()> OnStart;
   // Persons scanned, persons to scan.
@@ -85,8 +88,8 @@ class TV8Trieur {
   // A candidate as the host's list shows it.
   struct Candidat {
     CodeID code;
-    AnsiString texte;    // first names, a space, the surname
-    bool rattachement;   // the surname text differs from X's
+    AnsiString texte;   // first names, a space, the surname
+    bool rattachement;  // the surname text differs from X's
   };
   // The candidates of one individual of FilerA.
   std::vector<Candidat> GetDoublonsDsBox1(CodeID code);

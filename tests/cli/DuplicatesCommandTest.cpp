@@ -2,8 +2,8 @@
 // choose the methods, the search in another file, and the refusals; the
 // files are only read.
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -25,8 +25,8 @@ ToolRun Tool(const std::string& config, const std::string& args) {
 
 struct Born {
   const char* prenoms;
-  int year;     // of birth on 1 January, 0 none
-  int pere;     // index of the father in the list + 1, 0 none
+  int year;  // of birth on 1 January, 0 none
+  int pere;  // index of the father in the list + 1, 0 none
 };
 
 // Writes the persons, all named Martin; answers their codes.
@@ -67,8 +67,12 @@ TEST(DuplicatesCommandTest, PairsPrintedOnceWithTheChosenMethods) {
   // his son 3 Louis, undated. 4 Paul Henri 1900 and 5 Henri Marc 1900:
   // one name in common only.
   const std::vector<CodeID> c = MakeFile(path, dir.Path() + "/active.ini",
-                                         {{"Jean Pierre", 1850, 0}, {"Pierre", 1851, 0}, {"Louis", 0, 0},
-                                          {"Louis", 0, 3}, {"Paul Henri", 1900, 0}, {"Henri Marc", 1900, 0}});
+                                         {{"Jean Pierre", 1850, 0},
+                                          {"Pierre", 1851, 0},
+                                          {"Louis", 0, 0},
+                                          {"Louis", 0, 3},
+                                          {"Paul Henri", 1900, 0},
+                                          {"Henri Marc", 1900, 0}});
   const std::vector<unsigned char> before = ReadAll(path);
 
   ToolRun run = Tool(config, "duplicates " + path);
@@ -146,12 +150,12 @@ TEST(DuplicatesCommandTest, Refusals) {
     std::string args;
     int status;
   };
-  for (const Case& k : {Case{"duplicates " + path + " --years 3 --same-year", 2},
-                        Case{"duplicates " + path + " --same-date --same-year", 2},
-                        Case{"duplicates " + path + " --first-names all", 2},
-                        Case{"duplicates " + path + " --dates some", 2}, Case{"duplicates", 2},
-                        Case{"duplicates " + dir.Path() + "/absent.genvora", 1},
-                        Case{"duplicates " + path + " --with " + dir.Path() + "/absent.genvora", 1}}) {
+  for (const Case& k :
+       {Case{"duplicates " + path + " --years 3 --same-year", 2},
+        Case{"duplicates " + path + " --same-date --same-year", 2},
+        Case{"duplicates " + path + " --first-names all", 2}, Case{"duplicates " + path + " --dates some", 2},
+        Case{"duplicates", 2}, Case{"duplicates " + dir.Path() + "/absent.genvora", 1},
+        Case{"duplicates " + path + " --with " + dir.Path() + "/absent.genvora", 1}}) {
     SCOPED_TRACE(k.args);
     ToolRun run = Tool(config, k.args);
     EXPECT_EQ(run.status, k.status) << run.err;

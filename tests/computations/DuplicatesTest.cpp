@@ -135,13 +135,12 @@ TEST(DuplicatesTest, DatesWithinTheToleranceMatch) {
       {{1, 1, 1850}, {31, 12, 1851}, true, false, false},  // 729 days <= 730
       {{1, 1, 1850}, {2, 1, 1852}, false, false, false},   // 731 days
       {{1, 1, 1850}, {1, 1, 1852}, true, false, false},    // 730 days
-      {{1, 1, 1850}, {31, 12, 1850}, true, true, false},
-      {{5, 6, 1850}, {5, 6, 1850}, true, true, true},
-      {{0, 0, 0}, {5, 6, 1850}, false, false, false},      // an empty date never matches
+      {{1, 1, 1850}, {31, 12, 1850}, true, true, false},  {{5, 6, 1850}, {5, 6, 1850}, true, true, true},
+      {{0, 0, 0}, {5, 6, 1850}, false, false, false},  // an empty date never matches
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.a.year) + " / " + std::to_string(c.b.day) + "." + std::to_string(c.b.month) +
-                 "." + std::to_string(c.b.year));
+    SCOPED_TRACE(std::to_string(c.a.year) + " / " + std::to_string(c.b.day) + "." + std::to_string(c.b.month) + "." +
+                 std::to_string(c.b.year));
     TGDate a, b;
     for (auto [date, d] : {std::pair{&a, c.a}, std::pair{&b, c.b}}) {
       date->SetDay(d.day, false);
@@ -288,6 +287,55 @@ TEST(DuplicatesTest, PersonsOfOneFileLookedForInAnother) {
   const CodeID b = g.Person("Pierre", 'm', {2, 3, 1851});
   const Pairs pairs = Scan(f, epfAsSubset, eefMatching, true, &g.db);
   EXPECT_EQ(pairs, (Pairs{{a, b}}));
+}
+
+TEST(DuplicatesTest, PreselectionGivesThePairsOfThePlainWalk) {
+  // A crowded surname: first names from a small pool (with "?" and empty
+  // ones), births over a few years, fathers among earlier persons, a
+  // variant surname; every method compared with the walk of every
+  // candidate, pairs and order.
+  File f;
+  const CodeID martyn = f.Surname("Martyn", f.martin);
+  const char* pool[] = {"Jean", "Pierre", "Marie", "Jean Pierre", "Pierre Louis", "Louis, Jean", "?", "", "Marie Anne"};
+  const char sexes[] = {'m', 'f', '?'};
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  std::vector<CodeID> people;
+  for (int i = 0; i < 160; ++i) {
+    const Date birth = next(4) == 0 ? Date{}
+                                    : Date{1 + static_cast<int>(next(28)), 1 + static_cast<int>(next(12)),
+                                           1850 + static_cast<int>(next(6))};
+    const CodeID pere = !people.empty() && next(3) == 0 ? people[next(static_cast<std::uint32_t>(people.size()))] : 0;
+    people.push_back(f.Person(pool[next(9)], sexes[next(3)], birth, pere, 0, next(5) == 0 ? martyn : 0));
+  }
+  for (TEnumPrenomFnt prenoms : {epfNoMatch, epfAsSubset, epfAtLeastOneMatch, epfFirstMatching}) {
+    for (TEnumEventFnt events : {eefNothing, eefMatching}) {
+      for (int variant = 0; variant < 3; ++variant) {
+        SCOPED_TRACE(std::to_string(prenoms) + " " + std::to_string(events) + " " + std::to_string(variant));
+        Pairs found[2];
+        for (int plain = 0; plain < 2; ++plain) {
+          TV8Trieur t;
+          t.SetFiler1(&f.db);
+          t.SetFiler2(&f.db);
+          t.SetPrenomsFnt(prenoms);
+          t.SetEventFnt(events);
+          t.ExclureAscendance = variant != 1;
+          t.SansEvenementAccepte = variant == 2;
+          t.ComparerParents = variant == 2;
+          t.SansPreselection = plain == 1;
+          t.Doublons();
+          found[plain] = t.Paires();
+        }
+        EXPECT_EQ(found[0], found[1]);
+        if (prenoms == epfAsSubset && events == eefNothing && variant == 1) {
+          EXPECT_FALSE(found[0].empty());
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -126,15 +126,12 @@ struct Fixture {
       const char* name;
       const LArray* array;
     };
-    const std::vector<Index> indexes = {{"alpha", t.individus->GetIndexAlpha()},
-                                        {"alphaR", t.individus->GetIndexAlphaR()},
-                                        {"quick list", t.QuickList()},
-                                        {"quick list children", t.QuickList()->GetChilds()},
-                                        {"events", t.evenements->GetIndex()},
-                                        {"husbands", t.unions->GetIndexHusb()},
-                                        {"wives", t.unions->GetIndexSpouse()},
-                                        {"links to", t.liens->GetIndexVers()},
-                                        {"links from", t.liens->GetIndexDe()}};
+    const std::vector<Index> indexes = {
+        {"alpha", t.individus->GetIndexAlpha()}, {"alphaR", t.individus->GetIndexAlphaR()},
+        {"quick list", t.QuickList()},           {"quick list children", t.QuickList()->GetChilds()},
+        {"events", t.evenements->GetIndex()},    {"husbands", t.unions->GetIndexHusb()},
+        {"wives", t.unions->GetIndexSpouse()},   {"links to", t.liens->GetIndexVers()},
+        {"links from", t.liens->GetIndexDe()}};
     std::vector<std::vector<std::string>> before;
     for (const Index& index : indexes) before.push_back(Items(index.array));
     t.individus->Reindex();
@@ -229,8 +226,8 @@ struct Couples : Fixture {
 TEST(RemoveRecordsTest, RemovalsLeaveNoReferenceAndIndexesInStep) {
   struct Case {
     const char* what;
-    bool individu;     // remove an individual, else a union alone
-    bool father;       // which: the father F, else the mother M (individual) / union U, else V (union)
+    bool individu;  // remove an individual, else a union alone
+    bool father;    // which: the father F, else the mother M (individual) / union U, else V (union)
   };
   for (const Case& c : {Case{"father", true, true}, Case{"mother", true, false}, Case{"union U", false, true},
                         Case{"union V", false, false}}) {
