@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "computations/TFullIndividu.h"
 #include "containers/LArray.h"
@@ -376,6 +377,7 @@ void TV8Trieur::ConstruitCandidats(CodeID x) {
   candidats_.clear();
   parMot_.clear();
   parPremierMot_.clear();
+  casesValides_ = false;
   if (groupe.empty()) return;
   const auto found = groupesB_.find(groupe);
   if (found == groupesB_.end()) return;
@@ -405,40 +407,127 @@ bool TV8Trieur::AccepteCandidat(CodeID x, const Fiche& fx, CodeID c) {
 namespace {
 
 // The positions of the candidates the first-name method may accept, in
-// list order (rule 4).
-std::vector<int> Preselection(TEnumPrenomFnt fnt, bool all, const std::vector<std::string>& mots, bool inconnu,
-                              int count, const std::unordered_map<std::string, std::vector<int>>& parMot,
-                              const std::unordered_map<std::string, std::vector<int>>& parPremierMot) {
-  std::vector<int> out;
-  if (fnt == epfNoMatch || all) {
-    out.resize(count);
-    for (int i = 0; i < count; ++i) out[i] = i;
-    return out;
-  }
+// list order (rule 4); null when every candidate may be.
+std::unique_ptr<std::vector<int>> ParPrenoms(TEnumPrenomFnt fnt, const std::vector<std::string>& mots, bool inconnu,
+                                             const std::unordered_map<std::string, std::vector<int>>& parMot,
+                                             const std::unordered_map<std::string, std::vector<int>>& parPremierMot) {
+  if (fnt == epfNoMatch) return nullptr;
+  auto out = std::make_unique<std::vector<int>>();
   if (inconnu) return out;
   if (fnt == epfFirstMatching) {
     const auto found = parPremierMot.find(mots.front());
-    if (found != parPremierMot.end()) out = found->second;
+    if (found != parPremierMot.end()) *out = found->second;
     return out;
   }
   for (const std::string& w : mots) {
     const auto found = parMot.find(w);
-    if (found != parMot.end()) out.insert(out.end(), found->second.begin(), found->second.end());
+    if (found != parMot.end()) out->insert(out->end(), found->second.begin(), found->second.end());
   }
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
+  std::sort(out->begin(), out->end());
+  out->erase(std::unique(out->begin(), out->end()), out->end());
   return out;
 }
 
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
 }  // namespace
+
+int TV8Trieur::ModeDates() const { return DateIdentique ? -2 : AnneeIdentique ? -1 : IntervaleFlou; }
+
+std::vector<std::int64_t> TV8Trieur::Cases(const DateCle& d, bool requete) const {
+  std::vector<std::int64_t> out;
+  if (d.vide) return out;
+  if (DateIdentique) {
+    out.push_back(d.jours);
+  } else if (AnneeIdentique) {
+    out.push_back(d.anneeGregorienne);
+  } else {
+    const std::int64_t tolerance = static_cast<std::int64_t>(IntervaleFlou) * 36525 / 100;
+    if (tolerance < 0) return out;
+    // Boxes one tolerance wide: a date within the tolerance of d lies in
+    // d's box or a neighbour.
+    const std::int64_t largeur = tolerance + 1;
+    if (!requete) {
+      out.push_back(FloorDiv(d.jours, largeur));
+    } else {
+      for (std::int64_t k = FloorDiv(d.jours - tolerance, largeur); k <= FloorDiv(d.jours + tolerance, largeur); ++k)
+        out.push_back(k);
+    }
+  }
+  return out;
+}
+
+void TV8Trieur::ConstruitCasesDates() {
+  modeCases_ = ModeDates();
+  casesValides_ = true;
+  parCase_.clear();
+  avecEvenements_.clear();
+  sansEvenements_.clear();
+  for (int pos = 0; pos < static_cast<int>(candidats_.size()); ++pos) {
+    const Fiche& f = FicheDe(filerB_, candidats_[pos]);
+    (f.evenements ? avecEvenements_ : sansEvenements_).push_back(pos);
+    if (!f.evenements) continue;
+    auto range = [&](const DateCle& d) {
+      for (std::int64_t k : Cases(d, false)) {
+        std::vector<int>& list = parCase_[k];
+        if (list.empty() || list.back() != pos) list.push_back(pos);
+      }
+    };
+    range(f.arrivee);
+    range(f.depart);
+    for (const DateCle& d : f.autres) range(d);
+  }
+}
+
+std::unique_ptr<std::vector<int>> TV8Trieur::ParDates(const Fiche& fx) {
+  if (eventFnt_ != eefMatching) return nullptr;
+  if (!casesValides_ || modeCases_ != ModeDates()) ConstruitCasesDates();
+  auto out = std::make_unique<std::vector<int>>();
+  if (!fx.evenements) {
+    // Only a candidate with events, and only with the no-events option.
+    if (SansEvenementAccepte) *out = avecEvenements_;
+    return out;
+  }
+  auto ajoute = [&](const DateCle& d) {
+    for (std::int64_t k : Cases(d, true)) {
+      const auto found = parCase_.find(k);
+      if (found != parCase_.end()) out->insert(out->end(), found->second.begin(), found->second.end());
+    }
+  };
+  ajoute(fx.arrivee);
+  ajoute(fx.depart);
+  for (const DateCle& d : fx.autres) ajoute(d);
+  if (SansEvenementAccepte) out->insert(out->end(), sansEvenements_.begin(), sansEvenements_.end());
+  std::sort(out->begin(), out->end());
+  out->erase(std::unique(out->begin(), out->end()), out->end());
+  return out;
+}
+
+std::vector<int> TV8Trieur::Positions(const Fiche& fx) {
+  const int count = static_cast<int>(candidats_.size());
+  std::unique_ptr<std::vector<int>> noms, dates;
+  if (!SansPreselection) {
+    noms = ParPrenoms(prenomsFnt_, fx.mots, fx.inconnu, parMot_, parPremierMot_);
+    dates = ParDates(fx);
+  }
+  if (noms && dates) {
+    std::vector<int> out;
+    std::set_intersection(noms->begin(), noms->end(), dates->begin(), dates->end(), std::back_inserter(out));
+    return out;
+  }
+  if (noms) return std::move(*noms);
+  if (dates) return std::move(*dates);
+  std::vector<int> out(count);
+  for (int i = 0; i < count; ++i) out[i] = i;
+  return out;
+}
 
 std::vector<TV8Trieur::Candidat> TV8Trieur::GetDoublonsDsBox1(CodeID code) {
   std::vector<Candidat> out;
   if (filerA_ == nullptr || filerB_ == nullptr || !filerA_->EstIndividu(code)) return out;
   ConstruitCandidats(code);
   const Fiche fx = FicheDe(filerA_, code);
-  for (int pos : Preselection(prenomsFnt_, SansPreselection, fx.mots, fx.inconnu, static_cast<int>(candidats_.size()),
-                              parMot_, parPremierMot_)) {
+  for (int pos : Positions(fx)) {
     const CodeID c = candidats_[pos];
     if (!AccepteCandidat(code, fx, c)) continue;
     const Fiche& fc = FicheDe(filerB_, c);
@@ -468,8 +557,7 @@ void TV8Trieur::Doublons() {
     if (!index->FetchItemAt(i, &x) || !filerA_->EstIndividu(x)) continue;
     ConstruitCandidats(x);
     const Fiche fx = FicheDe(filerA_, x);
-    for (int pos : Preselection(prenomsFnt_, SansPreselection, fx.mots, fx.inconnu, static_cast<int>(candidats_.size()),
-                                parMot_, parPremierMot_)) {
+    for (int pos : Positions(fx)) {
       const CodeID c = candidats_[pos];
       if (!AccepteCandidat(x, fx, c) || !TestSiDoublons(x, c)) continue;
       scannes_.push_back(x);

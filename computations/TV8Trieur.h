@@ -20,7 +20,10 @@
 //     first names or a "?" among either list never match (methods 2 to 4).
 //  4. Candidates are pre-selected exactly: with methods 2 and 3 only those
 //     sharing a first-name word with X, with method 4 those whose first
-//     word is X's, taken in list order; each person's first names, parents,
+//     word is X's; with the event method only those with a date in the
+//     tolerance of one of X's (boxes one tolerance wide, or the year, or
+//     the day), and those without events when the no-events option lets
+//     them match; taken in list order. Each person's first names, parents,
 //     sex and event dates are read once per scan. The pairs and their order
 //     are those of the plain walk of the list.
 //  5. A pair is reported once: (b, a) after (a, b) is not reported again.
@@ -61,7 +64,11 @@ class TV8Trieur {
   void SetFiler2(TGDatabase* db);
   void SetPrenomsFnt(TEnumPrenomFnt fnt) { prenomsFnt_ = fnt; }
   TEnumPrenomFnt GetPrenomsFnt() const { return prenomsFnt_; }
-  void SetEventFnt(TEnumEventFnt fnt) { eventFnt_ = fnt; }
+  // Persons read without their events are read again with them.
+  void SetEventFnt(TEnumEventFnt fnt) {
+    if (fnt != eventFnt_) Invalide();
+    eventFnt_ = fnt;
+  }
   TEnumEventFnt GetEventFnt() const { return eventFnt_; }
 
   // Years of tolerance between two dates.
@@ -175,6 +182,16 @@ class TV8Trieur {
   bool candidatsValides_ = false;
   std::vector<CodeID> candidats_;
   std::unordered_map<std::string, std::vector<int>> parMot_, parPremierMot_;
+  // Date boxes of the candidates with events, for the date mode in force.
+  int ModeDates() const;
+  std::vector<std::int64_t> Cases(const DateCle& d, bool requete) const;
+  void ConstruitCasesDates();
+  std::unique_ptr<std::vector<int>> ParDates(const Fiche& fx);
+  std::vector<int> Positions(const Fiche& fx);
+  bool casesValides_ = false;
+  int modeCases_ = 0;
+  std::unordered_map<std::int64_t, std::vector<int>> parCase_;
+  std::vector<int> avecEvenements_, sansEvenements_;
 
   std::vector<std::pair<CodeID, CodeID>> paires_;
   std::unordered_set<std::uint64_t> rapportees_;

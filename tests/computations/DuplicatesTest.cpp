@@ -313,7 +313,7 @@ TEST(DuplicatesTest, PreselectionGivesThePairsOfThePlainWalk) {
   }
   for (TEnumPrenomFnt prenoms : {epfNoMatch, epfAsSubset, epfAtLeastOneMatch, epfFirstMatching}) {
     for (TEnumEventFnt events : {eefNothing, eefMatching}) {
-      for (int variant = 0; variant < 3; ++variant) {
+      for (int variant = 0; variant < 6; ++variant) {
         SCOPED_TRACE(std::to_string(prenoms) + " " + std::to_string(events) + " " + std::to_string(variant));
         Pairs found[2];
         for (int plain = 0; plain < 2; ++plain) {
@@ -325,6 +325,9 @@ TEST(DuplicatesTest, PreselectionGivesThePairsOfThePlainWalk) {
           t.ExclureAscendance = variant != 1;
           t.SansEvenementAccepte = variant == 2;
           t.ComparerParents = variant == 2;
+          t.AnneeIdentique = variant == 3;
+          t.IntervaleFlou = variant == 4 ? 0 : 2;
+          t.DateIdentique = variant == 5;
           t.SansPreselection = plain == 1;
           t.Doublons();
           found[plain] = t.Paires();
