@@ -4,6 +4,10 @@
 // copies reported paired with their original, and should be 200; "pairs"
 // counts every pair reported (the synthetic family has look-alikes of its
 // own: 400 first-name pairs spread over its surnames).
+//
+// BM_DuplicatesCommonSurname: one surname borne by every person (20,000),
+// two first names each from a pool of 20, a birth over a century; the
+// second argument 1 walks every candidate instead of the pre-selection.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -17,6 +21,7 @@
 #include "platform/Host.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
+#include "records/TGNom.h"
 #include "support/SyntheticFamily.h"
 
 namespace {
@@ -81,6 +86,67 @@ void BM_Duplicates(benchmark::State& state) {
   state.counters["planted_found"] = static_cast<double>(plantedFound);
 }
 
+std::unique_ptr<TGDatabaseSosa> CommonSurname(std::uint32_t persons) {
+  static const char* const kPrenoms[] = {"Jean", "Marie",  "Pierre", "Anne",  "Louis",   "Jeanne", "Jacques",
+                                         "Paul", "Claude", "Henri",  "Marc",  "Rose",    "Agnes",  "Denis",
+                                         "Luc",  "Julie",  "Simon",  "Alice", "Etienne", "Berthe"};
+  auto db = std::make_unique<TGDatabaseSosa>();
+  QuietHost quiet;
+  SetHost(&quiet);
+  db->SetAsNewFile();
+  TGNom nom;
+  nom.SetNom("Martin");
+  const CodeID surname = db->GetNextID();
+  nom.EcritDans(surname, db->Tables().dicoNoms);
+  std::uint32_t seed = 7;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  TGDatabaseTables& t = db->Tables();
+  t.individus->SetBatchModeTo(true);
+  for (std::uint32_t i = 0; i < persons; ++i) {
+    TGIndividu individu;
+    const CodeID code = db->GetNextID();
+    individu.SetCodeID(code);
+    individu.SetMasculin(next(2) == 0);
+    individu.SetChar(5, AnsiString(kPrenoms[next(20)]) + " " + kPrenoms[next(20)]);
+    individu.SetCodeNom(surname);
+    t.individus->EcritData(&individu);
+    TGEvenement birth;
+    birth.SetCodeID(db->GetNextID());
+    birth.SetProprietaire(code);
+    birth.SetType(static_cast<TV5EventList>(4));
+    for (bool side : {false, true}) {
+      birth.GetDate()->SetDay(1 + static_cast<int>(next(28)), side);
+      birth.GetDate()->SetMonth(1 + static_cast<int>(next(12)), side);
+      birth.GetDate()->SetYear(1800 + static_cast<int>(next(100)), side);
+    }
+    t.evenements->EcritData(&birth);
+  }
+  t.individus->SetBatchModeTo(false);
+  t.individus->Reindex();
+  SetHost(nullptr);
+  return db;
+}
+
+void BM_DuplicatesCommonSurname(benchmark::State& state) {
+  static std::map<std::int64_t, std::unique_ptr<TGDatabaseSosa>> built;
+  std::unique_ptr<TGDatabaseSosa>& db = built[state.range(0)];
+  if (!db) db = CommonSurname(static_cast<std::uint32_t>(state.range(0)));
+  std::size_t pairs = 0;
+  for (auto _ : state) {
+    TV8Trieur trieur;
+    trieur.SetFiler1(db.get());
+    trieur.SetFiler2(db.get());
+    trieur.SansPreselection = state.range(1) != 0;
+    trieur.Doublons();
+    pairs = trieur.Paires().size();
+  }
+  state.counters["pairs"] = static_cast<double>(pairs);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Duplicates)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DuplicatesCommonSurname)->Args({20000, 0})->Args({20000, 1})->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -404,33 +404,56 @@ bool TV8Trieur::AccepteCandidat(CodeID x, const Fiche& fx, CodeID c) {
   return PrenomsCompatibles(fx, fc) && EventsCompatibles(fx, fc);
 }
 
-namespace {
+// Positions of candidates in increasing order, merged lazily from sorted
+// lists (each without repeats), so that a walk that stops at its first
+// accepted candidate pays only for what it reads; "all" gives 0..count-1.
+struct TV8Trieur::Flux {
+  bool tout = false;
+  int count = 0;
+  int suivant = 0;
+  std::vector<std::pair<const std::vector<int>*, std::size_t>> tetes;
 
-// The positions of the candidates the first-name method may accept, in
-// list order (rule 4); null when every candidate may be.
-std::unique_ptr<std::vector<int>> ParPrenoms(TEnumPrenomFnt fnt, const std::vector<std::string>& mots, bool inconnu,
-                                             const std::unordered_map<std::string, std::vector<int>>& parMot,
-                                             const std::unordered_map<std::string, std::vector<int>>& parPremierMot) {
-  if (fnt == epfNoMatch) return nullptr;
-  auto out = std::make_unique<std::vector<int>>();
-  if (inconnu) return out;
-  if (fnt == epfFirstMatching) {
-    const auto found = parPremierMot.find(mots.front());
-    if (found != parPremierMot.end()) *out = found->second;
-    return out;
+  void Ajoute(const std::vector<int>* list) {
+    if (list != nullptr && !list->empty()) tetes.emplace_back(list, 0);
   }
-  for (const std::string& w : mots) {
-    const auto found = parMot.find(w);
-    if (found != parMot.end()) out->insert(out->end(), found->second.begin(), found->second.end());
+  // The next position; -1 at the end.
+  int Suivant() {
+    if (tout) return suivant < count ? suivant++ : -1;
+    int best = -1;
+    for (const auto& [list, i] : tetes)
+      if (i < list->size() && (best < 0 || (*list)[i] < best)) best = (*list)[i];
+    if (best < 0) return -1;
+    for (auto& [list, i] : tetes)
+      if (i < list->size() && (*list)[i] == best) ++i;
+    return best;
   }
-  std::sort(out->begin(), out->end());
-  out->erase(std::unique(out->begin(), out->end()), out->end());
-  return out;
-}
+};
+
+namespace {
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 }  // namespace
+
+TV8Trieur::Flux TV8Trieur::ParPrenoms(const Fiche& fx) const {
+  Flux flux;
+  if (prenomsFnt_ == epfNoMatch || SansPreselection) {
+    flux.tout = true;
+    flux.count = static_cast<int>(candidats_.size());
+    return flux;
+  }
+  if (fx.inconnu) return flux;
+  if (prenomsFnt_ == epfFirstMatching) {
+    const auto found = parPremierMot_.find(fx.mots.front());
+    if (found != parPremierMot_.end()) flux.Ajoute(&found->second);
+    return flux;
+  }
+  for (const std::string& w : fx.mots) {
+    const auto found = parMot_.find(w);
+    if (found != parMot_.end()) flux.Ajoute(&found->second);
+  }
+  return flux;
+}
 
 int TV8Trieur::ModeDates() const { return DateIdentique ? -2 : AnneeIdentique ? -1 : IntervaleFlou; }
 
@@ -479,47 +502,48 @@ void TV8Trieur::ConstruitCasesDates() {
   }
 }
 
-std::unique_ptr<std::vector<int>> TV8Trieur::ParDates(const Fiche& fx) {
-  if (eventFnt_ != eefMatching) return nullptr;
+TV8Trieur::Flux TV8Trieur::ParDates(const Fiche& fx) {
+  Flux flux;
+  if (eventFnt_ != eefMatching || SansPreselection) {
+    flux.tout = true;
+    flux.count = static_cast<int>(candidats_.size());
+    return flux;
+  }
   if (!casesValides_ || modeCases_ != ModeDates()) ConstruitCasesDates();
-  auto out = std::make_unique<std::vector<int>>();
   if (!fx.evenements) {
     // Only a candidate with events, and only with the no-events option.
-    if (SansEvenementAccepte) *out = avecEvenements_;
-    return out;
+    if (SansEvenementAccepte) flux.Ajoute(&avecEvenements_);
+    return flux;
   }
   auto ajoute = [&](const DateCle& d) {
     for (std::int64_t k : Cases(d, true)) {
       const auto found = parCase_.find(k);
-      if (found != parCase_.end()) out->insert(out->end(), found->second.begin(), found->second.end());
+      if (found != parCase_.end()) flux.Ajoute(&found->second);
     }
   };
   ajoute(fx.arrivee);
   ajoute(fx.depart);
   for (const DateCle& d : fx.autres) ajoute(d);
-  if (SansEvenementAccepte) out->insert(out->end(), sansEvenements_.begin(), sansEvenements_.end());
-  std::sort(out->begin(), out->end());
-  out->erase(std::unique(out->begin(), out->end()), out->end());
-  return out;
+  if (SansEvenementAccepte) flux.Ajoute(&sansEvenements_);
+  return flux;
 }
 
-std::vector<int> TV8Trieur::Positions(const Fiche& fx) {
-  const int count = static_cast<int>(candidats_.size());
-  std::unique_ptr<std::vector<int>> noms, dates;
-  if (!SansPreselection) {
-    noms = ParPrenoms(prenomsFnt_, fx.mots, fx.inconnu, parMot_, parPremierMot_);
-    dates = ParDates(fx);
+template <class Visite>
+void TV8Trieur::Parcourt(const Fiche& fx, Visite visite) {
+  Flux noms = ParPrenoms(fx);
+  Flux dates = ParDates(fx);
+  int a = noms.Suivant(), b = dates.Suivant();
+  while (a >= 0 && b >= 0) {
+    if (a < b) {
+      a = noms.Suivant();
+    } else if (b < a) {
+      b = dates.Suivant();
+    } else {
+      if (visite(a)) return;
+      a = noms.Suivant();
+      b = dates.Suivant();
+    }
   }
-  if (noms && dates) {
-    std::vector<int> out;
-    std::set_intersection(noms->begin(), noms->end(), dates->begin(), dates->end(), std::back_inserter(out));
-    return out;
-  }
-  if (noms) return std::move(*noms);
-  if (dates) return std::move(*dates);
-  std::vector<int> out(count);
-  for (int i = 0; i < count; ++i) out[i] = i;
-  return out;
 }
 
 std::vector<TV8Trieur::Candidat> TV8Trieur::GetDoublonsDsBox1(CodeID code) {
@@ -527,12 +551,13 @@ std::vector<TV8Trieur::Candidat> TV8Trieur::GetDoublonsDsBox1(CodeID code) {
   if (filerA_ == nullptr || filerB_ == nullptr || !filerA_->EstIndividu(code)) return out;
   ConstruitCandidats(code);
   const Fiche fx = FicheDe(filerA_, code);
-  for (int pos : Positions(fx)) {
+  Parcourt(fx, [&](int pos) {
     const CodeID c = candidats_[pos];
-    if (!AccepteCandidat(code, fx, c)) continue;
+    if (!AccepteCandidat(code, fx, c)) return false;
     const Fiche& fc = FicheDe(filerB_, c);
     out.push_back({c, fc.prenoms + " " + fc.nomTexte, AnsiUpperCase(fc.nomTexte) != AnsiUpperCase(fx.nomTexte)});
-  }
+    return false;
+  });
   return out;
 }
 
@@ -557,13 +582,13 @@ void TV8Trieur::Doublons() {
     if (!index->FetchItemAt(i, &x) || !filerA_->EstIndividu(x)) continue;
     ConstruitCandidats(x);
     const Fiche fx = FicheDe(filerA_, x);
-    for (int pos : Positions(fx)) {
+    Parcourt(fx, [&](int pos) {
       const CodeID c = candidats_[pos];
-      if (!AccepteCandidat(x, fx, c) || !TestSiDoublons(x, c)) continue;
+      if (!AccepteCandidat(x, fx, c) || !TestSiDoublons(x, c)) return false;
       scannes_.push_back(x);
       TesterTousLesDoublons(x, c);
-      break;
-    }
+      return true;
+    });
     if (OnProgress) OnProgress(i, count);
   }
   resume_ = std::to_string(paires_.size()) + " possible duplicate pair(s)";

@@ -186,8 +186,13 @@ class TV8Trieur {
   int ModeDates() const;
   std::vector<std::int64_t> Cases(const DateCle& d, bool requete) const;
   void ConstruitCasesDates();
-  std::unique_ptr<std::vector<int>> ParDates(const Fiche& fx);
-  std::vector<int> Positions(const Fiche& fx);
+  struct Flux;
+  Flux ParPrenoms(const Fiche& fx) const;
+  Flux ParDates(const Fiche& fx);
+  // Calls visite(position) in list order over the pre-selected candidates
+  // until it answers true.
+  template <class Visite>
+  void Parcourt(const Fiche& fx, Visite visite);
   bool casesValides_ = false;
   int modeCases_ = 0;
   std::unordered_map<std::int64_t, std::vector<int>> parCase_;
