@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -128,6 +130,43 @@ TEST(RemoveCommandTest, RefusalsLeaveTheFileUntouched) {
     }
     EXPECT_TRUE(run.out.empty()) << run.out;
     EXPECT_EQ(ReadAll(path), before);
+  }
+}
+
+// The demo family (media, documents, notes, addresses, witnesses): after
+// each removal the file controller finds nothing it did not find before.
+// Codes: Jean-Baptiste 6, François 9 (his union 11, its event 15), Noël 14.
+// A union removed alone is the exception: its children keep both parents,
+// and the controller makes a union for those parents again.
+TEST(RemoveCommandTest, FileControllerFindsNothingNewAfterARemoval) {
+  TempDir dir;
+  const std::string config = dir.Path() + "/config";
+  ASSERT_EQ(Tool(config, "demo " + dir.Path() + "/family").status, 0);
+  const std::string original = dir.Path() + "/family/famille.genvora";
+  auto findings = [&](const std::string& path) {
+    std::set<std::string> lines;
+    ToolRun run = Tool(config, "check " + path);
+    EXPECT_NE(run.status, 1) << run.err;
+    std::istringstream in(run.out);
+    for (std::string line; std::getline(in, line);) {
+      // Without the path, and without the counts that a removal lowers.
+      line = line.substr(line.find(": ") + 2);
+      if (line.find("summary:") == std::string::npos && line.find("change") == std::string::npos) lines.insert(line);
+    }
+    return lines;
+  };
+  const std::set<std::string> before = findings(original);
+  for (const char* code : {"6", "9", "14", "15", "11"}) {
+    SCOPED_TRACE(code);
+    const std::string path = dir.Path() + "/removed-" + code + ".genvora";
+    std::filesystem::copy_file(original, path);
+    ToolRun run = Tool(config, "remove " + path + " " + code);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(std::string(" ") + code + "\n"), std::string::npos) << run.out;
+    for (const std::string& line : findings(path)) {
+      if (std::string(code) == "11" && line.find("Union created for the parents of") != std::string::npos) continue;
+      EXPECT_EQ(before.count(line), 1u) << line;
+    }
   }
 }
 
