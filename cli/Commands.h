@@ -31,5 +31,7 @@ void RegisterPersonCommand(CLI::App& app);
 void RegisterCheckCommand(CLI::App& app);
 void RegisterCoherenceCommand(CLI::App& app);
 void RegisterExportCommand(CLI::App& app);
+void RegisterRemoveCommand(CLI::App& app);
+void RegisterDuplicatesCommand(CLI::App& app);
 
 }  // namespace genvora::cli

@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
   RegisterCheckCommand(app);
   RegisterCoherenceCommand(app);
   RegisterExportCommand(app);
+  RegisterRemoveCommand(app);
+  RegisterDuplicatesCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

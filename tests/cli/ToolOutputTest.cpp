@@ -272,7 +272,8 @@ TEST(ToolHelpTest, EveryCommandIsDescribedByASentence) {
     commands.push_back(name);
   }
   for (const char* command : {"info", "detect", "date", "dump", "upgrade", "demo", "sosa", "ancestors", "descendants",
-                              "person", "check", "coherence", "export"})
+                              "person", "check", "coherence", "export", "remove",
+                              "duplicates"})
     EXPECT_NE(std::find(commands.begin(), commands.end(), command), commands.end()) << command << "\n" << help.out;
   for (const char* command : {"sosa", "ancestors", "descendants"}) {
     ToolRun run = RunTool(std::string(command) + " --help");
