@@ -1,6 +1,7 @@
 #include "computations/TGSuppression.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "containers/LArray.h"
@@ -13,6 +14,30 @@
 namespace genvora {
 
 namespace {
+
+// Removes every 4-byte item `code` of a list of codes (order lists, the
+// basket); the other items keep their order.
+void RetireCode(LArray* list, CodeID code) {
+  if (list == nullptr) return;
+  for (int i = static_cast<int>(list->GetCount()); i >= 1; --i) {
+    CodeID item = 0;
+    if (list->GetItemSize(i) == sizeof item && list->FetchItemAt(i, &item) && item == code) list->RemoveItemsAt(1, i);
+  }
+}
+
+// The person's records of the Sosa table (its number, the first word of a
+// 36-byte record).
+void RetireSosa(LArray* sosa, CodeID code) {
+  if (sosa == nullptr) return;
+  for (int i = static_cast<int>(sosa->GetCount()); i >= 1; --i) {
+    const void* item = sosa->GetItemPtr(i);
+    CodeID owner = 0;
+    if (item != nullptr && sosa->GetItemSize(i) >= sizeof owner) {
+      std::memcpy(&owner, item, sizeof owner);
+      if (owner == code) sosa->RemoveItemsAt(1, i);
+    }
+  }
+}
 
 std::vector<CodeID> CodesOf(const LArray& list) {
   std::vector<CodeID> codes;
@@ -205,6 +230,18 @@ CodeID RemoveIndividu(CodeID code, TGDatabase* db, TRemoveReport* report) {
   t.individus->DeleteData(code);
   Note(report ? &report->individus : nullptr, code);
   if (t.indiMarques != nullptr) t.indiMarques->Demarque(code);
+  // Nothing may keep naming the person: the user's orders of children and
+  // spouses, the basket, its Sosa numbers, and the header's de cujus (the
+  // numbering of a de cujus removed means nothing any more).
+  RetireCode(t.ordreEnfants, code);
+  RetireCode(t.ordreConjoints, code);
+  RetireCode(&db->Basket(), code);
+  if (db->Header.GetDeCujus() == code) {
+    db->Header.SetDeCujus(0);
+    if (t.sosa != nullptr) t.sosa->Flush();
+  } else {
+    RetireSosa(t.sosa, code);
+  }
   db->FichierModifie = true;
   if (next == 0) next = db->GetPremierIndividu();
   return next;

@@ -19,6 +19,10 @@
 //  4. A code of the wrong kind changes nothing.
 //  5. Every record goes through its table's DeleteData, so the indexes and
 //     the ancestry quick list stay in step with the stores.
+//  6. Nothing keeps naming a removed individual: the marked individuals,
+//     the orders of children and spouses, the basket and the Sosa table
+//     let it go; when it was the de cujus, the header has none any more
+//     and the Sosa table, a numbering of that person, is emptied.
 #pragma once
 
 #include <vector>

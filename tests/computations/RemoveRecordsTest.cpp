@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TGSuppression.h"
+#include "containers/CodeList.h"
 #include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
 #include "records/TGLien.h"
@@ -35,15 +37,7 @@ std::vector<std::string> Items(const LArray* array) {
   return items;
 }
 
-std::vector<CodeID> Codes(const LXArray* store) {
-  std::vector<CodeID> codes;
-  const LArray* list = store->GetCodeList();
-  for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
-    std::uint32_t pair[2] = {0, 0};
-    if (list->FetchItemAt(i, pair)) codes.push_back(pair[0]);
-  }
-  return codes;
-}
+std::vector<CodeID> Codes(const LXArray* store) { return CodesOf(store); }
 
 struct Fixture {
   Fixture() {
@@ -272,6 +266,36 @@ TEST(RemoveRecordsTest, RemovalsLeaveNoReferenceAndIndexesInStep) {
     }
     EXPECT_EQ(f.Problems(removed), std::vector<std::string>{});
   }
+}
+
+// The lists that name persons let a removed one go; a removed de cujus
+// takes its numbering with it, another person only its own numbers.
+TEST(RemoveRecordsTest, ListsAndTheDeCujusLetARemovedPersonGo) {
+  Couples f;
+  f.db.SetDeCujus(f.a);
+  ASSERT_GT(f.db.Tables().sosa->GetCount(), 1u);
+  for (LArray* list : {f.db.Tables().ordreEnfants, f.db.Tables().ordreConjoints, &f.db.Basket()}) {
+    for (CodeID code : {f.b, f.mo, f.c}) list->AddItem(&code, sizeof code);
+  }
+  auto sosaNames = [&f](CodeID code) {
+    const LArray& sosa = *f.db.Tables().sosa;
+    for (int i = 1; i <= static_cast<int>(sosa.GetCount()); ++i) {
+      CodeID owner = 0;
+      std::memcpy(&owner, sosa.GetItemPtr(i), sizeof owner);
+      if (owner == code) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(sosaNames(f.mo));
+  RemoveIndividu(f.mo, &f.db);
+  EXPECT_FALSE(sosaNames(f.mo));
+  EXPECT_TRUE(sosaNames(f.fa));
+  for (LArray* list : {f.db.Tables().ordreEnfants, f.db.Tables().ordreConjoints, &f.db.Basket()})
+    EXPECT_EQ(ItemsOf(*list), (std::vector<CodeID>{f.b, f.c}));
+
+  RemoveIndividu(f.a, &f.db);
+  EXPECT_EQ(f.db.Header.GetDeCujus(), 0u);
+  EXPECT_EQ(f.db.Tables().sosa->GetCount(), 0u);
 }
 
 TEST(RemoveRecordsTest, CodesOfTheWrongKindChangeNothing) {
