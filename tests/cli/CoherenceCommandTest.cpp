@@ -29,19 +29,6 @@ ToolRun Tool(const std::string& config, const std::string& args) {
   return RunTool(args, "GENVORA_CONFIG_DIR=" + config);
 }
 
-CodeID Event(TGDatabase& db, CodeID owner, std::uint8_t type, int day, int month, int year) {
-  TGEvenement e;
-  const CodeID code = db.GetNextID();
-  e.SetCodeID(code);
-  e.SetProprietaire(owner);
-  e.SetType(static_cast<TV5EventList>(type));
-  e.GetDate()->SetDay(day, false);
-  e.GetDate()->SetMonth(month, false);
-  e.GetDate()->SetYear(year, false);
-  db.Tables().evenements->EcritData(&e);
-  return code;
-}
-
 struct Codes {
   CodeID old, mother, child, fine;
 };
@@ -58,15 +45,15 @@ Codes MakeFamily(const std::string& path, const std::string& activeFiles) {
   testing::FamilyWriter w{db};
   Codes c{};
   c.old = w.Person(0, 0, false, "Adam", 1);
-  Event(db, c.old, 4, 1, 1, 1800);
-  Event(db, c.old, 12, 1, 6, 1895);
+  w.Event(c.old, 4, 1, 1, 1800);
+  w.Event(c.old, 12, 1, 6, 1895);
   c.mother = w.Person(0, 0, true, "Berthe", 1);
-  Event(db, c.mother, 4, 1, 1, 1900);
+  w.Event(c.mother, 4, 1, 1, 1900);
   c.child = w.Person(0, c.mother, false, "Claude", 1);
-  Event(db, c.child, 4, 1, 6, 1912);
+  w.Event(c.child, 4, 1, 6, 1912);
   c.fine = w.Person(0, 0, true, "Denise", 1);
-  Event(db, c.fine, 4, 1, 1, 1850);
-  Event(db, c.fine, 12, 1, 1, 1920);
+  w.Event(c.fine, 4, 1, 1, 1850);
+  w.Event(c.fine, 12, 1, 1, 1920);
   EXPECT_TRUE(db.FichierEnregistrerSous(path, false)) << db.LastReason();
   return c;
 }
@@ -87,8 +74,8 @@ TEST(CoherenceCommandTest, APersonThatCannotBeLoadedDoesNotSilenceTheOthers) {
     testing::FamilyWriter w{db};
     broken = w.Person(0, 0, false, "Bruno", 99);
     old = w.Person(0, 0, false, "Adam", 1);
-    Event(db, old, 4, 1, 1, 1800);
-    Event(db, old, 12, 1, 6, 1895);
+    w.Event(old, 4, 1, 1, 1800);
+    w.Event(old, 12, 1, 6, 1895);
     ASSERT_TRUE(db.FichierEnregistrerSous(path, false)) << db.LastReason();
   }
   ToolRun run = Tool(dir.Path() + "/config",

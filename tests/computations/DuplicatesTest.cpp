@@ -51,16 +51,7 @@ struct File {
     return code;
   }
   CodeID Event(CodeID owner, std::uint8_t type, Date date) {
-    TGEvenement e;
-    const CodeID code = db.GetNextID();
-    e.SetCodeID(code);
-    e.SetProprietaire(owner);
-    e.SetType(static_cast<TV5EventList>(type));
-    e.GetDate()->SetDay(date.day, false);
-    e.GetDate()->SetMonth(date.month, false);
-    e.GetDate()->SetYear(date.year, false);
-    db.Tables().evenements->EcritData(&e);
-    return code;
+    return writer.Event(owner, type, date.day, date.month, date.year);
   }
   TGDatabaseSosa db;
   testing::FamilyWriter writer{db};

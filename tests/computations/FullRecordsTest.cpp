@@ -43,32 +43,10 @@ struct Date {
 };
 
 // A new database, open, with one surname for everybody.
-struct Family {
-  Family() {
-    EXPECT_TRUE(db.SetAsNewFile());
-    TGNom nom;
-    nom.SetNom("Martin");
-    nom.EcritDans(kSurname, db.Tables().dicoNoms);
-  }
-  CodeID Person(CodeID pere, CodeID mere, bool female) { return writer.Person(pere, mere, female, {}, kSurname); }
-  CodeID Couple(CodeID husband, CodeID wife) { return writer.Couple(husband, wife); }
+struct Family : testing::OneSurnameFamily {
   CodeID Event(CodeID owner, std::uint8_t type, Date date = {}, CodeID place = 0) {
-    TGEvenement e;
-    const CodeID code = db.GetNextID();
-    e.SetCodeID(code);
-    e.SetProprietaire(owner);
-    e.SetType(static_cast<TV5EventList>(type));
-    e.SetDicoLieu(place);
-    if (date.year != 0) {
-      e.GetDate()->SetDay(date.day, false);
-      e.GetDate()->SetMonth(date.month, false);
-      e.GetDate()->SetYear(date.year, false);
-    }
-    db.Tables().evenements->EcritData(&e);
-    return code;
+    return writer.Event(owner, type, date.day, date.month, date.year, [place](TGEvenement& e) { e.SetDicoLieu(place); });
   }
-  TGDatabaseSosa db;
-  testing::FamilyWriter writer{db};
 };
 
 // Grandparents GF x GM and MF x MM; the father F married M (children P, S)

@@ -39,25 +39,9 @@ std::vector<std::string> Items(const LArray* array) {
 
 std::vector<CodeID> Codes(const LXArray* store) { return CodesOf(store); }
 
-struct Fixture {
-  Fixture() {
-    EXPECT_TRUE(db.SetAsNewFile());
-    TGNom nom;
-    nom.SetNom("Martin");
-    nom.EcritDans(kSurname, db.Tables().dicoNoms);
-  }
-  CodeID Person(CodeID pere, CodeID mere, bool female) { return writer.Person(pere, mere, female, {}, kSurname); }
-  CodeID Couple(CodeID husband, CodeID wife) { return writer.Couple(husband, wife); }
+struct Fixture : testing::OneSurnameFamily {
   CodeID Event(CodeID owner, std::uint8_t type, bool shared = false) {
-    TGEvenement e;
-    const CodeID code = db.GetNextID();
-    e.SetCodeID(code);
-    e.SetProprietaire(owner);
-    e.SetType(static_cast<TV5EventList>(type));
-    e.SetPartage(shared);
-    e.GetDate()->SetYear(1850, false);
-    db.Tables().evenements->EcritData(&e);
-    return code;
+    return writer.Event(owner, type, 0, 0, 1850, [shared](TGEvenement& e) { e.SetPartage(shared); });
   }
   // A witness link: the person is LienDe, the event LienVers.
   CodeID Witness(CodeID person, CodeID event) {
@@ -141,8 +125,6 @@ struct Fixture {
     return out;
   }
 
-  TGDatabaseSosa db;
-  testing::FamilyWriter writer{db};
 };
 
 TEST(RemoveRecordsTest, RemovedOwnerHandsSharedEventToFirstWitness) {

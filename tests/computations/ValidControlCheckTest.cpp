@@ -36,31 +36,13 @@ struct Date {
   int keyword = kKeywordNone;
 };
 
-struct Family {
-  Family() {
-    EXPECT_TRUE(db.SetAsNewFile());
-    TGNom nom;
-    nom.SetNom("Martin");
-    nom.EcritDans(kSurname, db.Tables().dicoNoms);
-  }
-  CodeID Person(CodeID pere, CodeID mere, bool female) { return writer.Person(pere, mere, female, {}, kSurname); }
-  CodeID Couple(CodeID husband, CodeID wife) { return writer.Couple(husband, wife); }
+struct Family : testing::OneSurnameFamily {
   CodeID Event(CodeID owner, std::uint8_t type, Date date = {}, CodeID place = 0, std::uint8_t search = 0) {
-    TGEvenement e;
-    const CodeID code = db.GetNextID();
-    e.SetCodeID(code);
-    e.SetProprietaire(owner);
-    e.SetType(static_cast<TV5EventList>(type));
-    e.SetDicoLieu(place);
-    e.SetRechercheActe(search);
-    if (date.year != 0) {
-      e.GetDate()->SetDay(date.day, false);
-      e.GetDate()->SetMonth(date.month, false);
-      e.GetDate()->SetYear(date.year, false);
-      e.GetDate()->SetKeywordIndex(date.keyword, false);
-    }
-    db.Tables().evenements->EcritData(&e);
-    return code;
+    return writer.Event(owner, type, date.day, date.month, date.year, [&](TGEvenement& e) {
+      e.SetDicoLieu(place);
+      e.SetRechercheActe(search);
+      if (date.year != 0) e.GetDate()->SetKeywordIndex(date.keyword, false);
+    });
   }
   // A person born (and dying) on the dates given.
   CodeID Born(CodeID pere, CodeID mere, bool female, Date birth, Date death = {}) {
@@ -69,8 +51,6 @@ struct Family {
     if (death.year != 0) Event(who, 12, death);
     return who;
   }
-  TGDatabaseSosa db;
-  testing::FamilyWriter writer{db};
 };
 
 std::vector<ConstatControle> Check(Family& fam, TPreferenceGenvora5& prefs, CodeID who, bool* coherent = nullptr) {

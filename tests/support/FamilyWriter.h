@@ -2,10 +2,16 @@
 // host's editors do: the small families of the kinship and numbering tests.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 
+#include "computations/TGDatabaseSosa.h"
 #include "database/TGDatabase.h"
+#include "tables/TGTableEvenements.h"
+#include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
+#include "records/TGNom.h"
 #include "records/TGUnion.h"
 
 namespace genvora::testing {
@@ -43,6 +49,39 @@ struct FamilyWriter {
     db.Tables().unions->EcritData(&u);
     return code;
   }
+
+  // An event of `owner` on day/month/year, written field by field (0: not
+  // known; all three 0: no date); `finish` sets further fields before it
+  // is written.
+  CodeID Event(CodeID owner, std::uint8_t type, int day = 0, int month = 0, int year = 0,
+               const std::function<void(TGEvenement&)>& finish = {}) {
+    TGEvenement e;
+    const CodeID code = db.GetNextID();
+    e.SetCodeID(code);
+    e.SetProprietaire(owner);
+    e.SetType(static_cast<TV5EventList>(type));
+    e.GetDate()->SetDay(day, false);
+    e.GetDate()->SetMonth(month, false);
+    e.GetDate()->SetYear(year, false);
+    if (finish) finish(e);
+    db.Tables().evenements->EcritData(&e);
+    return code;
+  }
+};
+
+// A new database, open, whose persons all bear the surname "Martin".
+struct OneSurnameFamily {
+  static constexpr CodeID kSurname = 1;
+  OneSurnameFamily() {
+    db.SetAsNewFile();
+    TGNom nom;
+    nom.SetNom("Martin");
+    nom.EcritDans(kSurname, db.Tables().dicoNoms);
+  }
+  CodeID Person(CodeID pere, CodeID mere, bool female) { return writer.Person(pere, mere, female, {}, kSurname); }
+  CodeID Couple(CodeID husband, CodeID wife) { return writer.Couple(husband, wife); }
+  TGDatabaseSosa db;
+  FamilyWriter writer{db};
 };
 
 }  // namespace genvora::testing
