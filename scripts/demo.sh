@@ -30,6 +30,20 @@ echo "== genvora ancestors famille-GV5-upgraded.genvora 14 --witnesses"
 "$G" ancestors "$DEMO/family/famille-GV5-upgraded.genvora" 14 --witnesses
 echo "== genvora descendants famille.G12 6"
 "$G" descendants "$DEMO/family/famille.G12" 6
+echo "== genvora descendants famille.G12 6 --numbering pelissier"
+"$G" descendants "$DEMO/family/famille.G12" 6 --numbering pelissier
+echo "== genvora person famille-GV5-upgraded.genvora 9"
+"$G" person "$DEMO/family/famille-GV5-upgraded.genvora" 9
+echo "== genvora coherence famille.genvora --completeness"
+"$G" coherence "$DEMO/family/famille.genvora" --completeness || echo "(exit status $?)"
+echo "== genvora check famille.genvora (nothing is written)"
+"$G" check "$DEMO/family/famille.genvora" || echo "(exit status $?: repairs needed)"
+echo "== genvora check famille.genvora --repair"
+"$G" check "$DEMO/family/famille.genvora" --repair
+echo "== genvora duplicates famille.genvora"
+"$G" duplicates "$DEMO/family/famille.genvora" || echo "(exit status $?)"
+echo "== genvora export famille.genvora famille.sqlite"
+"$G" export "$DEMO/family/famille.genvora" "$DEMO/family/famille.sqlite"
 echo "== genvora upgrade famille.GV5 (the input is never written)"
 "$G" upgrade "$DEMO/family/famille.GV5" "$DEMO/family/again.genvora"
 echo "== genvora info notes.txt (refused)"
