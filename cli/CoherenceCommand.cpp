@@ -125,16 +125,9 @@ bool Apply(const std::string& assignment, P& prefs, std::string& why) {
 
 // First names and surname; empty when the surname cannot be read.
 std::string NameOf(TGDatabase& db, const TGIndividu& individu) {
-  AnsiString text = individu.GetChar(5);
-  if (individu.GetCodeNom() != 0) {
-    TGNom nom;
-    if (nom.LitDans(individu.GetCodeNom(), db.Tables().dicoNoms)) {
-      const AnsiString surname = nom.GetNom();
-      if (!text.empty() && !surname.empty()) text += ' ';
-      text += surname;
-    }
-  }
-  return AnsiToUtf8(text);
+  TGNom nom;
+  const bool lu = individu.GetCodeNom() != 0 && nom.LitDans(individu.GetCodeNom(), db.Tables().dicoNoms);
+  return AnsiToUtf8(TFullIndividu::TexteIndividu(individu, lu ? &nom : nullptr));
 }
 
 const char* StateName(int state) {

@@ -58,6 +58,20 @@ std::unique_ptr<TGDatabaseSosa> OpenForReading(const std::string& path, bool for
 
 void PrintFailure(const std::string& path, const std::string& reason) { PrintError(path, EngineText(reason)); }
 
+std::unique_ptr<TGDatabaseSosa> OpenPersonForReading(const std::string& path, CodeID code) {
+  std::string reason;
+  std::unique_ptr<TGDatabaseSosa> db = OpenForReading(path, false, reason);
+  if (db == nullptr) {
+    PrintFailure(path, reason);
+    return nullptr;
+  }
+  if (!db->EstIndividu(code)) {
+    PrintFailure(path, NotAnIndividual(*db, code));
+    return nullptr;
+  }
+  return db;
+}
+
 std::string NotAnIndividual(const TGDatabase& db, CodeID code) {
   const char* kind = db.EstUnion(code)      ? "a union"
                      : db.EstEvenement(code) ? "an event"

@@ -62,6 +62,10 @@ void PrintFailure(const std::string& path, const std::string& reason);
 // union, an event...), or that it names nothing.
 std::string NotAnIndividual(const TGDatabase& db, CodeID code);
 
+// Opens `path` read-only for a command about the person `code`; null, with
+// the failure or the refusal of the code printed, when it cannot serve.
+std::unique_ptr<TGDatabaseSosa> OpenPersonForReading(const std::string& path, CodeID code);
+
 // Saved name of every array the database holds (tables, dictionaries, link
 // tables, order lists, index arrays) to its item count.
 nlohmann::json TablesJson(const TGDatabase& db);

@@ -25,16 +25,8 @@
 namespace genvora::cli {
 
 int RunDescendantsNumbering(const KinshipListOptions& o) {
-  std::string reason;
-  std::unique_ptr<TGDatabaseSosa> db = OpenForReading(o.path, false, reason);
-  if (db == nullptr) {
-    PrintFailure(o.path, reason);
-    return kExitFailure;
-  }
-  if (!db->EstIndividu(o.code)) {
-    PrintFailure(o.path, NotAnIndividual(*db, o.code));
-    return kExitFailure;
-  }
+  std::unique_ptr<TGDatabaseSosa> db = OpenPersonForReading(o.path, o.code);
+  if (db == nullptr) return kExitFailure;
   ToolHost host;
   TGDatabaseParente kinship(*db);
   TV5PelisserMakers maker(kinship.Parente(), kinship.Source());

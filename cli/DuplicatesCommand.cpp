@@ -63,12 +63,8 @@ Shown ShowOf(TGDatabase& db, CodeID code) {
   TGIndividu individu;
   if (!individu.LitDans(code, db.Tables().individus)) return s;
   TGNom nom;
-  AnsiString name = individu.GetChar(5);
-  if (individu.GetCodeNom() != 0 && nom.LitDans(individu.GetCodeNom(), db.Tables().dicoNoms)) {
-    const AnsiString surname = TFullIndividu::NomAffiche(nom);
-    name = name.empty() ? surname : name + " " + surname;
-  }
-  s.name = AnsiToUtf8(name);
+  const bool lu = individu.GetCodeNom() != 0 && nom.LitDans(individu.GetCodeNom(), db.Tables().dicoNoms);
+  s.name = AnsiToUtf8(TFullIndividu::TexteIndividu(individu, lu ? &nom : nullptr));
   TGTableEvenements& ev = *db.Tables().evenements;
   s.birth = DateOf(db, ev.NaissanceDe(code), ev.baptemeDe(code));
   s.death = DateOf(db, ev.DecesDe(code), ev.InhumationDe(code));

@@ -75,16 +75,11 @@ class Report {
       Damage("individual " + std::to_string(code) + ": " + individu.LastDamage());
     } else {
       TGNom nom(db_.Tables().dicoNoms->GetSplitter());
-      AnsiString text = individu.GetChar(5);
-      if (nom.LitDans(individu.GetCodeNom(), db_.Tables().dicoNoms)) {
-        const AnsiString surname = TFullIndividu::NomAffiche(nom);
-        if (!text.empty() && !surname.empty()) text += ' ';
-        text += surname;
-      } else {
+      const bool lu = nom.LitDans(individu.GetCodeNom(), db_.Tables().dicoNoms);
+      if (!lu)
         Damage("individual " + std::to_string(code) + ": its surname " + std::to_string(individu.GetCodeNom()) +
                " cannot be read");
-      }
-      name = AnsiToUtf8(text);
+      name = AnsiToUtf8(TFullIndividu::TexteIndividu(individu, lu ? &nom : nullptr));
     }
     return names_.emplace(code, std::move(name)).first->second;
   }
@@ -125,6 +120,7 @@ class Report {
 struct Circle {
   const char* key;    // JSON
   const char* title;  // text
+  int (*gather)(TFullIndividu&, LArray*);  // null: filled apart
   std::vector<CodeID> codes;
 };
 
@@ -139,16 +135,8 @@ void PrintEvent(const EventLine& e, const char* indent) {
 }
 
 int Run(const Options& o) {
-  std::string reason;
-  std::unique_ptr<TGDatabaseSosa> db = OpenForReading(o.path, false, reason);
-  if (db == nullptr) {
-    PrintFailure(o.path, reason);
-    return kExitFailure;
-  }
-  if (!db->EstIndividu(o.code)) {
-    PrintFailure(o.path, NotAnIndividual(*db, o.code));
-    return kExitFailure;
-  }
+  std::unique_ptr<TGDatabaseSosa> db = OpenPersonForReading(o.path, o.code);
+  if (db == nullptr) return kExitFailure;
   ToolHost host;
   // The thresholds of a fresh installation; the per-user store is not read.
   TPreferenceGenvora5 prefs("");
@@ -202,33 +190,23 @@ int Run(const Options& o) {
     unions.push_back(std::move(line));
   }
 
+  std::vector<Circle> circles = {
+      {"parents", "parents", [](TFullIndividu& p, LArray* l) { return p.Parents(l); }},
+      {"grandparents", "grandparents", [](TFullIndividu& p, LArray* l) { return p.GrandsParents(l); }},
+      {"parents_in_law", "parents-in-law", [](TFullIndividu& p, LArray* l) { return p.BeauxParents(l); }},
+      {"siblings", "brothers and sisters", [](TFullIndividu& p, LArray* l) { return p.FreresEtSoeurs(l); }},
+      {"uncles_aunts", "uncles and aunts", [](TFullIndividu& p, LArray* l) { return p.OnclesEtTantes(l); }},
+      {"nephews_nieces", "nephews and nieces", [](TFullIndividu& p, LArray* l) { return p.NeveuxEtNieces(l); }},
+      {"cousins", "cousins", [](TFullIndividu& p, LArray* l) { return p.CousinsEtCousines(l); }},
+      {"grandchildren", "grandchildren", [](TFullIndividu& p, LArray* l) { return p.PetitsEnfants(l); }},
+      {"children", "children", nullptr},
+      {"children_spouses", "spouses of the children", nullptr}};
   LArray list(4, nullptr, false), spouses(4, nullptr, false);
-  std::vector<Circle> circles = {{"parents", "parents", {}},
-                                 {"grandparents", "grandparents", {}},
-                                 {"parents_in_law", "parents-in-law", {}},
-                                 {"siblings", "brothers and sisters", {}},
-                                 {"uncles_aunts", "uncles and aunts", {}},
-                                 {"nephews_nieces", "nephews and nieces", {}},
-                                 {"cousins", "cousins", {}},
-                                 {"grandchildren", "grandchildren", {}},
-                                 {"children", "children", {}},
-                                 {"children_spouses", "spouses of the children", {}}};
-  person.Parents(&list);
-  circles[0].codes = ItemsOf(list);
-  person.GrandsParents(&list);
-  circles[1].codes = ItemsOf(list);
-  person.BeauxParents(&list);
-  circles[2].codes = ItemsOf(list);
-  person.FreresEtSoeurs(&list);
-  circles[3].codes = ItemsOf(list);
-  person.OnclesEtTantes(&list);
-  circles[4].codes = ItemsOf(list);
-  person.NeveuxEtNieces(&list);
-  circles[5].codes = ItemsOf(list);
-  person.CousinsEtCousines(&list);
-  circles[6].codes = ItemsOf(list);
-  person.PetitsEnfants(&list);
-  circles[7].codes = ItemsOf(list);
+  for (Circle& c : circles) {
+    if (c.gather == nullptr) continue;
+    c.gather(person, &list);
+    c.codes = ItemsOf(list);
+  }
   // The children alone, then their spouses.
   person.EnfantsConjoint(&list, true, &spouses);
   circles[9].codes = ItemsOf(spouses);

@@ -134,12 +134,13 @@ void TFullIndividu::SetCodeID(CodeID code) {
   ChargeLesTables();
 }
 
-AnsiString TFullIndividu::GetText() const {
-  if (codeID_ == 0) return {};
-  AnsiString text = individu_->GetChar(kPrenoms);
-  const AnsiString nom = NomAffiche(*nom_);
-  if (!text.empty() && !nom.empty()) text += ' ';
-  return text + nom;
+AnsiString TFullIndividu::GetText() const { return codeID_ == 0 ? AnsiString() : TexteIndividu(*individu_, nom_.get()); }
+
+AnsiString TFullIndividu::TexteIndividu(const TGIndividu& individu, const TGNom* nom) {
+  AnsiString text = individu.GetChar(kPrenoms);
+  const AnsiString surname = nom != nullptr ? NomAffiche(*nom) : AnsiString();
+  if (!text.empty() && !surname.empty()) text += ' ';
+  return text + surname;
 }
 
 AnsiString TFullIndividu::NomAffiche(const TGNom& nom) {

@@ -41,6 +41,9 @@ class TFullIndividu : public TFullWithEventAndChild {
   AnsiString GetText() const override;
   // A surname as shown: its particle ("de la", "d'") before the name.
   static AnsiString NomAffiche(const TGNom& nom);
+  // First names, then the surname as shown; `nom` null when the surname
+  // cannot be read (the first names alone).
+  static AnsiString TexteIndividu(const TGIndividu& individu, const TGNom* nom);
 
   const TGIndividu& Individu() const { return *individu_; }
   TGIndividu& Individu() { return *individu_; }
