@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "computations/TGDatabaseSosa.h"
 #include "computations/ValidControlCheck.h"
 #include "platform/Host.h"
@@ -21,24 +22,15 @@ namespace {
 
 using namespace genvora;
 
-struct FamilyDb {
-  std::unique_ptr<TGDatabaseSosa> db = std::make_unique<TGDatabaseSosa>();
-  std::vector<CodeID> codes;
-};
+using bench::SyntheticDatabase;
 
 constexpr std::size_t kPlantEvery = 50;
 
-FamilyDb& Family(std::uint32_t persons) {
-  static std::map<std::uint32_t, FamilyDb> built;
+SyntheticDatabase& Family(std::uint32_t persons) {
+  static std::map<std::uint32_t, SyntheticDatabase> built;
   auto found = built.find(persons);
   if (found != built.end()) return found->second;
-  QuietHost quiet;
-  SetHost(&quiet);
-  FamilyDb& f = built[persons];
-  f.db->SetAsNewFile();
-  SyntheticFamily family(SyntheticFamilyOptions{persons, 20240601}, *f.db);
-  family.Build();
-  f.codes = family.CodesIndividus();
+  SyntheticDatabase& f = built.emplace(persons, bench::MakeSyntheticDatabase(persons)).first->second;
   for (std::size_t i = 0; i < f.codes.size(); i += kPlantEvery) {
     TGEvenement death;
     const CodeID code = f.db->GetNextID();
@@ -50,12 +42,11 @@ FamilyDb& Family(std::uint32_t persons) {
     death.GetDate()->SetYear(1200, false);
     f.db->Tables().evenements->EcritData(&death);
   }
-  SetHost(nullptr);
   return f;
 }
 
 void BM_CoherenceEveryPerson(benchmark::State& state) {
-  FamilyDb& f = Family(static_cast<std::uint32_t>(state.range(0)));
+  SyntheticDatabase& f = Family(static_cast<std::uint32_t>(state.range(0)));
   TPreferenceGenvora5 prefs("");
   std::size_t findings = 0, incoherent = 0;
   for (auto _ : state) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "computations/TGDatabaseSosa.h"
+#include "bench/BenchSupport.h"
 #include "computations/TV8Trieur.h"
 #include "platform/Host.h"
 #include "records/TGEvenement.h"
@@ -29,7 +30,7 @@ namespace {
 using namespace genvora;
 
 struct Planted {
-  std::unique_ptr<TGDatabaseSosa> db = std::make_unique<TGDatabaseSosa>();
+  bench::SyntheticDatabase family;
   std::vector<std::pair<CodeID, CodeID>> copies;  // original, copy
 };
 
@@ -37,14 +38,11 @@ Planted& Family(std::uint32_t persons) {
   static std::map<std::uint32_t, Planted> built;
   auto found = built.find(persons);
   if (found != built.end()) return found->second;
-  QuietHost quiet;
-  SetHost(&quiet);
   Planted& f = built[persons];
-  f.db->SetAsNewFile();
-  SyntheticFamily family(SyntheticFamilyOptions{persons, 20240601}, *f.db);
-  family.Build();
-  const std::vector<CodeID>& codes = family.CodesIndividus();
-  TGDatabaseTables& t = f.db->Tables();
+  f.family = bench::MakeSyntheticDatabase(persons);
+  TGDatabase& db = *f.family.db;
+  const std::vector<CodeID>& codes = f.family.codes;
+  TGDatabaseTables& t = db.Tables();
   for (std::size_t i = 0; f.copies.size() < 200 && i < codes.size(); i += codes.size() / 250) {
     const CodeID original = codes[i];
     const CodeID birth = t.evenements->NaissanceDe(original);
@@ -52,17 +50,16 @@ Planted& Family(std::uint32_t persons) {
     if (birth == 0 || !event.LitDans(birth, t.evenements) || event.GetDate()->EstVide()) continue;
     TGIndividu individu;
     if (!individu.LitDans(original, t.individus)) continue;
-    const CodeID copy = f.db->GetNextID();
+    const CodeID copy = db.GetNextID();
     individu.SetCodeID(copy);
     individu.SetCodePere(0);
     individu.SetCodeMere(0);
     t.individus->EcritData(&individu);
-    event.SetCodeID(f.db->GetNextID());
+    event.SetCodeID(db.GetNextID());
     event.SetProprietaire(copy);
     t.evenements->EcritData(&event);
     f.copies.emplace_back(original, copy);
   }
-  SetHost(nullptr);
   return f;
 }
 
@@ -71,8 +68,8 @@ void BM_Duplicates(benchmark::State& state) {
   std::size_t pairs = 0, plantedFound = 0;
   for (auto _ : state) {
     TV8Trieur trieur;
-    trieur.SetFiler1(f.db.get());
-    trieur.SetFiler2(f.db.get());
+    trieur.SetFiler1(f.family.db.get());
+    trieur.SetFiler2(f.family.db.get());
     trieur.ExclureAscendance = true;
     trieur.Doublons();
     pairs = trieur.Paires().size();

@@ -16,6 +16,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "computations/TFullIndividu.h"
 #include "computations/TGDatabaseParenteSource.h"
 #include "computations/TGDatabaseSosa.h"
@@ -30,28 +31,17 @@ namespace {
 
 using namespace genvora;
 
-struct FamilyDb {
-  std::unique_ptr<TGDatabaseSosa> db = std::make_unique<TGDatabaseSosa>();
-  std::vector<CodeID> codes;
-};
+using bench::SyntheticDatabase;
 
-FamilyDb& Family(std::uint32_t persons) {
-  static std::map<std::uint32_t, FamilyDb> built;
+SyntheticDatabase& Family(std::uint32_t persons) {
+  static std::map<std::uint32_t, SyntheticDatabase> built;
   auto found = built.find(persons);
-  if (found != built.end()) return found->second;
-  QuietHost quiet;
-  SetHost(&quiet);
-  FamilyDb& f = built[persons];
-  f.db->SetAsNewFile();
-  SyntheticFamily family(SyntheticFamilyOptions{persons, 20240601}, *f.db);
-  family.Build();
-  f.codes = family.CodesIndividus();
-  SetHost(nullptr);
-  return f;
+  if (found == built.end()) found = built.emplace(persons, bench::MakeSyntheticDatabase(persons)).first;
+  return found->second;
 }
 
 void BM_Person(benchmark::State& state) {
-  FamilyDb& f = Family(static_cast<std::uint32_t>(state.range(0)));
+  SyntheticDatabase& f = Family(static_cast<std::uint32_t>(state.range(0)));
   TPreferenceGenvora5 prefs("");
   std::mt19937 random(7);
   LArray list(4, nullptr, false), spouses(4, nullptr, false);
