@@ -160,29 +160,31 @@ void TFullIndividu::ChargeLesTables() {
 
 // ------------------------------------------------------------------- loaders
 
-void TFullIndividu::UnionsDe(CodeID person, LArray* out) {
+void TFullIndividu::UnionsDe(CodeID person, LArray* out, bool trie) {
   out->Flush();
   if (filer_ == nullptr || person == 0) return;
   const TGTableUnion& unions = *filer_->Tables().unions;
   unions.LesUnionsDe(person, 0, out);
   unions.LesUnionsDe(0, person, out);
-  TrierCetteTable(out);
-  if (SortedList) Parente()->GetListeOrdonneeUnion(person, out);
+  if (!trie) return;
+  OrdonneTable(out);
+  Parente()->GetListeOrdonneeUnion(person, out);
 }
 
-void TFullIndividu::ConjointsDe(CodeID person, const LArray& unions, LArray* out) {
+void TFullIndividu::ConjointsDe(CodeID person, const LArray& unions, LArray* out, bool trie) {
   out->Flush();
   if (filer_ == nullptr || unions.GetCount() == 0) return;
   filer_->Tables().unions->LesConjointsDe(person, &unions, out);
-  if (SortedList) Parente()->GetListeOrdonnee(out, false);
+  if (trie) Parente()->GetListeOrdonnee(out, false);
 }
 
-void TFullIndividu::EnfantsDe(CodeID person, LArray* out) {
+void TFullIndividu::EnfantsDe(CodeID person, LArray* out, bool trie) {
   out->Flush();
   if (filer_ == nullptr || person == 0) return;
   filer_->Tables().individus->LesEnfantsDe(person, 0, out);
-  TrierCetteTable(out);
-  if (SortedList) Parente()->GetListeOrdonnee(out, true);
+  if (!trie) return;
+  OrdonneTable(out);
+  Parente()->GetListeOrdonnee(out, true);
 }
 
 bool TFullIndividu::ParentsDe(CodeID person, CodeID& pere, CodeID& mere) const {
@@ -196,11 +198,11 @@ bool TFullIndividu::ParentsDe(CodeID person, CodeID& pere, CodeID& mere) const {
   return filer_->Tables().QuickList()->GetParents(person, pere, mere);
 }
 
-void TFullIndividu::ChargeUnions() { UnionsDe(codeID_, &unions_); }
+void TFullIndividu::ChargeUnions() { UnionsDe(codeID_, &unions_, SortedList); }
 
-void TFullIndividu::ChargeConjoints() { ConjointsDe(codeID_, unions_, &conjoints_); }
+void TFullIndividu::ChargeConjoints() { ConjointsDe(codeID_, unions_, &conjoints_, SortedList); }
 
-void TFullIndividu::ChargeEnfants() { EnfantsDe(codeID_, &enfants_); }
+void TFullIndividu::ChargeEnfants() { EnfantsDe(codeID_, &enfants_, SortedList); }
 
 // -------------------------------------------------------------------- events
 
@@ -252,12 +254,9 @@ int TFullIndividu::BeauxParents(LArray* list) {
 void TFullIndividu::AjouteConjoints(CodeID person, const LArray* relatives, LArray* list, LArray* spousesOut) {
   // A relative's spouses in its own full record's order: unions, then
   // spouses, both in order of time and in the user's order.
-  const bool sorted = SortedList;
-  SortedList = true;
   LArray unions(4, nullptr, false), spouses(4, nullptr, false);
-  UnionsDe(person, &unions);
-  ConjointsDe(person, unions, &spouses);
-  SortedList = sorted;
+  UnionsDe(person, &unions, true);
+  ConjointsDe(person, unions, &spouses, true);
   for (CodeID spouse : ItemsOf(spouses)) {
     Insert(list, spouse);
     if (!Contains(*relatives, spouse)) Insert(spousesOut, spouse);
@@ -328,13 +327,10 @@ int TFullIndividu::PetitsEnfants(LArray* list, bool withSpouses, LArray* spouses
   if (list == nullptr) return 0;
   list->Flush();
   if (filer_ == nullptr || codeID_ == 0) return 0;
-  const bool sorted = SortedList;
   LArray grandChildren(4, nullptr, false), ofChild(4, nullptr, false);
   for (CodeID child : ItemsOf(*GetTableEnfants())) {
     if (!filer_->EstIndividu(child)) continue;
-    SortedList = true;
-    EnfantsDe(child, &ofChild);
-    SortedList = sorted;
+    EnfantsDe(child, &ofChild, true);
     for (CodeID grandChild : ItemsOf(ofChild)) {
       if (filer_->EstIndividu(grandChild)) Insert(&grandChildren, grandChild);
     }

@@ -116,11 +116,11 @@ class TFullIndividu : public TFullWithEventAndChild {
   void Vide() override;
 
  private:
-  // The loaders of a relative given by code: its unions in the user's
-  // order, its spouses, its children in order.
-  void UnionsDe(CodeID person, LArray* out);
-  void ConjointsDe(CodeID person, const LArray& unions, LArray* out);
-  void EnfantsDe(CodeID person, LArray* out);
+  // The loaders of a person given by code: its unions, its spouses, its
+  // children; with `trie`, in order of time and then in the user's order.
+  void UnionsDe(CodeID person, LArray* out, bool trie);
+  void ConjointsDe(CodeID person, const LArray& unions, LArray* out, bool trie);
+  void EnfantsDe(CodeID person, LArray* out, bool trie);
   bool ParentsDe(CodeID person, CodeID& pere, CodeID& mere) const;
   // The common tail of the blood-relative circles over the working list.
   int Remplit(LArray& working, LArray* list, bool withSpouses, LArray* spousesOut);

@@ -267,7 +267,11 @@ void TFullRoot::EvenementsDe(CodeID owner, LArray* out) {
 }
 
 void TFullRoot::TrierCetteTable(LArray* list) {
-  if (!SortedList || list == nullptr || list->GetCount() < 2 || filer_ == nullptr) return;
+  if (SortedList) OrdonneTable(list);
+}
+
+void TFullRoot::OrdonneTable(LArray* list) {
+  if (list == nullptr || list->GetCount() < 2 || filer_ == nullptr) return;
   std::vector<CodeID> codes = ItemsOf(*list);
   const CodeID first = codes.front();
   enum class Kind { Individual, Union, Event } kind;

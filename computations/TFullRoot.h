@@ -140,6 +140,8 @@ class TFullRoot {
   CodeID PremierDuType(const LArray& events, std::uint32_t type) const;
   // TrierEvenements' order, without its conditions.
   void OrdonneEvenements(LArray* list) const;
+  // TrierCetteTable's order, whatever SortedList says.
+  void OrdonneTable(LArray* list);
 
   TGDatabase* filer_ = nullptr;
   CodeID codeID_ = 0;
