@@ -206,9 +206,9 @@ void TFullIndividu::ChargeEnfants() { EnfantsDe(codeID_, &enfants_, SortedList);
 
 // -------------------------------------------------------------------- events
 
-CodeID TFullIndividu::GetArrivee() { return ArriveeParmi(*GetTableEvenements(), kFullNaissance, kFullBapteme); }
+CodeID TFullIndividu::GetArrivee() { return PremierParmi(*GetTableEvenements(), {kFullNaissance, kFullBapteme}); }
 
-CodeID TFullIndividu::GetDepart() { return ArriveeParmi(*GetTableEvenements(), kFullDeces, kFullInhumation); }
+CodeID TFullIndividu::GetDepart() { return PremierParmi(*GetTableEvenements(), {kFullDeces, kFullInhumation}); }
 
 bool TFullIndividu::RechercheActe() {
   if (codeID_ != 0 && (individu_->GetBool(kChercheNaissance) || individu_->GetBool(kChercheDeces))) return true;

@@ -225,38 +225,39 @@ CodeID TFullRoot::PremierDuType(const LArray& events, std::uint32_t type) const 
   return 0;
 }
 
-CodeID TFullRoot::ArriveeParmi(const LArray& events, std::uint32_t first, std::uint32_t second) const {
-  const CodeID a = PremierDuType(events, first);
-  const CodeID b = PremierDuType(events, second);
-  TGEvenement ra, rb;
-  const bool la = LoadEvent(a, ra);
-  const bool lb = LoadEvent(b, rb);
-  if (la && !ra.GetDate()->EstVide()) return a;
-  if (lb && !rb.GetDate()->EstVide()) return b;
-  if (la && ra.GetDicoLieu() != 0) return a;
-  if (lb && rb.GetDicoLieu() != 0) return b;
-  if (a != 0) return a;
-  return b;
-}
-
-CodeID TFullRoot::DebutParmi(const LArray& events) const {
-  static constexpr std::uint32_t kOrder[] = {kFullMariage, kFullReligieux, kFullPacs, kFullContrat};
-  CodeID found[4];
-  TGEvenement records[4];
-  bool loaded[4];
-  for (int i = 0; i < 4; ++i) {
-    found[i] = PremierDuType(events, kOrder[i]);
-    loaded[i] = LoadEvent(found[i], records[i]);
+CodeID TFullRoot::PremierParmi(const LArray& events, std::initializer_list<std::uint32_t> types) const {
+  // The first event of each type, with whether it is dated and placed; each
+  // event of the list is read once.
+  struct Trouve {
+    CodeID code = 0;
+    bool date = false;
+    bool lieu = false;
+  };
+  std::vector<Trouve> found(types.size());
+  std::size_t left = types.size();
+  const int count = static_cast<int>(events.GetCount());
+  for (int i = 1; i <= count && left != 0; ++i) {
+    CodeID code = 0;
+    events.FetchItemAt(i, &code);
+    TGEvenement record;
+    if (!LoadEvent(code, record)) continue;
+    const auto type = static_cast<std::uint32_t>(record.GetType());
+    std::size_t k = 0;
+    for (std::uint32_t wanted : types) {
+      if (wanted == type && found[k].code == 0) {
+        found[k] = {code, !record.GetDate()->EstVide(), record.GetDicoLieu() != 0};
+        --left;
+        break;
+      }
+      ++k;
+    }
   }
-  for (int i = 0; i < 4; ++i) {
-    if (loaded[i] && !records[i].GetDate()->EstVide()) return found[i];
-  }
-  for (int i = 0; i < 4; ++i) {
-    if (loaded[i] && records[i].GetDicoLieu() != 0) return found[i];
-  }
-  for (CodeID code : found) {
-    if (code != 0) return code;
-  }
+  for (const Trouve& t : found)
+    if (t.date) return t.code;
+  for (const Trouve& t : found)
+    if (t.lieu) return t.code;
+  for (const Trouve& t : found)
+    if (t.code != 0) return t.code;
   return 0;
 }
 
@@ -294,7 +295,7 @@ void TFullRoot::OrdonneTable(LArray* list) {
     if (kind != Kind::Event) {
       EvenementsDe(code, &events);
       OrdonneEvenements(&events);
-      event = kind == Kind::Individual ? ArriveeParmi(events, kFullNaissance, kFullBapteme) : DebutParmi(events);
+      event = kind == Kind::Individual ? PremierParmi(events, {kFullNaissance, kFullBapteme}) : DebutParmi(events);
     }
     pairs.emplace_back(CleEvenement(event), code);
   }

@@ -32,6 +32,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -134,9 +135,15 @@ class TFullRoot {
   bool LoadEvent(CodeID code, TGEvenement& out) const;
   // The events of `owner` ordered as a full record orders them.
   void EvenementsDe(CodeID owner, LArray* out);
-  // GetArrivee's and GetDebut's rules over a list of events.
-  CodeID ArriveeParmi(const LArray& events, std::uint32_t first, std::uint32_t second) const;
-  CodeID DebutParmi(const LArray& events) const;
+  // GetArrivee's, GetDepart's and GetDebut's rule over a list of events:
+  // of the first event of each of `types`, the first dated, else the first
+  // placed, else the first present, in the order of `types`; 0 when none.
+  CodeID PremierParmi(const LArray& events, std::initializer_list<std::uint32_t> types) const;
+  // A union's start: marriage, religious marriage, civil partnership or
+  // marriage contract.
+  CodeID DebutParmi(const LArray& events) const {
+    return PremierParmi(events, {kFullMariage, kFullReligieux, kFullPacs, kFullContrat});
+  }
   CodeID PremierDuType(const LArray& events, std::uint32_t type) const;
   // TrierEvenements' order, without its conditions.
   void OrdonneEvenements(LArray* list) const;
