@@ -105,14 +105,14 @@ enum Code {
 };
 // Matched in this order, by prefix and ignoring case: longer codes first
 // where one is the prefix of another.
-constexpr const char* kCodes[kCodeCount] = {"CC",  "CL",   "C",   "JJJJ", "JJJ", "JJ",  "J",   "MMMM",
+constexpr std::string_view kCodes[kCodeCount] = {"CC",  "CL",   "C",   "JJJJ", "JJJ", "JJ",  "J",   "MMMM",
                                             "MMM", "MM",   "MX",  "(A)",  "ABC", "A",   "T",   "(T)",
                                             "KS",  "K",    "H12", "HH12", "H24", "HH24", "XAM", "SE",
                                             "S",   "E",    "M",   "GED",  "GC",  "GM",  "GK",  "?"};
 
 int MatchCode(std::string_view token, std::size_t& length) {
   for (int c = 0; c < kCodeCount; ++c) {
-    std::string_view code = kCodes[c];
+    const std::string_view code = kCodes[c];
     if (token.size() >= code.size() && EqualNoCase(token.substr(0, code.size()), code)) {
       length = code.size();
       return c;

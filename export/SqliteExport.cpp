@@ -5,11 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <sstream>
+#include <string_view>
+#include <vector>
 #include <system_error>
 
 #include "computations/TFullIndividu.h"
@@ -127,6 +131,7 @@ class Insert {
  public:
   Insert(sqlite3* db, const std::string& sql) {
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
+    if (stmt_ != nullptr) held_.resize(static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt_)));
   }
   ~Insert() { sqlite3_finalize(stmt_); }
   Insert(const Insert&) = delete;
@@ -150,11 +155,16 @@ class Insert {
     sqlite3_bind_null(stmt_, ++column_);
     return *this;
   }
-  Insert& Text(const std::string& v) {
-    sqlite3_bind_text(stmt_, ++column_, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+  // The text is kept in the column's own buffer until the next row, so
+  // SQLite reads it in place instead of copying it; the buffers keep their
+  // capacity from row to row.
+  Insert& Text(std::string_view v) {
+    std::string& held = held_[static_cast<std::size_t>(column_)];
+    held.assign(v);
+    sqlite3_bind_text(stmt_, ++column_, held.data(), static_cast<int>(held.size()), SQLITE_STATIC);
     return *this;
   }
-  Insert& TextOrNull(const std::string& v) { return v.empty() ? Null() : Text(v); }
+  Insert& TextOrNull(std::string_view v) { return v.empty() ? Null() : Text(v); }
   // Plain ASCII is the same text in both encodings: bound as it is.
   Insert& Ansi(const AnsiString& v) {
     for (const char c : v)
@@ -174,14 +184,58 @@ class Insert {
  private:
   sqlite3_stmt* stmt_ = nullptr;
   int column_ = 0;
+  std::vector<std::string> held_;
+};
+
+// Which of a few tables hold each code, answered from one bit per table
+// and code instead of a search of the table's code list per reference. Codes beyond
+// what a bounded map covers (a damaged file may hold any 32-bit code) are
+// looked up in the code lists.
+class Membership {
+ public:
+  explicit Membership(std::initializer_list<const LXArray*> tables) : tables_(tables) {
+    constexpr CodeID kLargestMapped = 64u << 20;
+    CodeID largest = 0;
+    for (const LXArray* table : tables_) ForEachListed(table, [&](CodeID code) { largest = std::max(largest, code); });
+    if (largest > kLargestMapped || tables_.size() > 16) return;
+    map_.assign(static_cast<std::size_t>(largest) + 1, 0);
+    mapped_ = true;
+    for (std::size_t i = 0; i < tables_.size(); ++i)
+      ForEachListed(tables_[i], [&](CodeID code) { map_[code] |= static_cast<std::uint16_t>(1u << i); });
+  }
+  bool Has(const LXArray* table, CodeID code) const {
+    if (code == 0) return false;
+    if (mapped_) {
+      for (std::size_t i = 0; i < tables_.size(); ++i)
+        if (tables_[i] == table) return code < map_.size() && (map_[code] & (1u << i)) != 0;
+    }
+    return TGDatabase::EstDans(table, code);
+  }
+
+ private:
+  template <class Visit>
+  static void ForEachListed(const LXArray* table, Visit visit) {
+    const LArray* list = table != nullptr ? table->GetCodeList() : nullptr;
+    if (list == nullptr) return;
+    for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
+      std::uint32_t pair[2] = {0, 0};
+      if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair) && pair[0] != 0) visit(pair[0]);
+    }
+  }
+  std::vector<const LXArray*> tables_;
+  std::vector<std::uint16_t> map_;
+  bool mapped_ = false;
 };
 
 // Each visit is one row; a statement that fails to step is counted, so the
 // export fails rather than leave a table short.
 class SqliteWriter : public RecordVisitor {
  public:
-  explicit SqliteWriter(sqlite3* db)
-      : surnames_(db, "INSERT INTO surnames VALUES (?,?,?,?)"),
+  SqliteWriter(sqlite3* db, TGDatabase& source)
+      : source_(source),
+        members_({t().individus, t().unions, t().evenements, t().liens, t().dicoNoms, t().dicoLieux, t().dicoAdresses,
+                  t().documents, t().medias, t().taches}),
+        surnames_(db, "INSERT INTO surnames VALUES (?,?,?,?)"),
         firstNames_(db, "INSERT INTO first_names VALUES (?,?,?,?)"),
         professions_(db, "INSERT INTO professions VALUES (?,?)"),
         places_(db, "INSERT INTO places VALUES (?,?,?,?,?,?,?,?,?,?)"),
@@ -213,6 +267,8 @@ class SqliteWriter : public RecordVisitor {
     return true;
   }
   std::uint64_t Failures() const { return failures_; }
+  // A record was skipped: references to it are only found after the load.
+  bool SawDamage() const { return sawDamage_; }
 
   void Surname(const TGNom& nom) override {
     Check(surnames_.Int(nom.GetCodeID()).Ansi(nom.GetStoredNom()).Ansi(nom.GetParticule()).Code(nom.GetRattachement()).Row());
@@ -232,10 +288,10 @@ class SqliteWriter : public RecordVisitor {
     Check(places_.Code(l.GetRattachement()).Row());
   }
   void Individual(const TGIndividu& i, const TGNom* nom) override {
-    individuals_.Int(i.GetCodeID()).Code(i.GetCodeNom()).Ansi(i.GetChar(5)).Ansi(i.GetChar(10)).Ansi(i.GetChar(9));
+    individuals_.Int(i.GetCodeID()).Code(In(t().dicoNoms, i.GetCodeNom())).Ansi(i.GetChar(5)).Ansi(i.GetChar(10)).Ansi(i.GetChar(9));
     individuals_.Ansi(i.GetChar(8)).Ansi(nom != nullptr ? nom->GetParticule() : AnsiString());
     individuals_.Ansi(nom != nullptr ? TFullIndividu::NomAffiche(*nom) : AnsiString()).Ansi(i.GetChar(6));
-    individuals_.Code(i.GetCodePere()).Code(i.GetCodeMere()).Code(i.GetCodeAdresse()).Int(i.GetSwitches()).Int(i.GetBool(33) ? 1 : 0);
+    individuals_.Code(Person(i.GetCodePere())).Code(Person(i.GetCodeMere())).Code(In(t().dicoAdresses, i.GetCodeAdresse())).Int(i.GetSwitches()).Int(i.GetBool(33) ? 1 : 0);
     individuals_.TextOrNull(RecordTime(i, i.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(i, i.GetPreciseStamp(1), 1));
     Check(individuals_.Row());
   }
@@ -246,19 +302,20 @@ class SqliteWriter : public RecordVisitor {
     Check(professionLinks_.Int(individual).Int(profession).Row());
   }
   void Union(const TGUnion& u) override {
-    unions_.Int(u.GetCodeID()).Code(u.GetEpoux()).Code(u.GetEpouse()).Int(u.GetTypeUnion()).Ansi(u.GetTypeUnionTexte());
-    unions_.Code(u.GetAdresse());
+    unions_.Int(u.GetCodeID()).Code(Person(u.GetEpoux())).Code(Person(u.GetEpouse())).Int(u.GetTypeUnion()).Ansi(u.GetTypeUnionTexte());
+    unions_.Code(In(t().dicoAdresses, u.GetAdresse()));
     Check(unions_.TextOrNull(RecordTime(u, u.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(u, u.GetPreciseStamp(1), 1)).Row());
   }
   void Child(const ChildRow& c) override {
-    Check(children_.Int(c.child).Code(c.unionCode).Code(c.father).Code(c.mother).Int(c.position).Row());
+    if (Person(c.child) == 0) return;
+    Check(children_.Int(c.child).Code(In(t().unions, c.unionCode)).Code(Person(c.father)).Code(Person(c.mother)).Int(c.position).Row());
   }
   void Event(const TGEvenement& e, bool ofUnion) override {
     const TGDate& d = *e.GetDate();
     const char* tag = GedcomTag(e.GetType());
     const bool empty = d.EstVide();
     events_.Int(e.GetCodeID()).Int(e.GetProprietaire()).Text(ofUnion ? "union" : "individual").Int(e.GetType());
-    events_.Ansi(e.GetTypeStr()).TextOrNull(tag != nullptr ? tag : "").Code(e.GetDicoLieu());
+    events_.Ansi(e.GetTypeStr()).TextOrNull(tag != nullptr ? tag : "").Code(In(t().dicoLieux, e.GetDicoLieu()));
     events_.Ansi(empty ? AnsiString() : d.GetText()).Ansi(empty ? AnsiString() : d.GetChaine("%GED"));
     if (empty) events_.Null().Int(0);
     else events_.Text(CalendarLetter(d, false)).Int(d.GetKeywordIndex(false));
@@ -276,13 +333,15 @@ class SqliteWriter : public RecordVisitor {
   }
   void Link(const TGLien& l) override {
     const bool toEvent = l.GetType() > TGTableLiens::kPremierTypeEvenement;
+    if (Person(l.GetLienDe()) == 0) return;
     links_.Int(l.GetCodeID()).Int(l.GetLienDe());
-    if (toEvent) links_.Null().Code(l.GetLienVers());
-    else links_.Code(l.GetLienVers()).Null();
+    if (toEvent) links_.Null().Code(In(t().evenements, l.GetLienVers()));
+    else links_.Code(Person(l.GetLienVers())).Null();
     Check(links_.Int(l.GetType()).Ansi(l.GetTitre()).Ansi(l.GetNote()).Row());
   }
   void Participant(const ParticipantRow& p) override {
-    Check(participants_.Int(p.event).Int(p.person).Ansi(p.role).Code(p.link).Row());
+    if (Person(p.person) == 0 || !Holds(t().evenements, p.event)) return;
+    Check(participants_.Int(p.event).Int(p.person).Ansi(p.role).Code(In(t().liens, p.link)).Row());
   }
   void Note(CodeID owner, NoteKind kind, const TVGNote& n) override {
     const AnsiString rich = n.GetNoteRTF();
@@ -290,6 +349,7 @@ class SqliteWriter : public RecordVisitor {
     Check(notes_.Ansi(ConvertRtfText(rich, ConvertRtfActionTo::Text)).Ansi(rich).Int(n.IsPrivee() ? 1 : 0).Row());
   }
   void Sosa(const TV5Sosa& s) override {
+    if (Person(s.GetCodeID()) == 0) return;
     Check(sosa_.Int(s.GetCodeID()).Ansi(s.GetText()).Int(s.GetGeneration()).Int(s.GetOccurrences()).Row());
   }
   void Address(const TGAdresse& a) override {
@@ -311,7 +371,8 @@ class SqliteWriter : public RecordVisitor {
     Check(documents_.Ansi(empty ? AnsiString() : date.GetText()).Ansi(empty ? AnsiString() : date.GetChaine("%GED")).Row());
   }
   void Citation(const TGLienDocument& c) override {
-    Check(citations_.Int(c.GetCodeID()).Code(c.GetXREFEvenement()).Int(c.GetXREFDocument()).Ansi(c.GetCitation()).Row());
+    if (!Holds(t().documents, c.GetXREFDocument())) return;
+    Check(citations_.Int(c.GetCodeID()).Code(In(t().evenements, c.GetXREFEvenement())).Int(c.GetXREFDocument()).Ansi(c.GetCitation()).Row());
   }
   void Media(TGMedia& m) override {
     const TGDate& date = *m.GetDate();
@@ -319,6 +380,7 @@ class SqliteWriter : public RecordVisitor {
     Check(media_.Ansi(date.EstVide() ? AnsiString() : date.GetText()).Row());
   }
   void MediaLink(const TGLienMedia& l) override {
+    if (!Holds(t().medias, l.GetXREFMedia())) return;
     mediaLinks_.Int(l.GetCodeID()).Int(l.GetXREFMedia()).Int(l.GetXREFCible()).Int(l.GetGenre()).Int(l.GetPosition());
     Check(mediaLinks_.Int(l.GetMediaPrincipal() ? 1 : 0).Ansi(l.GetCitation()).Row());
   }
@@ -328,6 +390,9 @@ class SqliteWriter : public RecordVisitor {
     Check(tasks_.Row());
   }
   void TaskLink(CodeID task, CodeID individual, CodeID address) override {
+    individual = Person(individual);
+    address = In(t().dicoAdresses, address);
+    if (!Holds(t().taches, task) || (individual == 0 && address == 0)) return;
     Check(taskLinks_.Int(task).Code(individual).Code(address).Row());
   }
   void ResearchLog(const TVGRechercheLog& r) override {
@@ -335,6 +400,7 @@ class SqliteWriter : public RecordVisitor {
     Check(researchLogs_.Ansi(r.GetText1()).Ansi(r.GetText2()).Row());
   }
   void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
+    sawDamage_ = true;
     if (damaged_ != nullptr) damaged_->push_back(SqliteExportReport::Damage{table, code, reason});
   }
   void SetDamagedList(std::vector<SqliteExportReport::Damage>* list) { damaged_ = list; }
@@ -343,6 +409,16 @@ class SqliteWriter : public RecordVisitor {
   void Check(bool ok) {
     if (!ok) ++failures_;
   }
+  // References to records the file does not hold become NULL (0) and rows
+  // that would name none are not written, as the rows are made; the
+  // records that are present but do not decode are only known at the end.
+  const TGDatabaseTables& t() const { return source_.Tables(); }
+  CodeID In(const LXArray* table, CodeID code) const { return members_.Has(table, code) ? code : 0; }
+  CodeID Person(CodeID code) const { return In(t().individus, code); }
+  bool Holds(const LXArray* table, CodeID code) const { return members_.Has(table, code); }
+  TGDatabase& source_;
+  Membership members_;
+  bool sawDamage_ = false;
   Insert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
       children_, events_, links_, participants_, notes_, sosa_, addresses_, documents_, citations_, media_, mediaLinks_,
       tasks_, taskLinks_, researchLogs_;
@@ -350,8 +426,10 @@ class SqliteWriter : public RecordVisitor {
   std::vector<SqliteExportReport::Damage>* damaged_ = nullptr;
 };
 
-// References to rows the export does not hold (absent or damaged records)
-// become NULL; rows of link tables that would name none are dropped.
+// References to records that are present but did not decode become NULL;
+// rows of link tables that would name one are dropped. Absent records are
+// already left out as the rows are made; this pass runs only after a walk
+// that skipped a damaged record.
 constexpr const char* kFixups[] = {
     "UPDATE individuals SET surname = NULL WHERE surname NOT IN (SELECT code FROM surnames)",
     "UPDATE individuals SET father = NULL WHERE father NOT IN (SELECT code FROM individuals)",
@@ -504,8 +582,9 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
     error = "cannot be written: " + out.Error();
     return false;
   }
+  bool damaged = false;
   {
-    SqliteWriter writer(out.Db());
+    SqliteWriter writer(out.Db(), db);
     if (!writer.Valid()) {
       error = "cannot be written: " + out.Error();
       return false;
@@ -517,13 +596,14 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
       error = "cannot be written: " + std::to_string(writer.Failures()) + " row(s) refused: " + out.Error();
       return false;
     }
+    damaged = writer.SawDamage();
   }
   if (!out.Exec(indexes)) {
     error = "cannot be written: " + out.Error();
     return false;
   }
   for (const char* sql : kFixups)
-    if (!out.Exec(sql)) {
+    if (damaged && !out.Exec(sql)) {
       error = "cannot be written: " + out.Error();
       return false;
     }

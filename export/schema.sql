@@ -155,10 +155,11 @@ CREATE TABLE events (
   shared      INTEGER NOT NULL,
   confidential INTEGER NOT NULL
 );
+-- One index serves both a type alone and a type within a span of days
+-- ("every baptism before 1700"); a span of days of any type reads the table.
 CREATE INDEX events_owner ON events(owner, sort_key);
-CREATE INDEX events_type ON events(type);
+CREATE INDEX events_type_date ON events(type, sdn1);
 CREATE INDEX events_place ON events(place);
-CREATE INDEX events_sdn ON events(sdn1);
 
 -- Links: a person to a person or a person to an event (a witness...), with
 -- the type word in the language in force.

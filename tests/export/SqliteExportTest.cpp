@@ -281,6 +281,47 @@ TEST_F(SqliteExportTest, ReferencesToAbsentRecordsBecomeNullOrAreDropped) {
   EXPECT_EQ(sql.Count("links"), static_cast<std::int64_t>(CodesOf(t.liens).size()) - 1);
 }
 
+// A record that is listed but does not decode is only known once the walk
+// reaches it: the references made to it before are cleared afterwards.
+TEST_F(SqliteExportTest, ReferencesToADamagedRecordBecomeNullOrAreDropped) {
+  TGDatabaseSosa db;
+  db.SetAsNewFile();
+  FillSampleFamily(db);
+  TGDatabaseTables& t = db.Tables();
+  // A father whose record is damaged, and his child, written after him so
+  // that the child's row is made before the walk finds the damage... or
+  // after: both orders must end the same.
+  TGIndividu father;
+  const CodeID fatherCode = db.GetNextID();
+  father.SetCodeID(fatherCode);
+  father.SetChar(5, "Damaged");
+  t.individus->EcritData(&father);
+  TGIndividu child;
+  const CodeID childCode = db.GetNextID();
+  child.SetCodeID(childCode);
+  child.SetChar(5, "Child");
+  child.SetCodePere(fatherCode);
+  t.individus->EcritData(&child);
+  TGLien fromFather;
+  fromFather.SetCodeID(db.GetNextID());
+  fromFather.SetLienDe(fatherCode);
+  fromFather.SetLienVers(childCode);
+  fromFather.SetType(1);
+  t.liens->EcritData(&fromFather);
+  t.individus->LXArray::EcritData(fatherCode, "\x01\x02\x03", 3);
+
+  const std::string out = box.Path("damaged.sqlite");
+  SqliteExportReport report;
+  std::string error;
+  ASSERT_TRUE(ExportSqlite(db, out, {}, report, error)) << error;
+  ASSERT_EQ(report.damaged.size(), 1u);
+  Exported sql(out);
+  EXPECT_EQ(sql.Query("PRAGMA foreign_key_check"), "");
+  EXPECT_EQ(sql.Query("SELECT quote(father) FROM individuals WHERE code = " + std::to_string(childCode)), "NULL");
+  EXPECT_EQ(sql.Query("SELECT count(*) FROM links WHERE from_person = " + std::to_string(fatherCode)), "0");
+  EXPECT_EQ(sql.Query("SELECT count(*) FROM children WHERE father = " + std::to_string(fatherCode)), "0");
+}
+
 TEST_F(SqliteExportTest, FullTextIndexFindsNamesAndNotes) {
   TGDatabaseSosa db;
   db.SetAsNewFile();
