@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 #include <system_error>
+#include <unordered_map>
 
 #include "computations/TFullIndividu.h"
 #include "dates/Calendars.h"
@@ -227,6 +228,33 @@ class Membership {
   bool mapped_ = false;
 };
 
+// The display and GEDCOM texts of dates, made once per distinct date: the
+// dates of a file repeat (a day, a year alone), and printing one goes
+// through its format's tokens. The key is everything the texts depend on
+// besides the language, which does not change during an export.
+class DateTexts {
+ public:
+  struct Texts {
+    std::string display;  // UTF-8
+    std::string gedcom;
+  };
+  const Texts& Of(const TGDate& date) {
+    key_.assign(reinterpret_cast<const char*>(&date.Block()), sizeof(TGDate::dateT));
+    key_ += date.GetGregorien() ? '1' : '0';
+    key_ += date.GetFormatText();
+    auto found = texts_.find(key_);
+    if (found != texts_.end()) return found->second;
+    // Bounded: a file of only distinct dates starts again rather than grow.
+    if (texts_.size() >= kMostKept) texts_.clear();
+    return texts_.emplace(key_, Texts{U(date.GetText()), U(date.GetChaine("%GED"))}).first->second;
+  }
+
+ private:
+  static constexpr std::size_t kMostKept = 1u << 20;
+  std::string key_;
+  std::unordered_map<std::string, Texts> texts_;
+};
+
 // Each visit is one row; a statement that fails to step is counted, so the
 // export fails rather than leave a table short.
 class SqliteWriter : public RecordVisitor {
@@ -316,7 +344,12 @@ class SqliteWriter : public RecordVisitor {
     const bool empty = d.EstVide();
     events_.Int(e.GetCodeID()).Int(e.GetProprietaire()).Text(ofUnion ? "union" : "individual").Int(e.GetType());
     events_.Ansi(e.GetTypeStr()).TextOrNull(tag != nullptr ? tag : "").Code(In(t().dicoLieux, e.GetDicoLieu()));
-    events_.Ansi(empty ? AnsiString() : d.GetText()).Ansi(empty ? AnsiString() : d.GetChaine("%GED"));
+    if (empty) {
+      events_.Text("").Text("");
+    } else {
+      const DateTexts::Texts& texts = dates_.Of(d);
+      events_.Text(texts.display).Text(texts.gedcom);
+    }
     if (empty) events_.Null().Int(0);
     else events_.Text(CalendarLetter(d, false)).Int(d.GetKeywordIndex(false));
     if (empty || !d.IsDouble()) events_.Null().Int(0);
@@ -418,6 +451,7 @@ class SqliteWriter : public RecordVisitor {
   bool Holds(const LXArray* table, CodeID code) const { return members_.Has(table, code); }
   TGDatabase& source_;
   Membership members_;
+  DateTexts dates_;
   bool sawDamage_ = false;
   Insert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
       children_, events_, links_, participants_, notes_, sosa_, addresses_, documents_, citations_, media_, mediaLinks_,
