@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <ctime>
 #include <filesystem>
 #include <sstream>
@@ -228,6 +232,185 @@ class Membership {
   bool mapped_ = false;
 };
 
+// Rows made on the walking thread and inserted by a second one, so that
+// decoding and printing the records overlaps SQLite's own work. Rows go in
+// batches through a short queue: memory stays bounded by a few batches,
+// and the rows reach each table in the order they were made.
+class RowQueue {
+ public:
+  explicit RowQueue(sqlite3* db) : db_(db) {}
+  ~RowQueue() { Finish(); }
+  RowQueue(const RowQueue&) = delete;
+  RowQueue& operator=(const RowQueue&) = delete;
+
+  // The statement's number for the rows; -1 when it does not prepare.
+  int Prepare(const char* sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) return -1;
+    statements_.push_back(stmt);
+    return static_cast<int>(statements_.size()) - 1;
+  }
+  void Start() { inserter_ = std::thread([this] { Insert(); }); }
+
+  void Int(std::int64_t v) { filling_.values.push_back(Value{Value::kInt, v, 0.0, 0, 0}); }
+  void Real(double v) { filling_.values.push_back(Value{Value::kReal, 0, v, 0, 0}); }
+  void Null() { filling_.values.push_back(Value{Value::kNull, 0, 0.0, 0, 0}); }
+  void Text(std::string_view v) {
+    filling_.values.push_back(Value{Value::kText, 0, 0.0, filling_.text.size(), v.size()});
+    filling_.text.append(v);
+  }
+  void EndRow(int statement) {
+    filling_.rows.push_back(Row{statement, filling_.values.size()});
+    if (filling_.rows.size() >= kBatchRows) Send();
+  }
+  // Waits for every row; the number of rows SQLite refused.
+  std::uint64_t Finish() {
+    if (inserter_.joinable()) {
+      Send();
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+      }
+      changed_.notify_all();
+      inserter_.join();
+    }
+    for (sqlite3_stmt* stmt : statements_) sqlite3_finalize(stmt);
+    statements_.clear();
+    return refused_;
+  }
+
+ private:
+  struct Value {
+    enum Kind : std::uint8_t { kNull, kInt, kReal, kText } kind;
+    std::int64_t integer;
+    double real;
+    std::size_t offset, size;  // of a text, in the batch's characters
+  };
+  struct Row {
+    int statement;
+    std::size_t end;  // one past its last value
+  };
+  struct Batch {
+    std::vector<Row> rows;
+    std::vector<Value> values;
+    std::string text;
+    void Clear() {
+      rows.clear();
+      values.clear();
+      text.clear();
+    }
+  };
+  static constexpr std::size_t kBatchRows = 4096;
+  static constexpr std::size_t kBatchesQueued = 4;
+
+  void Send() {
+    if (filling_.rows.empty()) return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return full_.size() < kBatchesQueued; });
+    full_.push_back(std::move(filling_));
+    if (!spare_.empty()) {
+      filling_ = std::move(spare_.back());
+      spare_.pop_back();
+    } else {
+      filling_ = Batch{};
+    }
+    filling_.Clear();
+    lock.unlock();
+    changed_.notify_all();
+  }
+
+  void Insert() {
+    for (;;) {
+      Batch batch;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !full_.empty() || closed_; });
+        if (full_.empty()) return;
+        batch = std::move(full_.front());
+        full_.pop_front();
+      }
+      changed_.notify_all();
+      std::size_t first = 0;
+      for (const Row& row : batch.rows) {
+        sqlite3_stmt* stmt = statements_[static_cast<std::size_t>(row.statement)];
+        int column = 0;
+        for (std::size_t i = first; i < row.end; ++i) {
+          const Value& v = batch.values[i];
+          switch (v.kind) {
+            case Value::kNull: sqlite3_bind_null(stmt, ++column); break;
+            case Value::kInt: sqlite3_bind_int64(stmt, ++column, v.integer); break;
+            case Value::kReal: sqlite3_bind_double(stmt, ++column, v.real); break;
+            case Value::kText:
+              sqlite3_bind_text(stmt, ++column, batch.text.data() + v.offset, static_cast<int>(v.size), SQLITE_STATIC);
+              break;
+          }
+        }
+        first = row.end;
+        // Columns a row leaves out are NULL, not the previous row's.
+        for (int c = column + 1; c <= sqlite3_bind_parameter_count(stmt); ++c) sqlite3_bind_null(stmt, c);
+        if (sqlite3_step(stmt) != SQLITE_DONE) ++refused_;
+        sqlite3_reset(stmt);
+      }
+      batch.Clear();
+      std::lock_guard<std::mutex> lock(mutex_);
+      spare_.push_back(std::move(batch));
+    }
+  }
+
+  sqlite3* db_;
+  std::vector<sqlite3_stmt*> statements_;
+  Batch filling_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> full_;
+  std::vector<Batch> spare_;
+  bool closed_ = false;
+  std::uint64_t refused_ = 0;  // written by the inserting thread, read after the join
+  std::thread inserter_;
+};
+
+// One table's rows, made value by value in the table's column order.
+class QueuedInsert {
+ public:
+  QueuedInsert(RowQueue& queue, const char* sql) : queue_(queue), statement_(queue.Prepare(sql)) {}
+  bool Valid() const { return statement_ >= 0; }
+  QueuedInsert& Int(std::int64_t v) {
+    queue_.Int(v);
+    return *this;
+  }
+  // 0 is "no record": NULL.
+  QueuedInsert& Code(CodeID v) {
+    if (v == 0) queue_.Null();
+    else queue_.Int(v);
+    return *this;
+  }
+  QueuedInsert& Real(double v) {
+    queue_.Real(v);
+    return *this;
+  }
+  QueuedInsert& Null() {
+    queue_.Null();
+    return *this;
+  }
+  QueuedInsert& Text(std::string_view v) {
+    queue_.Text(v);
+    return *this;
+  }
+  QueuedInsert& TextOrNull(std::string_view v) { return v.empty() ? Null() : Text(v); }
+  // Plain ASCII is the same text in both encodings: queued as it is.
+  QueuedInsert& Ansi(const AnsiString& v) {
+    for (const char c : v)
+      if (static_cast<unsigned char>(c) >= 0x80) return Text(U(v));
+    return Text(v);
+  }
+  // Refusals are counted by the queue.
+  void Row() { queue_.EndRow(statement_); }
+
+ private:
+  RowQueue& queue_;
+  int statement_;
+};
+
 // The display and GEDCOM texts of dates, made once per distinct date: the
 // dates of a file repeat (a day, a year alone), and printing one goes
 // through its format's tokens. The key is everything the texts depend on
@@ -255,11 +438,11 @@ class DateTexts {
   std::unordered_map<std::string, Texts> texts_;
 };
 
-// Each visit is one row; a statement that fails to step is counted, so the
-// export fails rather than leave a table short.
+// Each visit is one row; a row that SQLite refuses is counted by the queue,
+// so the export fails rather than leave a table short.
 class SqliteWriter : public RecordVisitor {
  public:
-  SqliteWriter(sqlite3* db, TGDatabase& source)
+  SqliteWriter(RowQueue& db, TGDatabase& source)
       : source_(source),
         members_({t().individus, t().unions, t().evenements, t().liens, t().dicoNoms, t().dicoLieux, t().dicoAdresses,
                   t().documents, t().medias, t().taches}),
@@ -287,25 +470,24 @@ class SqliteWriter : public RecordVisitor {
         researchLogs_(db, "INSERT INTO research_logs VALUES (?,?,?,?,?,?)") {}
 
   bool Valid() const {
-    for (const Insert* s : {&surnames_, &firstNames_, &professions_, &places_, &individuals_, &firstNameLinks_,
+    for (const QueuedInsert* s : {&surnames_, &firstNames_, &professions_, &places_, &individuals_, &firstNameLinks_,
                             &professionLinks_, &unions_, &children_, &events_, &links_, &participants_, &notes_, &sosa_,
                             &addresses_, &documents_, &citations_, &media_, &mediaLinks_, &tasks_, &taskLinks_,
                             &researchLogs_})
       if (!s->Valid()) return false;
     return true;
   }
-  std::uint64_t Failures() const { return failures_; }
   // A record was skipped: references to it are only found after the load.
   bool SawDamage() const { return sawDamage_; }
 
   void Surname(const TGNom& nom) override {
-    Check(surnames_.Int(nom.GetCodeID()).Ansi(nom.GetStoredNom()).Ansi(nom.GetParticule()).Code(nom.GetRattachement()).Row());
+    surnames_.Int(nom.GetCodeID()).Ansi(nom.GetStoredNom()).Ansi(nom.GetParticule()).Code(nom.GetRattachement()).Row();
   }
   void FirstName(const TVGPrenom& p) override {
-    Check(firstNames_.Int(p.GetCodeID()).Ansi(p.Prenom()).Int(p.GetSexe()).Code(p.GetRattachement()).Row());
+    firstNames_.Int(p.GetCodeID()).Ansi(p.Prenom()).Int(p.GetSexe()).Code(p.GetRattachement()).Row();
   }
   void Profession(const TVGProfession& p) override {
-    Check(professions_.Int(p.GetCodeID()).Ansi(p.GetProfession()).Row());
+    professions_.Int(p.GetCodeID()).Ansi(p.GetProfession()).Row();
   }
   void Place(const TGLieu& l) override {
     const bool placed = l.GetLatitude() != 0.0 || l.GetLongitude() != 0.0;
@@ -313,7 +495,7 @@ class SqliteWriter : public RecordVisitor {
     places_.Ansi(l.GetPays()).Ansi(l.GetIsoCountry());
     if (placed) places_.Real(l.GetLatitude()).Real(l.GetLongitude());
     else places_.Null().Null();
-    Check(places_.Code(l.GetRattachement()).Row());
+    places_.Code(l.GetRattachement()).Row();
   }
   void Individual(const TGIndividu& i, const TGNom* nom) override {
     individuals_.Int(i.GetCodeID()).Code(In(t().dicoNoms, i.GetCodeNom())).Ansi(i.GetChar(5)).Ansi(i.GetChar(10)).Ansi(i.GetChar(9));
@@ -321,22 +503,22 @@ class SqliteWriter : public RecordVisitor {
     individuals_.Ansi(nom != nullptr ? TFullIndividu::NomAffiche(*nom) : AnsiString()).Ansi(i.GetChar(6));
     individuals_.Code(Person(i.GetCodePere())).Code(Person(i.GetCodeMere())).Code(In(t().dicoAdresses, i.GetCodeAdresse())).Int(i.GetSwitches()).Int(i.GetBool(33) ? 1 : 0);
     individuals_.TextOrNull(RecordTime(i, i.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(i, i.GetPreciseStamp(1), 1));
-    Check(individuals_.Row());
+    individuals_.Row();
   }
   void FirstNameLink(CodeID individual, CodeID firstName, bool usual) override {
-    Check(firstNameLinks_.Int(individual).Int(firstName).Int(usual ? 1 : 0).Row());
+    firstNameLinks_.Int(individual).Int(firstName).Int(usual ? 1 : 0).Row();
   }
   void ProfessionLink(CodeID individual, CodeID profession) override {
-    Check(professionLinks_.Int(individual).Int(profession).Row());
+    professionLinks_.Int(individual).Int(profession).Row();
   }
   void Union(const TGUnion& u) override {
     unions_.Int(u.GetCodeID()).Code(Person(u.GetEpoux())).Code(Person(u.GetEpouse())).Int(u.GetTypeUnion()).Ansi(u.GetTypeUnionTexte());
     unions_.Code(In(t().dicoAdresses, u.GetAdresse()));
-    Check(unions_.TextOrNull(RecordTime(u, u.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(u, u.GetPreciseStamp(1), 1)).Row());
+    unions_.TextOrNull(RecordTime(u, u.GetPreciseStamp(0), 0)).TextOrNull(RecordTime(u, u.GetPreciseStamp(1), 1)).Row();
   }
   void Child(const ChildRow& c) override {
     if (Person(c.child) == 0) return;
-    Check(children_.Int(c.child).Code(In(t().unions, c.unionCode)).Code(Person(c.father)).Code(Person(c.mother)).Int(c.position).Row());
+    children_.Int(c.child).Code(In(t().unions, c.unionCode)).Code(Person(c.father)).Code(Person(c.mother)).Int(c.position).Row();
   }
   void Event(const TGEvenement& e, bool ofUnion) override {
     const TGDate& d = *e.GetDate();
@@ -362,7 +544,7 @@ class SqliteWriter : public RecordVisitor {
     else events_.Null();
     events_.Real(d.GetDateTriDouble(false)).Ansi(e.GetCertitude()).Ansi(e.GetSubdivision()).Ansi(e.GetCause());
     events_.Ansi(e.GetAgeSurActe()).Ansi(e.GetText(2)).Ansi(e.GetText(0)).Int(e.GetPartage() ? 1 : 0);
-    Check(events_.Int(e.GetConfidentiel() ? 1 : 0).Row());
+    events_.Int(e.GetConfidentiel() ? 1 : 0).Row();
   }
   void Link(const TGLien& l) override {
     const bool toEvent = l.GetType() > TGTableLiens::kPremierTypeEvenement;
@@ -370,20 +552,20 @@ class SqliteWriter : public RecordVisitor {
     links_.Int(l.GetCodeID()).Int(l.GetLienDe());
     if (toEvent) links_.Null().Code(In(t().evenements, l.GetLienVers()));
     else links_.Code(Person(l.GetLienVers())).Null();
-    Check(links_.Int(l.GetType()).Ansi(l.GetTitre()).Ansi(l.GetNote()).Row());
+    links_.Int(l.GetType()).Ansi(l.GetTitre()).Ansi(l.GetNote()).Row();
   }
   void Participant(const ParticipantRow& p) override {
     if (Person(p.person) == 0 || !Holds(t().evenements, p.event)) return;
-    Check(participants_.Int(p.event).Int(p.person).Ansi(p.role).Code(In(t().liens, p.link)).Row());
+    participants_.Int(p.event).Int(p.person).Ansi(p.role).Code(In(t().liens, p.link)).Row();
   }
   void Note(CodeID owner, NoteKind kind, const TVGNote& n) override {
     const AnsiString rich = n.GetNoteRTF();
     notes_.Int(owner).Text(kind == NoteKind::Note ? "note" : "research");
-    Check(notes_.Ansi(ConvertRtfText(rich, ConvertRtfActionTo::Text)).Ansi(rich).Int(n.IsPrivee() ? 1 : 0).Row());
+    notes_.Ansi(ConvertRtfText(rich, ConvertRtfActionTo::Text)).Ansi(rich).Int(n.IsPrivee() ? 1 : 0).Row();
   }
   void Sosa(const TV5Sosa& s) override {
     if (Person(s.GetCodeID()) == 0) return;
-    Check(sosa_.Int(s.GetCodeID()).Ansi(s.GetText()).Int(s.GetGeneration()).Int(s.GetOccurrences()).Row());
+    sosa_.Int(s.GetCodeID()).Ansi(s.GetText()).Int(s.GetGeneration()).Int(s.GetOccurrences()).Row();
   }
   void Address(const TGAdresse& a) override {
     addresses_.Int(a.GetCodeID());
@@ -391,7 +573,7 @@ class SqliteWriter : public RecordVisitor {
                            TGAdresse::kVille, TGAdresse::kDepartement, TGAdresse::kPays, TGAdresse::kTel,
                            TGAdresse::kEMail, TGAdresse::kPageWeb, TGAdresse::kNote})
       addresses_.Ansi(a.GetTexte(text));
-    Check(addresses_.Int(a.GetPrivate() ? 1 : 0).Row());
+    addresses_.Int(a.GetPrivate() ? 1 : 0).Row();
   }
   void Document(TGDocument& d) override {
     documents_.Int(d.GetCodeID()).Int(d.GetTypeSource());
@@ -401,36 +583,36 @@ class SqliteWriter : public RecordVisitor {
     documents_.Int(d.GetNatureActe()).Int(d.GetCertitude()).Ansi(d.GetURL()).Ansi(d.GetEMail()).Ansi(d.GetAuteur());
     const TGDate& date = *d.GetDate();
     const bool empty = date.EstVide();
-    Check(documents_.Ansi(empty ? AnsiString() : date.GetText()).Ansi(empty ? AnsiString() : date.GetChaine("%GED")).Row());
+    documents_.Ansi(empty ? AnsiString() : date.GetText()).Ansi(empty ? AnsiString() : date.GetChaine("%GED")).Row();
   }
   void Citation(const TGLienDocument& c) override {
     if (!Holds(t().documents, c.GetXREFDocument())) return;
-    Check(citations_.Int(c.GetCodeID()).Code(In(t().evenements, c.GetXREFEvenement())).Int(c.GetXREFDocument()).Ansi(c.GetCitation()).Row());
+    citations_.Int(c.GetCodeID()).Code(In(t().evenements, c.GetXREFEvenement())).Int(c.GetXREFDocument()).Ansi(c.GetCitation()).Row();
   }
   void Media(TGMedia& m) override {
     const TGDate& date = *m.GetDate();
     media_.Int(m.GetCodeID()).Ansi(m.GetOriginalFullPath()).Ansi(m.GetSecondText()).Ansi(m.GetNote());
-    Check(media_.Ansi(date.EstVide() ? AnsiString() : date.GetText()).Row());
+    media_.Ansi(date.EstVide() ? AnsiString() : date.GetText()).Row();
   }
   void MediaLink(const TGLienMedia& l) override {
     if (!Holds(t().medias, l.GetXREFMedia())) return;
     mediaLinks_.Int(l.GetCodeID()).Int(l.GetXREFMedia()).Int(l.GetXREFCible()).Int(l.GetGenre()).Int(l.GetPosition());
-    Check(mediaLinks_.Int(l.GetMediaPrincipal() ? 1 : 0).Ansi(l.GetCitation()).Row());
+    mediaLinks_.Int(l.GetMediaPrincipal() ? 1 : 0).Ansi(l.GetCitation()).Row();
   }
   void Task(const TVGTache& t) override {
     tasks_.Int(t.GetCodeID()).Ansi(t.GetTitre()).Ansi(t.GetDescription()).Int(t.GetPriorite());
     tasks_.Int(t.GetTacheRealisee() ? 1 : 0).TextOrNull(IsoOfSerial(t.GetDateEcheance())).TextOrNull(IsoOfSerial(t.GetDateAlerte()));
-    Check(tasks_.Row());
+    tasks_.Row();
   }
   void TaskLink(CodeID task, CodeID individual, CodeID address) override {
     individual = Person(individual);
     address = In(t().dicoAdresses, address);
     if (!Holds(t().taches, task) || (individual == 0 && address == 0)) return;
-    Check(taskLinks_.Int(task).Code(individual).Code(address).Row());
+    taskLinks_.Int(task).Code(individual).Code(address).Row();
   }
   void ResearchLog(const TVGRechercheLog& r) override {
     researchLogs_.Int(r.GetCodeID()).Int(r.GetOwner()).Int(r.GetKind()).TextOrNull(IsoOfSerial(r.GetDateTime()));
-    Check(researchLogs_.Ansi(r.GetText1()).Ansi(r.GetText2()).Row());
+    researchLogs_.Ansi(r.GetText1()).Ansi(r.GetText2()).Row();
   }
   void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
     sawDamage_ = true;
@@ -439,9 +621,6 @@ class SqliteWriter : public RecordVisitor {
   void SetDamagedList(std::vector<SqliteExportReport::Damage>* list) { damaged_ = list; }
 
  private:
-  void Check(bool ok) {
-    if (!ok) ++failures_;
-  }
   // References to records the file does not hold become NULL (0) and rows
   // that would name none are not written, as the rows are made; the
   // records that are present but do not decode are only known at the end.
@@ -453,10 +632,9 @@ class SqliteWriter : public RecordVisitor {
   Membership members_;
   DateTexts dates_;
   bool sawDamage_ = false;
-  Insert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
+  QueuedInsert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
       children_, events_, links_, participants_, notes_, sosa_, addresses_, documents_, citations_, media_, mediaLinks_,
       tasks_, taskLinks_, researchLogs_;
-  std::uint64_t failures_ = 0;
   std::vector<SqliteExportReport::Damage>* damaged_ = nullptr;
 };
 
@@ -618,16 +796,20 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
   }
   bool damaged = false;
   {
-    SqliteWriter writer(out.Db(), db);
+    RowQueue rows(out.Db());
+    SqliteWriter writer(rows, db);
     if (!writer.Valid()) {
       error = "cannot be written: " + out.Error();
       return false;
     }
     writer.SetDamagedList(&report.damaged);
+    // The connection belongs to the inserting thread until Finish.
+    rows.Start();
     RecordWalk walk(db);
     walk.Walk(writer);
-    if (writer.Failures() != 0) {
-      error = "cannot be written: " + std::to_string(writer.Failures()) + " row(s) refused: " + out.Error();
+    const std::uint64_t refused = rows.Finish();
+    if (refused != 0) {
+      error = "cannot be written: " + std::to_string(refused) + " row(s) refused: " + out.Error();
       return false;
     }
     damaged = writer.SawDamage();
