@@ -87,6 +87,10 @@ void RecordWalk::Walk(RecordVisitor& v) {
   Tasks(v);
   ResearchLogs(v);
   SosaNumbers(v);
+  MediaFrames(v);
+  Pairs(v);
+  Branches(v);
+  Redactions(v);
   parente_->Parente().FigerOrdre(false);
   parente_.reset();
 }
@@ -326,6 +330,57 @@ void RecordWalk::SosaNumbers(RecordVisitor& v) {
     sosa.PokeData(data);
     if (sosa.GetCodeID() != 0 && !sosa.IsZero()) v.Sosa(sosa);
   }
+}
+
+void RecordWalk::MediaFrames(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().mediasCadres;
+  ForEachCode(&store, "media frames", [&](CodeID code) {
+    TGMediaCadre frame;
+    if (Decode(frame, store, code, v)) v.MediaFrame(frame);
+  });
+}
+
+void RecordWalk::Pairs(RecordVisitor& v) {
+  const TGDatabaseTables& t = db_.Tables();
+  for (const auto& [pairs, name] : {std::pair<const LArray*, const char*>{t.adresseLiens, "address"},
+                                    std::pair<const LArray*, const char*>{t.unionLiens, "union"},
+                                    std::pair<const LArray*, const char*>{t.noteLiens, "note"}}) {
+    if (pairs == nullptr) continue;
+    for (int i = 1; i <= static_cast<int>(pairs->GetCount()); ++i) {
+      if (pairs->GetItemSize(i) < 8) continue;
+      std::uint32_t pair[2] = {0, 0};
+      std::memcpy(pair, pairs->GetItemPtr(i), 8);
+      v.Pair(name, pair[0], pair[1]);
+    }
+  }
+}
+
+void RecordWalk::Branches(RecordVisitor& v) {
+  const LArray& branches = *db_.Tables().branches;
+  for (int i = 1; i <= static_cast<int>(branches.GetCount()); ++i) {
+    if (branches.GetItemSize(i) < TGTableBranchesMemorisees::kItemSize) continue;
+    std::uint32_t item[3] = {0, 0, 0};
+    std::memcpy(item, branches.GetItemPtr(i), sizeof item);
+    v.Branch(item[0], item[1], item[2]);
+  }
+  const LArray& marked = *db_.Tables().indiMarques;
+  for (int i = 1; i <= static_cast<int>(marked.GetCount()); ++i) {
+    if (marked.GetItemSize(i) < 4) continue;
+    CodeID code = 0;
+    std::memcpy(&code, marked.GetItemPtr(i), 4);
+    v.Marked(code, static_cast<std::uint32_t>(i));
+  }
+}
+
+void RecordWalk::Redactions(RecordVisitor& v) {
+  LXArray* store = db_.Tables().redaction;
+  std::vector<char> bytes;
+  ForEachCode(store, "redaction", [&](CodeID code) {
+    const unsigned size = store->FetchData(code, nullptr, 0);
+    bytes.resize(size);
+    if (size != 0 && store->FetchData(code, bytes.data(), size) != size) return;
+    v.Redaction(code, std::string_view(bytes.data(), bytes.size()));
+  });
 }
 
 }  // namespace genvora

@@ -3,7 +3,8 @@
 // record comes after the dictionaries it names (surnames, first names,
 // professions, places, addresses, then individuals, unions, children,
 // events, links, documents and their citations, media and their links,
-// notes, tasks, research logs, Sosa numbers).
+// notes, tasks, research logs, Sosa numbers, media frames, the generic
+// pairs, memorised branches and marked individuals, the redaction table).
 //
 // Invariants:
 //  1. Streaming: one record is held at a time; the largest list held is one
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "database/TGDatabase.h"
 #include "platform/TV5Sosa.h"
@@ -29,6 +31,7 @@
 #include "records/TGLien.h"
 #include "records/TGLienRoot.h"
 #include "records/TGLieu.h"
+#include "records/TGMediaCadre.h"
 #include "records/TGMedia.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
@@ -93,6 +96,19 @@ class RecordVisitor {
   virtual void TaskLink(CodeID /*task*/, CodeID /*individual*/, CodeID /*address*/) {}
   virtual void ResearchLog(const TVGRechercheLog&) {}
   virtual void Sosa(const TV5Sosa&) {}
+  virtual void MediaFrame(const TGMediaCadre&) {}
+  // A pair of a generic pair table, as stored: `table` "address" (an
+  // address and a record that lives there), "union" or "note" (the pairs
+  // kept beside the unions and the notes).
+  virtual void Pair(const char* /*table*/, CodeID /*a*/, CodeID /*b*/) {}
+  // A branch memorised for research help: its individual, the kind of help
+  // and the branch's identifier.
+  virtual void Branch(CodeID /*individual*/, std::uint32_t /*kind*/, CodeID /*id*/) {}
+  // A marked individual, with its 1-based place in the order of marking.
+  virtual void Marked(CodeID /*individual*/, std::uint32_t /*position*/) {}
+  // An element of the redaction table: the engine keeps its bytes without
+  // reading them, and so does the walk.
+  virtual void Redaction(CodeID /*code*/, std::string_view /*bytes*/) {}
   // `table` is the store's saved name; `reason` an engine text.
   virtual void Damaged(const std::string& /*table*/, CodeID /*code*/, const AnsiString& /*reason*/) {}
 };
@@ -127,6 +143,10 @@ class RecordWalk {
   void Tasks(RecordVisitor& v);
   void ResearchLogs(RecordVisitor& v);
   void SosaNumbers(RecordVisitor& v);
+  void MediaFrames(RecordVisitor& v);
+  void Pairs(RecordVisitor& v);
+  void Branches(RecordVisitor& v);
+  void Redactions(RecordVisitor& v);
   bool Decode(TGRoot& record, LXArray& store, CodeID code, RecordVisitor& v);
 
   TGDatabase& db_;

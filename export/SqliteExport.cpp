@@ -255,10 +255,8 @@ class RowQueue {
   void Int(std::int64_t v) { filling_.values.push_back(Value{Value::kInt, v, 0.0, 0, 0}); }
   void Real(double v) { filling_.values.push_back(Value{Value::kReal, 0, v, 0, 0}); }
   void Null() { filling_.values.push_back(Value{Value::kNull, 0, 0.0, 0, 0}); }
-  void Text(std::string_view v) {
-    filling_.values.push_back(Value{Value::kText, 0, 0.0, filling_.text.size(), v.size()});
-    filling_.text.append(v);
-  }
+  void Text(std::string_view v) { Bytes(Value::kText, v); }
+  void Blob(std::string_view v) { Bytes(Value::kBlob, v); }
   void EndRow(int statement) {
     filling_.rows.push_back(Row{statement, filling_.values.size()});
     if (filling_.rows.size() >= kBatchRows) Send();
@@ -281,7 +279,7 @@ class RowQueue {
 
  private:
   struct Value {
-    enum Kind : std::uint8_t { kNull, kInt, kReal, kText } kind;
+    enum Kind : std::uint8_t { kNull, kInt, kReal, kText, kBlob } kind;
     std::int64_t integer;
     double real;
     std::size_t offset, size;  // of a text, in the batch's characters
@@ -301,6 +299,11 @@ class RowQueue {
     }
   };
   static constexpr std::size_t kBatchRows = 4096;
+
+  void Bytes(Value::Kind kind, std::string_view v) {
+    filling_.values.push_back(Value{kind, 0, 0.0, filling_.text.size(), v.size()});
+    filling_.text.append(v);
+  }
   static constexpr std::size_t kBatchesQueued = 4;
 
   void Send() {
@@ -342,6 +345,9 @@ class RowQueue {
             case Value::kReal: sqlite3_bind_double(stmt, ++column, v.real); break;
             case Value::kText:
               sqlite3_bind_text(stmt, ++column, batch.text.data() + v.offset, static_cast<int>(v.size), SQLITE_STATIC);
+              break;
+            case Value::kBlob:
+              sqlite3_bind_blob(stmt, ++column, batch.text.data() + v.offset, static_cast<int>(v.size), SQLITE_STATIC);
               break;
           }
         }
@@ -394,6 +400,10 @@ class QueuedInsert {
   }
   QueuedInsert& Text(std::string_view v) {
     queue_.Text(v);
+    return *this;
+  }
+  QueuedInsert& Blob(std::string_view v) {
+    queue_.Blob(v);
     return *this;
   }
   QueuedInsert& TextOrNull(std::string_view v) { return v.empty() ? Null() : Text(v); }
@@ -467,13 +477,18 @@ class SqliteWriter : public RecordVisitor {
         mediaLinks_(db, "INSERT INTO media_links VALUES (?,?,?,?,?,?,?)"),
         tasks_(db, "INSERT INTO tasks VALUES (?,?,?,?,?,?,?)"),
         taskLinks_(db, "INSERT INTO task_links VALUES (?,?,?)"),
-        researchLogs_(db, "INSERT INTO research_logs VALUES (?,?,?,?,?,?)") {}
+        researchLogs_(db, "INSERT INTO research_logs VALUES (?,?,?,?,?,?)"),
+        mediaFrames_(db, "INSERT INTO media_frames VALUES (?,?,?,?,?,?,?,?)"),
+        pairs_(db, "INSERT INTO record_pairs VALUES (?,?,?)"),
+        branches_(db, "INSERT INTO branches VALUES (?,?,?)"),
+        marked_(db, "INSERT INTO marked_individuals VALUES (?,?)"),
+        redaction_(db, "INSERT INTO redaction VALUES (?,?)") {}
 
   bool Valid() const {
     for (const QueuedInsert* s : {&surnames_, &firstNames_, &professions_, &places_, &individuals_, &firstNameLinks_,
                             &professionLinks_, &unions_, &children_, &events_, &links_, &participants_, &notes_, &sosa_,
                             &addresses_, &documents_, &citations_, &media_, &mediaLinks_, &tasks_, &taskLinks_,
-                            &researchLogs_})
+                            &researchLogs_, &mediaFrames_, &pairs_, &branches_, &marked_, &redaction_})
       if (!s->Valid()) return false;
     return true;
   }
@@ -614,6 +629,17 @@ class SqliteWriter : public RecordVisitor {
     researchLogs_.Int(r.GetCodeID()).Int(r.GetOwner()).Int(r.GetKind()).TextOrNull(IsoOfSerial(r.GetDateTime()));
     researchLogs_.Ansi(r.GetText1()).Ansi(r.GetText2()).Row();
   }
+  void MediaFrame(const TGMediaCadre& f) override {
+    const TGRect& r = f.GetRect();
+    mediaFrames_.Int(f.GetCodeID()).Code(In(t().medias, f.GetMediaOrigine())).Code(In(t().medias, f.GetMediaDerive()));
+    mediaFrames_.Code(Person(f.GetIndividu())).Int(r.left).Int(r.top).Int(r.right).Int(r.bottom).Row();
+  }
+  void Pair(const char* table, CodeID a, CodeID b) override { pairs_.Text(table).Int(a).Int(b).Row(); }
+  void Branch(CodeID individual, std::uint32_t kind, CodeID id) override {
+    branches_.Int(individual).Int(kind).Int(id).Row();
+  }
+  void Marked(CodeID individual, std::uint32_t position) override { marked_.Int(individual).Int(position).Row(); }
+  void Redaction(CodeID code, std::string_view bytes) override { redaction_.Int(code).Blob(bytes).Row(); }
   void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
     sawDamage_ = true;
     if (damaged_ != nullptr) damaged_->push_back(SqliteExportReport::Damage{table, code, reason});
@@ -634,7 +660,7 @@ class SqliteWriter : public RecordVisitor {
   bool sawDamage_ = false;
   QueuedInsert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
       children_, events_, links_, participants_, notes_, sosa_, addresses_, documents_, citations_, media_, mediaLinks_,
-      tasks_, taskLinks_, researchLogs_;
+      tasks_, taskLinks_, researchLogs_, mediaFrames_, pairs_, branches_, marked_, redaction_;
   std::vector<SqliteExportReport::Damage>* damaged_ = nullptr;
 };
 
@@ -671,6 +697,9 @@ constexpr const char* kFixups[] = {
     "UPDATE task_links SET individual = NULL WHERE individual NOT IN (SELECT code FROM individuals)",
     "UPDATE task_links SET address = NULL WHERE address NOT IN (SELECT code FROM addresses)",
     "DELETE FROM task_links WHERE individual IS NULL AND address IS NULL",
+    "UPDATE media_frames SET origin = NULL WHERE origin NOT IN (SELECT code FROM media)",
+    "UPDATE media_frames SET derived = NULL WHERE derived NOT IN (SELECT code FROM media)",
+    "UPDATE media_frames SET individual = NULL WHERE individual NOT IN (SELECT code FROM individuals)",
 };
 
 constexpr const char* kFullText[] = {

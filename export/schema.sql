@@ -287,6 +287,49 @@ CREATE TABLE sosa (
 );
 CREATE INDEX sosa_generation ON sosa(generation);
 
+-- Rectangles cut out of pictures: the picture, the media made from the
+-- rectangle and the person it shows; corners in pixels of the picture.
+CREATE TABLE media_frames (
+  code       INTEGER PRIMARY KEY,
+  origin     INTEGER REFERENCES media(code),
+  derived    INTEGER REFERENCES media(code),
+  individual INTEGER REFERENCES individuals(code),
+  left_px    INTEGER NOT NULL,
+  top_px     INTEGER NOT NULL,
+  right_px   INTEGER NOT NULL,
+  bottom_px  INTEGER NOT NULL
+);
+
+-- The file's generic pairs of codes, as stored, by the table that keeps
+-- them: 'address' (an address and a record that lives there), 'union' and
+-- 'note' (pairs kept beside the unions and the notes).
+CREATE TABLE record_pairs (
+  kind TEXT NOT NULL,
+  a    INTEGER NOT NULL,
+  b    INTEGER NOT NULL
+);
+
+-- Branches memorised for research help: the individual the branch starts
+-- from, the kind of help and the branch's identifier.
+CREATE TABLE branches (
+  individual INTEGER NOT NULL,
+  kind       INTEGER NOT NULL,
+  id         INTEGER NOT NULL
+);
+
+-- The individuals the user marked, in the order of marking (from 1).
+CREATE TABLE marked_individuals (
+  individual INTEGER NOT NULL,
+  position   INTEGER NOT NULL
+);
+
+-- The redaction elements, whose bytes the engine keeps without reading
+-- them: kept as they are stored.
+CREATE TABLE redaction (
+  code INTEGER PRIMARY KEY,
+  data BLOB NOT NULL
+);
+
 -- Full-text search over names and notes (FTS5, when the SQLite in use has
 -- it; the exporter skips this table otherwise).
 -- FTS5 CREATE VIRTUAL TABLE search USING fts5(kind UNINDEXED, code UNINDEXED, text);

@@ -82,6 +82,11 @@ std::map<std::string, std::int64_t> FileCounts(TGDatabase& db) {
   n["tasks"] = static_cast<std::int64_t>(CodesOf(t.taches).size());
   n["task_links"] = t.tacheIndividus->GetCount() + t.tacheAdresses->GetCount();
   n["research_logs"] = static_cast<std::int64_t>(CodesOf(t.rechercheLog).size());
+  n["media_frames"] = static_cast<std::int64_t>(CodesOf(t.mediasCadres).size());
+  n["record_pairs"] = t.adresseLiens->GetCount() + t.unionLiens->GetCount() + t.noteLiens->GetCount();
+  n["branches"] = t.branches->GetCount();
+  n["marked_individuals"] = t.indiMarques->GetCount();
+  n["redaction"] = static_cast<std::int64_t>(CodesOf(t.redaction).size());
   std::int64_t children = 0, participants = 0;
   for (const CodeID code : CodesOf(t.individus)) {
     TGIndividu indi;
@@ -237,6 +242,9 @@ TEST_F(SqliteExportTest, ValuesThatAreEasyToGetWrong) {
       {"task links", "SELECT count(individual) || '/' || count(address) FROM task_links", "1/1"},
       {"research log time", "SELECT time FROM research_logs", "2021-03-01T14:30:00"},
       {"child without a union", "SELECT union_code FROM children WHERE child = " + std::to_string(root), "NULL"},
+      {"redaction element as stored", "SELECT hex(substr(data, 5)) FROM redaction", "496E74726F64756374696F6E00"},
+      {"address pair", "SELECT count(*) FROM record_pairs p JOIN addresses a ON a.code = p.a WHERE p.kind = 'address'", "1"},
+      {"media frame", "SELECT count(*) FROM media_frames f JOIN media m ON m.code = f.origin", "1"},
   };
   for (const Case& c : cases) EXPECT_EQ(sql.Query(c.query), c.expected) << c.what;
 }
