@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-sanitize bench fuzz clean
+.PHONY: all deps build run test test-sanitize bench bench-pipeline fuzz clean
 
 all: build
 
@@ -42,6 +42,12 @@ test-sanitize: deps
 bench: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target genvora_bench
 	$(BUILD)/bench/genvora_bench
+
+# Open, upgrade, save, check --repair and export a million persons written
+# in three generations of the layout, stage by stage, as one table.
+bench-pipeline: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target genvora_pipeline
+	$(BUILD)/bench/genvora_pipeline
 
 # The fuzz targets built with clang's fuzzing engine and the sanitizers, each
 # run for FUZZ_SECONDS; crashing inputs are kept in fuzz/corpus/ and replayed
