@@ -1,8 +1,10 @@
 // The database object: lifecycle, the read path and the identifiers.
 #include "database/TGDatabase.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "database/LireEntete.h"
 #include "platform/Exception.h"
@@ -519,19 +521,27 @@ void TGDatabase::CheckDatabase() {
   const LXArray* sequence[] = {t.individus,     t.evenements, t.unions,   t.MediaLiens(),
                                t.liens,         t.dicoAdresses, t.documents, t.DocumentLiens(),
                                t.prenoms,       t.professions, t.medias};
-  std::set<std::uint32_t> seen;
-  std::set<std::uint32_t> duplicates;
+  // Only the media are repaired, so only a media code met before (in an
+  // earlier table or earlier among the media) is a collision; the codes of
+  // the other tables are looked up in one sorted list.
   const std::size_t n = std::size(sequence);
-  for (std::size_t k = 0; k < n; ++k) {
+  std::vector<std::uint32_t> before;
+  for (std::size_t k = 0; k + 1 < n; ++k) {
     const LArray* list = sequence[k]->GetCodeList();
     for (int i = 1; list != nullptr && i <= static_cast<int>(list->GetCount()); ++i) {
       std::uint32_t pair[2] = {0, 0};
-      if (!list->FetchItemAt(i, pair)) continue;
-      if (!seen.insert(pair[0]).second) duplicates.insert(pair[0]);
+      if (list->FetchItemAt(i, pair)) before.push_back(pair[0]);
     }
-    // Only the media are repaired: the collisions found before them are
-    // forgotten.
-    if (k + 1 < n) duplicates.clear();
+  }
+  std::sort(before.begin(), before.end());
+  std::set<std::uint32_t> media;
+  std::set<std::uint32_t> duplicates;
+  const LArray* list = sequence[n - 1]->GetCodeList();
+  for (int i = 1; list != nullptr && i <= static_cast<int>(list->GetCount()); ++i) {
+    std::uint32_t pair[2] = {0, 0};
+    if (!list->FetchItemAt(i, pair)) continue;
+    if (std::binary_search(before.begin(), before.end(), pair[0]) || !media.insert(pair[0]).second)
+      duplicates.insert(pair[0]);
   }
   for (std::uint32_t code : duplicates) RemplaceCodeIDMedia(code, GetNextID());
 }

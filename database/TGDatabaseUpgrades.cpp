@@ -19,9 +19,12 @@
 //   4 media, 5 notes, 6 documents, 7 surnames, 8 links, 9 notes (14),
 //   10 media copy (15), 11 end of 13.
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 #include <set>
 #include <unordered_map>
 
@@ -79,27 +82,46 @@ struct Pair {
 
 // Adds `added` (each pair and its mirror) to a pair table in one pass:
 // inserting a million pairs one by one into the sorted array would move
-// its tail each time. Entries of a code in `reset` are dropped first; a
-// pair already there keeps its flag.
+// its tail each time. Entries of a code in `reset` (sorted) are dropped
+// first; a pair already there keeps its flag, and of a pair added twice the
+// first flag stays. The table ends sorted by {a, b}, as its comparator
+// orders it, and is handed its new block whole.
 void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<Pair>& added,
-                const std::set<CodeID>& reset) {
+                const std::vector<CodeID>& reset) {
   if (added.empty() && reset.empty()) return;
-  std::map<std::pair<CodeID, CodeID>, std::uint8_t> all;
+  auto isReset = [&](CodeID code) { return std::binary_search(reset.begin(), reset.end(), code); };
+  struct Entry {
+    CodeID a, b;
+    std::uint8_t flag;
+    std::uint32_t order;  // which came first among equal pairs
+  };
+  std::vector<Entry> all;
+  all.reserve(table->GetCount() + 2 * added.size());
   for (int i = 1; i <= static_cast<int>(table->GetCount()); ++i) {
     std::uint32_t item[3] = {0, 0, 0};
     if (table->GetItemSize(i) != itemSize || !table->FetchItemAt(i, item)) continue;
-    if (reset.count(item[0]) != 0 || reset.count(item[1]) != 0) continue;
-    all.emplace(std::make_pair(item[0], item[1]), static_cast<std::uint8_t>(item[2] & 0xFF));
+    if (!reset.empty() && (isReset(item[0]) || isReset(item[1]))) continue;
+    all.push_back({item[0], item[1], static_cast<std::uint8_t>(item[2] & 0xFF), static_cast<std::uint32_t>(all.size())});
   }
   for (const Pair& p : added) {
-    all.emplace(std::make_pair(p.a, p.b), p.flag);
-    all.emplace(std::make_pair(p.b, p.a), p.flag);
+    all.push_back({p.a, p.b, p.flag, static_cast<std::uint32_t>(all.size())});
+    all.push_back({p.b, p.a, p.flag, static_cast<std::uint32_t>(all.size())});
   }
+  std::sort(all.begin(), all.end(), [](const Entry& x, const Entry& y) {
+    return x.a != y.a ? x.a < y.a : x.b != y.b ? x.b < y.b : x.order < y.order;
+  });
+  all.erase(std::unique(all.begin(), all.end(), [](const Entry& x, const Entry& y) { return x.a == y.a && x.b == y.b; }),
+            all.end());
   table->Flush();
-  for (const auto& [key, flag] : all) {
-    const std::uint32_t item[3] = {key.first, key.second, flag};
-    table->AddItem(item, itemSize);
+  if (all.empty()) return;
+  const std::size_t bytes = all.size() * itemSize;
+  auto* block = static_cast<unsigned char*>(std::calloc(all.size(), itemSize));
+  if (block == nullptr) throw std::bad_alloc();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::uint32_t item[3] = {all[i].a, all[i].b, all[i].flag};
+    std::memcpy(block + i * itemSize, item, std::min<std::size_t>(itemSize, sizeof item));
   }
+  table->SetItemsHandle(block, static_cast<unsigned>(bytes), static_cast<std::int32_t>(all.size()));
 }
 
 // Rewrites of many records of one store. Replacing a record by one of
@@ -299,7 +321,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
 
   std::vector<Pair> prenomLinks;
   std::vector<Pair> professionLinks;
-  std::set<CodeID> professionsReset;
+  std::vector<CodeID> professionsReset;  // sorted: individuals come in code order
 
   // The first name each spelling met so far stands for, with its sex: the
   // dictionary is searched once per spelling, not once per individual.
@@ -391,7 +413,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     const AnsiString profText = indi.GetChar(6);
     const AnsiString cleaned = TGTableProfessions::TexteNettoye(profText);
     if (!cleaned.empty()) {
-      professionsReset.insert(code);
+      professionsReset.push_back(code);
       if (cleaned != profText) {
         indi.SetChar(6, cleaned);
         changed = true;
@@ -424,6 +446,7 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
   rewrite.Apply();
 
   MergePairs(t.liensPrenoms, TGTableLiensPrenoms::kItemSize, prenomLinks, {});
+  std::sort(professionsReset.begin(), professionsReset.end());
   MergePairs(t.liensProfessions, TGTableLiensProfessions::kItemSize, professionLinks, professionsReset);
   SetUpgradeProgress(2, 100);
 }
