@@ -120,9 +120,9 @@ CREATE TABLE children (
   mother    INTEGER REFERENCES individuals(code),
   position  INTEGER NOT NULL
 );
+-- A parent's children are found through individuals(father) and
+-- individuals(mother); a union's here.
 CREATE INDEX children_union ON children(union_code, position);
-CREATE INDEX children_father ON children(father);
-CREATE INDEX children_mother ON children(mother);
 
 -- owner_kind: 'individual' or 'union'. The date: its text in the language
 -- in force, its GEDCOM text, the calendar (G, J, R, H) and qualifier of each
@@ -155,12 +155,12 @@ CREATE TABLE events (
   shared      INTEGER NOT NULL,
   confidential INTEGER NOT NULL
 );
--- The events of a person, of a type, of a place. A span of days is
+-- The events of a person and of a place. A type or a span of days is
 -- filtered among those ("every baptism in this parish before 1700") or read
--- from the table: an index on the days would cost the export a sort of
--- every event in random order, more than the whole table takes to read.
+-- from the table: a type is shared by a large part of the events, and an
+-- index on the days would cost the export a sort of every event in random
+-- order, more than the whole table takes to read.
 CREATE INDEX events_owner ON events(owner, sort_key);
-CREATE INDEX events_type ON events(type);
 CREATE INDEX events_place ON events(place);
 
 -- Links: a person to a person or a person to an event (a witness...), with
