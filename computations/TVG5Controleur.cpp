@@ -281,7 +281,11 @@ void TVG5Controleur::NoteReindex() {
       {t.professions, "TableProfessions"}};
   std::unordered_set<std::uint32_t> seen;
   for (const auto& [store, name] : stores) {
+    // Records written in code order repeat no code: the set of the codes
+    // met is only made once a code does not follow the one before.
     seen.clear();
+    bool ordered = true;
+    std::uint32_t last = 0;
     for (int i = 1; i <= static_cast<int>(store->GetCount()); ++i) {
       if (store->GetItemSize(i) < 4) {
         Modif(0, "record-too-short-removed", "Cvg5controleur._Reindex", AnsiString(name) + ", item " + Num(i));
@@ -289,7 +293,23 @@ void TVG5Controleur::NoteReindex() {
       }
       std::uint32_t code = 0;
       std::memcpy(&code, store->GetItemPtr(i), 4);
-      if (code == 0 || !seen.insert(code).second)
+      if (code == 0) {
+        Modif(code, "code-renumbered", "Cvg5controleur._Reindex", AnsiString(name) + ", #" + Num(code));
+        continue;
+      }
+      if (ordered && code > last) {
+        last = code;
+        continue;
+      }
+      if (ordered) {
+        ordered = false;
+        for (int j = 1; j < i; ++j) {
+          std::uint32_t before = 0;
+          if (store->GetItemSize(j) >= 4) std::memcpy(&before, store->GetItemPtr(j), 4);
+          if (before != 0) seen.insert(before);
+        }
+      }
+      if (!seen.insert(code).second)
         Modif(code, "code-renumbered", "Cvg5controleur._Reindex", AnsiString(name) + ", #" + Num(code));
     }
   }

@@ -568,6 +568,21 @@ const std::vector<Case>& Cases() {
        {"unreadable-deleted"},
        [](CodeID made) { return Keys({"-" + K("TGTableEvenements", made)}); },
        [](TGDatabase& db, CodeID made) { EXPECT_FALSE(db.EstEvenement(made)); }},
+      {"RecordWhoseCodeRepeatsAnother",
+       [](TGDatabase& db) {
+         // A copy of the Lyon place's bytes, its own code inside, stored
+         // under a new code after it: the store holds the code twice.
+         unsigned char bytes[512];
+         const unsigned size = db.Tables().dicoLieux->FetchData(kLyon, bytes, sizeof bytes);
+         EXPECT_GT(size, 4u);
+         EXPECT_LE(size, sizeof bytes);
+         const CodeID code = db.GetNextID();
+         db.Tables().dicoLieux->LXArray::EcritData(code, bytes, size);
+         return code;
+       },
+       {"code-renumbered"},
+       [](CodeID made) { return Keys({"-" + K("TGTableDicoLieux", made), "+TGTableDicoLieux/new"}); },
+       [](TGDatabase& db, CodeID) { EXPECT_TRUE(db.EstLieu(kLyon)); }},
   };
   return cases;
 }
