@@ -1,6 +1,7 @@
 // Opens arbitrary bytes as a database under each extension, normally and
-// forced: nothing may crash, read out of bounds or allocate beyond the
-// bytes given. The file goes through a real path because opening is by
+// forced, reads a few persons whole, exports the file to SQLite and runs the
+// file controller on it: nothing may crash, read out of bounds or allocate
+// beyond the bytes given. The file goes through a real path because opening is by
 // name; the per-user stores point into a private folder.
 #include <unistd.h>
 
@@ -14,7 +15,9 @@
 #include "computations/TFullIndividu.h"
 #include "computations/TFullUnion.h"
 #include "computations/TGDatabaseSosa.h"
+#include "computations/TVG5Controleur.h"
 #include "database/TGDatabase.h"
+#include "export/SqliteExport.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
 #include "tables/TGTableIndividus.h"
@@ -80,6 +83,28 @@ void ReadPersons(genvora::TGDatabase& db) {
   }
 }
 
+// The whole file exported, then checked and repaired in memory by the file
+// controller (nothing is saved).
+void ExportAndRepair(genvora::TGDatabase& db, bool exportToo) {
+  if (exportToo) {
+    db.Tag = 0;
+    genvora::SqliteExportOptions options;
+    options.replace = true;
+    genvora::SqliteExportReport report;
+    std::string error;
+    try {
+      genvora::ExportSqlite(db, Folder() + "/export.sqlite", options, report, error);
+    } catch (const std::exception&) {
+    }
+  }
+  db.Tag = 0;
+  genvora::TVG5Controleur controleur;
+  try {
+    controleur.TraiterLeFichierAvecDatabase(db, false);
+  } catch (const std::exception&) {
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -87,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static genvora::ScopedPrefs prefs;
   genvora::SetHost(&host);
   static const char* const kExtensions[] = {".GV5", ".GV7", ".GV8", ".GV9", ".G11", ".G12", ".genvora"};
-  // The first byte picks the extension and the mode; the rest is the file.
+  // The first byte picks the extension, the mode and whether the export
+  // runs too (it writes a file: one input in four); the rest is the file.
   if (size == 0) return 0;
   const char* ext = kExtensions[data[0] % std::size(kExtensions)];
   const bool forced = (data[0] & 0x80) != 0;
@@ -106,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       db.CheckDatabase();
       db.GetPremierIndividu();
       ReadPersons(db);
+      ExportAndRepair(db, (data[0] & 0x60) == 0x60);
     }
   } catch (const std::exception&) {
   }
