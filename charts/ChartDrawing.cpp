@@ -69,6 +69,17 @@ constexpr Colour kPerson{0.86, 0.91, 0.97}, kImplex{0.99, 0.87, 0.70}, kSpouse{0
 
 void Fill(cairo_t* cr, const Colour& c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
 
+// Fills the current path and outlines it, dashed for an unknown person.
+void Paint(cairo_t* cr, const Colour& c, bool dashed) {
+  static const double dash[] = {3, 3};
+  Fill(cr, c);
+  cairo_fill_preserve(cr);
+  cairo_set_dash(cr, dash, dashed ? 2 : 0, 0);
+  Fill(cr, kInk);
+  cairo_stroke(cr);
+  cairo_set_dash(cr, dash, 0, 0);
+}
+
 void DrawLayout(cairo_t* cr, const ChartLayout& chart) {
   PangoLayout* layout = pango_cairo_create_layout(cr);
   SetUnhinted(pango_layout_get_context(layout));
@@ -82,15 +93,9 @@ void DrawLayout(cairo_t* cr, const ChartLayout& chart) {
     cairo_line_to(cr, l.x1, l.y1);
   }
   cairo_stroke(cr);
-  const double dash[] = {3, 3};
   for (const ChartBox& b : chart.boxes) {
     cairo_rectangle(cr, b.x, b.y, b.width, b.height);
-    Fill(cr, b.code == 0 ? kEmpty : b.implex ? kImplex : b.spouse ? kSpouse : kPerson);
-    cairo_fill_preserve(cr);
-    cairo_set_dash(cr, dash, b.code == 0 ? 2 : 0, 0);
-    Fill(cr, kInk);
-    cairo_stroke(cr);
-    cairo_set_dash(cr, dash, 0, 0);
+    Paint(cr, b.code == 0 ? kEmpty : b.implex ? kImplex : b.spouse ? kSpouse : kPerson, b.code == 0);
     DrawText(cr, layout, b.text);
   }
   for (const ChartSector& s : chart.sectors) {
@@ -103,12 +108,7 @@ void DrawLayout(cairo_t* cr, const ChartLayout& chart) {
     else
       cairo_line_to(cr, s.cx, s.cy);
     cairo_close_path(cr);
-    Fill(cr, s.code == 0 ? kEmpty : s.implex ? kImplex : kPerson);
-    cairo_fill_preserve(cr);
-    cairo_set_dash(cr, dash, s.code == 0 ? 2 : 0, 0);
-    Fill(cr, kInk);
-    cairo_stroke(cr);
-    cairo_set_dash(cr, dash, 0, 0);
+    Paint(cr, s.code == 0 ? kEmpty : s.implex ? kImplex : kPerson, s.code == 0);
     DrawText(cr, layout, s.text);
   }
   if (!chart.title.empty()) {
