@@ -36,6 +36,7 @@ const ResourceEntry kEntries[] = {
 #include "platform/strings/Locprincipale.inc"
 #include "platform/strings/Locconvert.inc"
 #include "platform/strings/Cvalidcontrolcheck.inc"
+#include "platform/strings/Charts.inc"
 };
 #undef RES
 

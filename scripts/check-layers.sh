@@ -9,7 +9,8 @@
 #   tables
 #   database
 #   computations
-#   export, support         (the exporters; the demo and synthetic families)
+#   export, charts, support (the exporters; the charts; the demo and synthetic
+#                            families)
 #   cli, tests, bench, fuzz (on top; each includes only itself and below)
 #
 # A file may include headers of its own folder and of any layer below it.
@@ -23,7 +24,7 @@ root=${1:-"$(cd "$(dirname "$0")/.." && pwd)"}
 
 declare -A rank=(
   [platform]=0 [utilities]=1 [containers]=2 [dates]=2 [records]=3 [tables]=4
-  [database]=5 [computations]=6 [export]=7 [support]=7 [cli]=8 [tests]=8 [bench]=8 [fuzz]=8
+  [database]=5 [computations]=6 [export]=7 [charts]=7 [support]=7 [cli]=8 [tests]=8 [bench]=8 [fuzz]=8
 )
 # The order as one line, from the ranks above: "a < b, c < ...".
 order=$(for folder in "${!rank[@]}"; do echo "${rank[$folder]} $folder"; done | sort -k1,1n -k2,2 |
