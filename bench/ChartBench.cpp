@@ -2,7 +2,8 @@
 // BM_ChartFan, a 10-generation fan of the person among the last made with
 // the most known ancestors in those generations; BM_ChartDescendants, a
 // 6-generation descendancy chart of one of that person's ancestors five
-// generations up. Counters: the places (sectors or boxes) drawn.
+// generations up, and of the first person made, whose descendants are the
+// whole family. Counters: the places (sectors or boxes) drawn.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -83,5 +84,15 @@ void BM_ChartDescendants(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_ChartDescendants)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The heavy case: the first person made, whose descendants are the whole
+// family, six generations of them drawn.
+void BM_ChartDescendantsOfTheFounder(benchmark::State& state) {
+  ChartFamily& f = Family();
+  Draw(state, [&](const ChartTextMeasure& m) {
+    return LayoutDescendants(*f.family.db, f.family.codes.front(), DescendantNumbering::Pelissier, 6, m);
+  });
+}
+BENCHMARK(BM_ChartDescendantsOfTheFounder)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,12 +4,14 @@
 #include <cairo-svg.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <numbers>
+#include <string>
 #include <system_error>
 
 namespace genvora {
@@ -173,7 +175,9 @@ std::optional<ChartFormat> ChartFormatOf(const std::string& path) {
 }
 
 bool DrawChart(const ChartLayout& layout, const std::string& path, ChartFormat format, std::string& reason) {
-  const std::string partial = path + ".partial";
+  // Beside the output (one file system for the rename), named after this
+  // process so that no file of the user's is taken for it.
+  const std::string partial = path + ".partial-" + std::to_string(static_cast<long>(getpid()));
   cairo_surface_t* surface = nullptr;
   double scale = 1, dx = 0, dy = 0;
   double pageW = layout.width, pageH = layout.height;

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   libjpeg-dev libpng-dev
-  libcairo2-dev libpango1.0-dev
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core
 )
 
 missing=()
