@@ -33,5 +33,6 @@ void RegisterCoherenceCommand(CLI::App& app);
 void RegisterExportCommand(CLI::App& app);
 void RegisterRemoveCommand(CLI::App& app);
 void RegisterDuplicatesCommand(CLI::App& app);
+void RegisterMergeCommand(CLI::App& app);
 
 }  // namespace genvora::cli

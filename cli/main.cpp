@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   RegisterExportCommand(app);
   RegisterRemoveCommand(app);
   RegisterDuplicatesCommand(app);
+  RegisterMergeCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
