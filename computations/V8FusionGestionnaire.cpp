@@ -4,6 +4,7 @@
 
 #include "computations/TFullIndividu.h"
 #include "computations/TGSuppression.h"
+#include "containers/CodeList.h"
 #include "containers/LArray.h"
 #include "database/TGDatabase.h"
 #include "records/TGAdresse.h"
@@ -45,15 +46,6 @@ int Selecteur(champsListeFusion kind) {
     case cfNumero: return 12;
     default: return 13 + (kind - cfUser0);
   }
-}
-
-std::vector<CodeID> Codes(const LArray& list) {
-  std::vector<CodeID> codes;
-  for (int i = 1; i <= static_cast<int>(list.GetCount()); ++i) {
-    CodeID code = 0;
-    if (list.FetchItemAt(i, &code)) codes.push_back(code);
-  }
-  return codes;
 }
 
 AnsiString Nombre(const char* what, CodeID code) { return AnsiString(what) + " " + std::to_string(code); }
@@ -267,7 +259,7 @@ void V8FusionGestionnaire::AjouteSources(int parent, CodeID a, CodeID b) {
   auto documents = [&](CodeID event) {
     LArray list(4, nullptr, false);
     if (event != 0) docs.DocumentDe(event, &list);
-    return Codes(list);
+    return ItemsOf(list);
   };
   const std::vector<CodeID> da = documents(a), db = documents(b);
   for (CodeID d : da) {
@@ -381,7 +373,7 @@ void V8FusionGestionnaire::Construit() {
     auto children = [&](CodeID parent) {
       LArray list(4, nullptr, false);
       t.individus->LesEnfantsDe(parent, 0, &list);
-      std::vector<CodeID> out = Codes(list);
+      std::vector<CodeID> out = ItemsOf(list);
       out.erase(std::remove(out.begin(), out.end(), a_), out.end());
       return out;
     };
@@ -559,7 +551,7 @@ void V8FusionGestionnaire::DemarrerFusion(TFusionReport* report) {
     for (CodeID person : {a_, b_}) {
       LArray list(4, nullptr, false);
       t.liensProfessions->GetProfessions(person, &list);
-      for (CodeID p : Codes(list)) {
+      for (CodeID p : ItemsOf(list)) {
         TVGProfession profession;
         if (t.professions->FetchData(p, &profession)) known.push_back(profession.GetProfession());
       }
@@ -953,7 +945,7 @@ void V8FusionGestionnaire::FusionneTache() {
   if (t.taches == nullptr || t.tacheIndividus == nullptr) return;
   LArray tasks(4, nullptr, false);
   t.tacheIndividus->LesLiensDe(b_, &tasks);
-  for (CodeID task : Codes(tasks))
+  for (CodeID task : ItemsOf(tasks))
     if (!t.tacheIndividus->EstLie(task, a_)) t.taches->AjouterLienIndividu(task, a_);
   t.taches->SupprimeLiensDeCode(b_);
 }
