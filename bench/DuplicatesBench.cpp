@@ -3,7 +3,11 @@
 // sex and birth date, under a new code). "planted_found" counts the planted
 // copies reported paired with their original, and should be 200; "pairs"
 // counts every pair reported (the synthetic family has look-alikes of its
-// own: 400 first-name pairs spread over its surnames).
+// own: 400 first-name pairs spread over its surnames). A planted copy not
+// found fails the run.
+//
+// BM_Duplicates/1000000: the same with 1,000,000 persons, three surnames of
+// 10,000 bearers each spread over the file, and 1,000 planted copies.
 //
 // BM_DuplicatesCommonSurname: one surname borne by every person (20,000),
 // two first names each from a pool of 20, a birth over a century; the
@@ -34,7 +38,30 @@ struct Planted {
   std::vector<std::pair<CodeID, CodeID>> copies;  // original, copy
 };
 
-Planted& Family(std::uint32_t persons) {
+// Three surnames of `bearers` persons each: every such person, spread over
+// the whole file, takes one of them.
+void CommonSurnames(TGDatabase& db, const std::vector<CodeID>& codes, std::size_t bearers) {
+  TGDatabaseTables& t = db.Tables();
+  CodeID surnames[3];
+  for (int k = 0; k < 3; ++k) {
+    TGNom nom;
+    nom.SetNom(AnsiString("Commun") + static_cast<char>('A' + k));
+    surnames[k] = db.GetNextID();
+    nom.EcritDans(surnames[k], t.dicoNoms);
+  }
+  const std::size_t stride = codes.size() / (3 * bearers);
+  t.individus->SetBatchModeTo(true);
+  for (std::size_t n = 0; n < 3 * bearers && n * stride < codes.size(); ++n) {
+    TGIndividu individu;
+    if (!individu.LitDans(codes[n * stride], t.individus)) continue;
+    individu.SetCodeNom(surnames[n % 3]);
+    t.individus->EcritData(&individu);
+  }
+  t.individus->SetBatchModeTo(false);
+  t.individus->Reindex();
+}
+
+Planted& Family(std::uint32_t persons, std::size_t planted = 200, std::size_t bearers = 0) {
   static std::map<std::uint32_t, Planted> built;
   auto found = built.find(persons);
   if (found != built.end()) return found->second;
@@ -43,7 +70,8 @@ Planted& Family(std::uint32_t persons) {
   TGDatabase& db = *f.family.db;
   const std::vector<CodeID>& codes = f.family.codes;
   TGDatabaseTables& t = db.Tables();
-  for (std::size_t i = 0; f.copies.size() < 200 && i < codes.size(); i += codes.size() / 250) {
+  if (bearers != 0) CommonSurnames(db, codes, bearers);
+  for (std::size_t i = 0; f.copies.size() < planted && i < codes.size(); i += codes.size() / (planted + planted / 4)) {
     const CodeID original = codes[i];
     const CodeID birth = t.evenements->NaissanceDe(original);
     TGEvenement event;
@@ -64,7 +92,8 @@ Planted& Family(std::uint32_t persons) {
 }
 
 void BM_Duplicates(benchmark::State& state) {
-  Planted& f = Family(static_cast<std::uint32_t>(state.range(0)));
+  Planted& f = state.range(0) >= 1000000 ? Family(static_cast<std::uint32_t>(state.range(0)), 1000, 10000)
+                                         : Family(static_cast<std::uint32_t>(state.range(0)));
   std::size_t pairs = 0, plantedFound = 0;
   for (auto _ : state) {
     TV8Trieur trieur;
@@ -81,6 +110,7 @@ void BM_Duplicates(benchmark::State& state) {
   state.counters["pairs"] = static_cast<double>(pairs);
   state.counters["planted"] = static_cast<double>(f.copies.size());
   state.counters["planted_found"] = static_cast<double>(plantedFound);
+  if (plantedFound != f.copies.size()) state.SkipWithError("a planted duplicate was not found");
 }
 
 std::unique_ptr<TGDatabaseSosa> CommonSurname(std::uint32_t persons) {
@@ -145,5 +175,5 @@ void BM_DuplicatesCommonSurname(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Duplicates)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Duplicates)->Arg(100000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DuplicatesCommonSurname)->Args({20000, 0})->Args({20000, 1})->Iterations(1)->Unit(benchmark::kMillisecond);

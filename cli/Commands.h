@@ -34,5 +34,6 @@ void RegisterExportCommand(CLI::App& app);
 void RegisterRemoveCommand(CLI::App& app);
 void RegisterDuplicatesCommand(CLI::App& app);
 void RegisterChartCommand(CLI::App& app);
+void RegisterMergeCommand(CLI::App& app);
 
 }  // namespace genvora::cli

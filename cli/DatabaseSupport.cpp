@@ -1,5 +1,6 @@
 // What the database commands of the tool share.
 #include "cli/DatabaseSupport.h"
+#include "cli/Commands.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -70,6 +71,13 @@ std::unique_ptr<TGDatabaseSosa> OpenPersonForReading(const std::string& path, Co
     return nullptr;
   }
   return db;
+}
+
+int SaveInPlace(TGDatabase& db, const std::string& path) {
+  if (db.FichierEnregistrer(true)) return kExitOk;
+  PrintFailure(path, "not saved: " +
+                         (db.LastReason().empty() ? std::string("the file cannot be written") : db.LastReason()));
+  return kExitFailure;
 }
 
 std::string NotAnIndividual(const TGDatabase& db, CodeID code) {

@@ -51,6 +51,11 @@ struct OpenOptions {
 // damage); PrintFailure shows it.
 std::unique_ptr<TGDatabaseSosa> OpenDatabase(const std::string& path, const OpenOptions& options, std::string& reason);
 
+// Saves a database opened for saving back in place through the engine's
+// safe save, the previous file kept as the backup; kExitOk, or kExitFailure
+// with the reason printed.
+int SaveInPlace(TGDatabase& db, const std::string& path);
+
 // Opens `path` without writing anything anywhere (read-only).
 std::unique_ptr<TGDatabaseSosa> OpenForReading(const std::string& path, bool forced, std::string& reason);
 

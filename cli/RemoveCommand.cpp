@@ -60,12 +60,7 @@ int Run(const Options& o) {
     std::printf("nothing written (--dry-run)\n");
     return kExitOk;
   }
-  if (!db.FichierEnregistrer(true)) {
-    PrintFailure(o.path, "not saved: " +
-                             (db.LastReason().empty() ? std::string("the file cannot be written") : db.LastReason()));
-    return kExitFailure;
-  }
-  return kExitOk;
+  return SaveInPlace(db, o.path);
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   RegisterRemoveCommand(app);
   RegisterDuplicatesCommand(app);
   RegisterChartCommand(app);
+  RegisterMergeCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

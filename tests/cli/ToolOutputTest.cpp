@@ -273,7 +273,7 @@ TEST(ToolHelpTest, EveryCommandIsDescribedByASentence) {
   }
   for (const char* command : {"info", "detect", "date", "dump", "upgrade", "demo", "sosa", "ancestors", "descendants",
                               "person", "check", "coherence", "export", "remove",
-                              "duplicates", "chart"})
+                              "duplicates", "chart", "merge"})
     EXPECT_NE(std::find(commands.begin(), commands.end(), command), commands.end()) << command << "\n" << help.out;
   for (const char* command : {"sosa", "ancestors", "descendants"}) {
     ToolRun run = RunTool(std::string(command) + " --help");

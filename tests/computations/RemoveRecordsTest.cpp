@@ -17,6 +17,7 @@
 #include "records/TGLien.h"
 #include "records/TGNom.h"
 #include "records/TGUnion.h"
+#include "tests/support/DatabaseProblems.h"
 #include "tests/support/FamilyWriter.h"
 
 namespace genvora {
@@ -26,18 +27,8 @@ constexpr bool kMan = false;
 constexpr bool kWoman = true;
 constexpr CodeID kSurname = 1;
 
-std::vector<std::string> Items(const LArray* array) {
-  std::vector<std::string> items;
-  if (array == nullptr) return items;
-  for (int i = 1; i <= static_cast<int>(array->GetCount()); ++i) {
-    const auto* p = static_cast<const char*>(array->GetItemPtr(i));
-    items.emplace_back(p, p + array->GetItemSize(i));
-  }
-  std::sort(items.begin(), items.end());
-  return items;
-}
-
 std::vector<CodeID> Codes(const LXArray* store) { return CodesOf(store); }
+
 
 struct Fixture : testing::OneSurnameFamily {
   CodeID Event(CodeID owner, std::uint8_t type, bool shared = false) {
@@ -67,63 +58,7 @@ struct Fixture : testing::OneSurnameFamily {
     return e.GetProprietaire();
   }
 
-  // Every reference to a removed code, and every index that a rebuild from
-  // its store would change; empty when the database is sound.
-  std::vector<std::string> Problems(const std::set<CodeID>& removed) {
-    std::vector<std::string> out;
-    TGDatabaseTables& t = db.Tables();
-    auto check = [&](const char* what, CodeID holder, CodeID named) {
-      if (named != 0 && removed.count(named) != 0)
-        out.push_back(std::string(what) + " " + std::to_string(holder) + " names " + std::to_string(named));
-    };
-    for (CodeID code : removed) {
-      if (db.EstIndividu(code) || db.EstUnion(code) || db.EstEvenement(code)) check("store", code, code);
-      if (t.notes->HasNote(code)) check("note", code, code);
-      if (t.indiMarques->EstMarque(code)) check("marked", code, code);
-    }
-    for (CodeID code : Codes(t.individus)) {
-      TGIndividu i = Individu(code);
-      check("individual", code, i.GetCodePere());
-      check("individual", code, i.GetCodeMere());
-    }
-    for (CodeID code : Codes(t.unions)) {
-      TGUnion u;
-      EXPECT_TRUE(u.LitDans(code, t.unions));
-      check("union", code, u.GetEpoux());
-      check("union", code, u.GetEpouse());
-    }
-    for (CodeID code : Codes(t.evenements)) check("event", code, Owner(code));
-    for (CodeID code : Codes(t.liens)) {
-      TGLien l;
-      EXPECT_TRUE(l.LitDans(code, t.liens));
-      check("link", code, l.GetLienDe());
-      check("link", code, l.GetLienVers());
-    }
-    // Indexes: what they hold now against what a rebuild makes.
-    struct Index {
-      const char* name;
-      const LArray* array;
-    };
-    const std::vector<Index> indexes = {
-        {"alpha", t.individus->GetIndexAlpha()}, {"alphaR", t.individus->GetIndexAlphaR()},
-        {"quick list", t.QuickList()},           {"quick list children", t.QuickList()->GetChilds()},
-        {"events", t.evenements->GetIndex()},    {"husbands", t.unions->GetIndexHusb()},
-        {"wives", t.unions->GetIndexSpouse()},   {"links to", t.liens->GetIndexVers()},
-        {"links from", t.liens->GetIndexDe()}};
-    std::vector<std::vector<std::string>> before;
-    for (const Index& index : indexes) before.push_back(Items(index.array));
-    t.individus->Reindex();
-    t.evenements->ReIndex();
-    t.unions->ReIndex();
-    t.liens->ReIndex();
-    for (std::size_t k = 0; k < indexes.size(); ++k)
-      if (Items(indexes[k].array) != before[k]) out.push_back(std::string("index ") + indexes[k].name + " out of step");
-    // The engine's own check: it renumbers colliding media, and none may.
-    const CodeID last = db.Header.GetLastCodeID();
-    db.CheckDatabase();
-    if (db.Header.GetLastCodeID() != last) out.push_back("CheckDatabase renumbered a collision");
-    return out;
-  }
+  std::vector<std::string> Problems(const std::set<CodeID>& removed) { return testing::DatabaseProblems(db, removed); }
 
 };
 
