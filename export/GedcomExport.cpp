@@ -195,9 +195,12 @@ class Writer : public RecordVisitor {
     }
     Line(0, "INDI", {}, "I" + std::to_string(code));
     const std::string given = Trim(U(i.GetChar(5)));
+    // The stored surname, not the shown one: the case the preferences give
+    // a surname on screen is no part of the data.
+    const std::string full = nom != nullptr ? Trim(U(nom->GetStoredNom())) : std::string();
     const std::string particle = nom != nullptr ? Trim(U(nom->GetParticule())) : std::string();
-    const std::string surname = nom != nullptr ? Trim(U(nom->GetNom())) : std::string();
-    const std::string full = nom != nullptr ? Trim(U(TFullIndividu::NomAffiche(*nom))) : std::string();
+    std::string surname = full;
+    if (!particle.empty() && full.compare(0, particle.size(), particle) == 0) surname = Trim(full.substr(particle.size()));
     Line(1, "NAME", Trim(given + " /" + full + "/"));
     if (!U(i.GetPrefixe()).empty()) Line(2, "NPFX", Trim(U(i.GetPrefixe())));
     if (!given.empty()) Line(2, "GIVN", given);
@@ -209,6 +212,7 @@ class Writer : public RecordVisitor {
     if (!privateLiving) {
       if (!Trim(U(i.GetChar(9))).empty()) Line(1, "TITL", Trim(U(i.GetChar(9))));
       if (!Trim(U(i.GetChar(6))).empty()) Line(1, "OCCU", Trim(U(i.GetChar(6))));
+      Address(i.GetCodeAdresse());
       Events(code, 1);
       for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
         const std::string tag = Trim(U(db_.Header.GetUserFieldTagGedcom(f)));
@@ -237,7 +241,7 @@ class Writer : public RecordVisitor {
     std::vector<std::string> without;
     for (const CodeID child : children_) {
       CodeID p = 0, m = 0;
-      if (!walk_.ParentsOf(child, p, m) || (p != code && m != code)) continue;
+      if (!walk_.ParentsOf(child, p, m) || (p != code && m != code) || !PersonWritten(child)) continue;
       if (p != 0 && m != 0 && db_.Tables().unions->UnionCouple(p, m) != 0) continue;
       const std::string family = ParentsFamily(p, m);
       if (std::find(without.begin(), without.end(), family) == without.end()) without.push_back(family);
@@ -279,13 +283,17 @@ class Writer : public RecordVisitor {
   // children in the user's order.
   void Child(const ChildRow& c) override {
     if (c.unionCode != 0 || c.position != 1) return;
+    walk_.ChildrenOf(c.father, c.mother, children_);
+    std::vector<CodeID> written;
+    for (const CodeID child : children_)
+      if (PersonWritten(child)) written.push_back(child);
+    // Without a child left, no family: its parents name none.
+    if (written.empty()) return;
     ++report_.families;
     Line(0, "FAM", {}, ParentsFamily(c.father, c.mother));
     if (PersonWritten(c.father)) Line(1, "HUSB", "@I" + std::to_string(c.father) + "@");
     if (PersonWritten(c.mother)) Line(1, "WIFE", "@I" + std::to_string(c.mother) + "@");
-    walk_.ChildrenOf(c.father, c.mother, children_);
-    for (const CodeID child : children_)
-      if (PersonWritten(child)) Line(1, "CHIL", "@I" + std::to_string(child) + "@");
+    for (const CodeID child : written) Line(1, "CHIL", "@I" + std::to_string(child) + "@");
   }
 
   void Document(TGDocument& d) override {
@@ -349,8 +357,44 @@ class Writer : public RecordVisitor {
     if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fputc('\n', out_) == EOF) failed_ = true;
   }
 
+  // Lines lose their trailing blanks: readers drop them at a line's end.
   static std::string PlainNote(const TVGNote& n) {
-    return Trim(U(ConvertRtfText(n.GetNoteRTF(), ConvertRtfActionTo::Text)));
+    const std::string text = Trim(U(ConvertRtfText(n.GetNoteRTF(), ConvertRtfActionTo::Text)));
+    std::string out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\t')) line.pop_back();
+      if (start != 0) out += '\n';
+      out += line;
+      start = end + 1;
+    }
+    return out;
+  }
+
+  // The person's address on the person, not as a residence event: an
+  // address is no fact of a life, and readers keep it as an address.
+  void Address(CodeID code) {
+    TGAdresse a;
+    if (code == 0 || !RecordWalk::Read(a, *db_.Tables().dicoAdresses, code)) return;
+    const auto text = [&](int field) { return Trim(U(a.GetTexte(field))); };
+    std::string lines;
+    for (const int field : {TGAdresse::kAdresse1, TGAdresse::kAdresse2}) {
+      if (text(field).empty()) continue;
+      if (!lines.empty()) lines += "\n";
+      lines += text(field);
+    }
+    const std::string city = Trim(text(TGAdresse::kCodePostal) + " " + text(TGAdresse::kVille));
+    if (!city.empty()) lines += (lines.empty() ? "" : "\n") + city;
+    if (lines.empty() && text(TGAdresse::kPays).empty()) return;
+    Line(1, "ADDR", lines);
+    if (!text(TGAdresse::kVille).empty()) Line(2, "CITY", text(TGAdresse::kVille));
+    if (!text(TGAdresse::kCodePostal).empty()) Line(2, "POST", text(TGAdresse::kCodePostal));
+    if (!text(TGAdresse::kPays).empty()) Line(2, "CTRY", text(TGAdresse::kPays));
+    if (!text(TGAdresse::kTel).empty()) Line(1, "PHON", text(TGAdresse::kTel));
+    if (!text(TGAdresse::kEMail).empty()) Line(1, "EMAIL", text(TGAdresse::kEMail));
   }
 
   static std::string ParentsFamily(CodeID father, CodeID mother) {
