@@ -185,6 +185,8 @@ class Writer : public RecordVisitor {
     if (options_.exportableOnly && !i.GetExportable()) return;
     ++report_.individuals;
     const CodeID code = i.GetCodeID();
+    if (code >= people_.size()) people_.resize(code + (code >> 3) + 1024, false);
+    people_[code] = true;
     bool privateLiving = false;
     if (options_.living == GedcomLiving::Private) {
       TFullIndividu full;
@@ -260,6 +262,7 @@ class Writer : public RecordVisitor {
   }
 
   void Union(const TGUnion& u) override {
+    peopleDone_ = true;
     if (!Keeps(u)) return;
     ++report_.families;
     const CodeID code = u.GetCodeID();
@@ -282,6 +285,7 @@ class Writer : public RecordVisitor {
   // The family of parents without a union, written with the first of their
   // children in the user's order.
   void Child(const ChildRow& c) override {
+    peopleDone_ = true;
     if (c.unionCode != 0 || c.position != 1) return;
     walk_.ChildrenOf(c.father, c.mother, children_);
     std::vector<CodeID> written;
@@ -403,7 +407,11 @@ class Writer : public RecordVisitor {
 
   bool Keeps(const TGUnion& u) const { return !options_.exportableOnly || u.GetExportable(); }
 
+  // After the individuals' walk, the persons written are known; before it,
+  // a person is written when its record decodes (and is exportable).
   bool PersonWritten(CodeID code) {
+    if (code < people_.size() && people_[code]) return true;
+    if (peopleDone_) return false;
     if (code == 0 || !db_.EstIndividu(code)) return false;
     if (!options_.exportableOnly) {
       TGIndividu i;
@@ -577,6 +585,9 @@ class Writer : public RecordVisitor {
   GedcomExportReport& report_;
   bool failed_ = false;
   std::vector<bool> referenced_;
+  // One bit per code: the persons written, for the families' pointers.
+  std::vector<bool> people_;
+  bool peopleDone_ = false;
   std::vector<CodeID> unions_, children_;
   std::vector<TGLienMedia> mediaLinks_;
   std::vector<std::pair<CodeID, CodeID>> citations_;

@@ -4,8 +4,9 @@
 // Invariants:
 //  1. Streaming: each record is written when the walk visits it, with what
 //     belongs to it (a person's names, events, witnesses, citations, media
-//     and family links) read at that moment; nothing is held for a later
-//     record but one bit per code (which notes were referenced).
+//     and family links) read at that moment; what is held for later
+//     records is one bit per code (the persons written, the notes
+//     referenced), the places' texts and the Sosa numbers.
 //  2. Every line is at most 255 bytes; longer values continue on CONC
 //     lines cut between two non-space characters, line breaks become CONT.
 //  3. Every pointer names a record of the file, of the kind its tag
