@@ -7,6 +7,7 @@
 // stderr, and make the exit status 3.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/DatabaseSupport.h"
@@ -24,6 +25,17 @@ std::string FormatOfExtension(const std::string& path) {
   if (ext == ".sqlite" || ext == ".sqlite3" || ext == ".db") return "sqlite";
   if (ext == ".ged") return "gedcom";
   return {};
+}
+
+// Each record left out, then the findings' exit.
+template <class Damage>
+void ReportDamage(const std::string& file, const std::vector<Damage>& damaged) {
+  for (const Damage& d : damaged)
+    PrintError(file, "damaged record " + d.table + " " + std::to_string(d.code) + " left out: " + EngineText(d.reason));
+  if (!damaged.empty()) {
+    PrintError(file, std::to_string(damaged.size()) + " damaged record(s) left out");
+    throw ExitRequest{kExitFindings};
+  }
 }
 
 }  // namespace
@@ -68,12 +80,7 @@ void RegisterExportCommand(CLI::App& app) {
         PrintError(out, error);
         throw ExitRequest{kExitFailure};
       }
-      for (const GedcomExportReport::Damage& d : report.damaged)
-        PrintError(file, "damaged record " + d.table + " " + std::to_string(d.code) + " left out: " + EngineText(d.reason));
-      if (!report.damaged.empty()) {
-        PrintError(file, std::to_string(report.damaged.size()) + " damaged record(s) left out");
-        throw ExitRequest{kExitFindings};
-      }
+      ReportDamage(file, report.damaged);
       return;
     }
     SqliteExportOptions options;
@@ -86,12 +93,7 @@ void RegisterExportCommand(CLI::App& app) {
       throw ExitRequest{kExitFailure};
     }
     if (!report.fullText) PrintError(out, "the SQLite in use has no FTS5: the full-text table was left out");
-    for (const SqliteExportReport::Damage& d : report.damaged)
-      PrintError(file, "damaged record " + d.table + " " + std::to_string(d.code) + " left out: " + EngineText(d.reason));
-    if (!report.damaged.empty()) {
-      PrintError(file, std::to_string(report.damaged.size()) + " damaged record(s) left out");
-      throw ExitRequest{kExitFindings};
-    }
+    ReportDamage(file, report.damaged);
   });
 }
 

@@ -11,9 +11,11 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 #include "computations/TFullIndividu.h"
+#include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
 #include "platform/Encoding.h"
 #include "utilities/RichText.h"
@@ -33,54 +35,6 @@ std::string Trim(std::string s) {
   if (b == std::string::npos) return {};
   const auto e = s.find_last_not_of(" \t\r\n");
   return s.substr(b, e - b + 1);
-}
-
-// GEDCOM tags of the event types that have a standard one; the type codes
-// are on-disk values.
-const char* EventTag(TV5EventList type) {
-  switch (type) {
-    case evIBAPL: return "BAPL";
-    case evIBAPM: return "BAPM";
-    case evIBARM: return "BARM";
-    case evIBASM: return "BASM";
-    case evIBIRT: return "BIRT";
-    case evIBLES: return "BLES";
-    case evIBURI: return "BURI";
-    case evICENS: return "CENS";
-    case evICHR: return "CHR";
-    case evICHRA: return "CHRA";
-    case evICONF: return "CONF";
-    case evICONL: return "CONL";
-    case evIDEAT: return "DEAT";
-    case evIEMIG: return "EMIG";
-    case evIENDL: return "ENDL";
-    case evIGRAD: return "GRAD";
-    case evIIMMI: return "IMMI";
-    case evINATU: return "NATU";
-    case evIORDN: return "ORDN";
-    case evIPROB: return "PROB";
-    case evIRETI: return "RETI";
-    case evISLGC: return "SLGC";
-    case evIOCCU: return "OCCU";
-    case evIRESI: return "RESI";
-    case evIWILL: return "WILL";
-    case evIFCOM: return "FCOM";
-    case evITITL: return "TITL";
-    case evIADOP: return "ADOP";
-    case evICREM: return "CREM";
-    case evUDIV: return "DIV";
-    case evUDIVF: return "DIVF";
-    case evUENGA: return "ENGA";
-    case evUMARB: return "MARB";
-    case evUMARC: return "MARC";
-    case evUMARL: return "MARL";
-    case evUMARR: return "MARR";
-    case evUMARS: return "MARS";
-    case evUSLGS: return "SLGS";
-    case evURESI: return "RESI";
-    case evUANNUL: return "ANUL";
-    default: return nullptr;
-  }
 }
 
 // Where a value may be cut for a CONC line: between two non-space bytes,
@@ -507,8 +461,10 @@ class Writer : public RecordVisitor {
       if (options_.exportableOnly && !e.GetExportable()) continue;
       const int type = static_cast<int>(e.GetType());
       // A religious marriage is a marriage of its own kind.
-      const char* tag = e.GetType() == evUMARREL ? "MARR" : EventTag(e.GetType());
+      const char* tag = e.GetType() == evUMARREL ? "MARR" : GedcomEventTag(e.GetType());
       std::string typeText = e.GetType() == evUMARREL ? Trim(U(e.GetTypeStr())) : std::string();
+      // A generic event says what it is, as a type without a tag does.
+      if (tag != nullptr && std::string_view(tag) == "EVEN") tag = nullptr;
       if (tag == nullptr) {
         const bool ownTitle = type == 36 || type == 37 || (type >= 40 && type <= 53);
         typeText = Trim(U(ownTitle ? e.GetTitre() : e.GetTypeStr()));
