@@ -1,6 +1,6 @@
 // genvora demo: writes a small real family as files of several generations,
 // then runs the main job on each: open, upgrade, save in the current
-// layout, reopen and compare.
+// layout, reopen and compare; the upgraded family is also written as GEDCOM.
 #include <filesystem>
 #include <iostream>
 
@@ -8,6 +8,7 @@
 #include "cli/DatabaseSupport.h"
 #include "computations/TGDatabaseSosa.h"
 #include "database/LegacyWriter.h"
+#include "export/GedcomExport.h"
 #include "support/SampleFamily.h"
 
 namespace genvora::cli {
@@ -62,6 +63,29 @@ void RegisterDemoCommand(CLI::App& app) {
       }
       std::printf("%s: reopened, %s\n", out.c_str(), same ? "same records as the input" : "RECORDS DIFFER");
       if (!same) ++failures;
+    }
+    // The upgraded family, carried to other programs.
+    const std::string upgraded = dir + "/famille-GV5-upgraded.genvora";
+    const std::string ged = dir + "/famille.ged";
+    std::string reason;
+    if (auto db = OpenForReading(upgraded, false, reason)) {
+      GedcomExportOptions options;
+      options.replace = true;
+      GedcomExportReport report;
+      std::string error;
+      if (ExportGedcom(*db, ged, options, report, error)) {
+        std::printf("%s: GEDCOM 5.5.1, %llu lines: %llu individuals, %llu families, %llu sources, %llu media, %llu notes\n",
+                    ged.c_str(), static_cast<unsigned long long>(report.lines),
+                    static_cast<unsigned long long>(report.individuals), static_cast<unsigned long long>(report.families),
+                    static_cast<unsigned long long>(report.sources), static_cast<unsigned long long>(report.media),
+                    static_cast<unsigned long long>(report.notes));
+      } else {
+        PrintError(ged, error);
+        ++failures;
+      }
+    } else {
+      PrintFailure(upgraded, reason);
+      ++failures;
     }
     if (failures != 0) throw ExitRequest{kExitFailure};
   });

@@ -181,41 +181,70 @@ void RecordWalk::Unions(RecordVisitor& v) {
   });
 }
 
+void RecordWalk::ChildrenOf(CodeID pere, CodeID mere, std::vector<CodeID>& ordered) const {
+  ordered.clear();
+  if (pere == 0 && mere == 0) return;
+  const TGParenteSource& source = parente_->Source();
+  LArray siblings(4, nullptr, false);
+  std::vector<CodeID> all;
+  source.LesEnfantsDe(pere != 0 ? pere : mere, pere != 0 ? mere : 0, all);
+  for (const CodeID sibling : all) {
+    CodeID p = 0, m = 0;
+    // With one parent unknown, the children of the known one with another
+    // partner are not siblings of the same parents.
+    if (source.Parents(sibling, p, m) && p == pere && m == mere) siblings.AddItem(&sibling, 4);
+  }
+  parente_->Parente().GetListeOrdonnee(&siblings, true);
+  for (int i = 1; i <= static_cast<int>(siblings.GetCount()); ++i) {
+    CodeID code = 0;
+    siblings.FetchItemAt(i, &code);
+    ordered.push_back(code);
+  }
+}
+
+bool RecordWalk::ParentsOf(CodeID child, CodeID& father, CodeID& mother) const {
+  father = mother = 0;
+  return parente_->Source().Parents(child, father, mother);
+}
+
+void RecordWalk::AllChildrenOf(CodeID parent, std::vector<CodeID>& children) const {
+  children.clear();
+  parente_->Source().LesEnfantsDe(parent, 0, children);
+}
+
 void RecordWalk::Children(RecordVisitor& v) {
   // From the ancestry quick list, which every open keeps: no individual
   // record is decoded again.
   const TGParenteSource& source = parente_->Source();
-  const TGParente& parente = parente_->Parente();
-  LArray siblings(4, nullptr, false);
+  std::vector<CodeID> siblings;
   ForEachCode(db_.Tables().individus, "children", [&](CodeID child) {
     CodeID pere = 0, mere = 0;
     if (!source.Parents(child, pere, mere) || (pere == 0 && mere == 0)) return;
-    siblings.Flush();
-    std::vector<CodeID> all;
-    source.LesEnfantsDe(pere != 0 ? pere : mere, pere != 0 ? mere : 0, all);
-    for (const CodeID sibling : all) {
-      CodeID p = 0, m = 0;
-      // With one parent unknown, the children of the known one with another
-      // partner are not siblings of the same parents.
-      if (source.Parents(sibling, p, m) && p == pere && m == mere) siblings.AddItem(&sibling, 4);
-    }
-    parente.GetListeOrdonnee(&siblings, true);
+    ChildrenOf(pere, mere, siblings);
     ChildRow row{child, 0, pere, mere, 0};
-    for (int i = 1; i <= static_cast<int>(siblings.GetCount()); ++i) {
-      CodeID code = 0;
-      siblings.FetchItemAt(i, &code);
-      if (code == child) row.position = static_cast<std::uint32_t>(i);
-    }
-    if (row.position == 0) row.position = static_cast<std::uint32_t>(siblings.GetCount()) + 1;
+    for (std::size_t i = 0; i < siblings.size(); ++i)
+      if (siblings[i] == child) row.position = static_cast<std::uint32_t>(i + 1);
+    if (row.position == 0) row.position = static_cast<std::uint32_t>(siblings.size()) + 1;
     if (pere != 0 && mere != 0) row.unionCode = db_.Tables().unions->UnionCouple(pere, mere);
     v.Child(row);
   });
 }
 
-void RecordWalk::Events(RecordVisitor& v) {
-  LXArray& store = *db_.Tables().evenements;
+void RecordWalk::ParticipantsOf(CodeID code, std::vector<ParticipantRow>& out) const {
+  out.clear();
   const TGTableLiens& liens = *db_.Tables().liens;
   std::vector<CodeID> eventLinks;
+  liens.LesLiensDe(code, eventLinks, llVers);
+  for (const CodeID linkCode : eventLinks) {
+    TGLien lien;
+    if (Read(lien, const_cast<TGTableLiens&>(liens), linkCode) && lien.GetLienVers() == code)
+      out.push_back(ParticipantRow{code, lien.GetLienDe(), linkCode, lien.GetTitre()});
+  }
+}
+
+void RecordWalk::Events(RecordVisitor& v) {
+  LXArray& store = *db_.Tables().evenements;
+  std::vector<ParticipantRow> participants;
   ForEachCode(&store, "events", [&](CodeID code) {
     TGEvenement ev;
     if (!Decode(ev, store, code, v)) return;
@@ -223,20 +252,44 @@ void RecordWalk::Events(RecordVisitor& v) {
     v.Event(ev, ofUnion);
     if (ev.GetPartage() && !ofUnion && ev.GetProprietaire() != 0)
       v.Participant(ParticipantRow{code, ev.GetProprietaire(), 0, "owner"});
-    eventLinks.clear();
-    liens.LesLiensDe(code, eventLinks, llVers);
-    for (const CodeID linkCode : eventLinks) {
-      TGLien lien;
-      // A damaged link is reported by the walk of the links table.
-      bool sound = false;
-      try {
-        sound = lien.LitDans(linkCode, const_cast<TGTableLiens*>(&liens));
-      } catch (const std::exception&) {
-        sound = false;
-      }
-      if (sound && lien.GetLienVers() == code) v.Participant(ParticipantRow{code, lien.GetLienDe(), linkCode, lien.GetTitre()});
-    }
+    ParticipantsOf(code, participants);
+    for (const ParticipantRow& row : participants) v.Participant(row);
   });
+}
+
+bool RecordWalk::Read(TGRoot& record, LXArray& store, CodeID code) {
+  if (code == 0 || !TGDatabase::EstDans(&store, code)) return false;
+  try {
+    return record.LitDans(code, &store);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void RecordWalk::EventsOf(CodeID owner, std::vector<CodeID>& events) const {
+  events.clear();
+  db_.Tables().evenements->LesEvenementsDe(owner, events);
+}
+
+void RecordWalk::CitationsOf(CodeID event, std::vector<std::pair<CodeID, CodeID>>& out) const {
+  out.clear();
+  const TGTableLienDocuments& links = *db_.Tables().DocumentLiens();
+  LArray documents(4, nullptr, false);
+  links.DocumentDe(event, &documents);
+  for (int i = 1; i <= static_cast<int>(documents.GetCount()); ++i) {
+    CodeID document = 0;
+    documents.FetchItemAt(i, &document);
+    out.emplace_back(document, links.IDDuLien(event, document));
+  }
+}
+
+void RecordWalk::MediaOf(CodeID owner, std::vector<TGLienMedia>& out) const {
+  out.clear();
+  LXArray& links = *db_.Tables().MediaLiens();
+  for (const CodeID code : db_.Tables().MediaLiens()->LiensDe(owner)) {
+    TGLienMedia link;
+    if (Read(link, links, code)) out.push_back(link);
+  }
 }
 
 void RecordWalk::Links(RecordVisitor& v) {

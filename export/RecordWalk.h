@@ -21,6 +21,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "database/TGDatabase.h"
 #include "platform/TV5Sosa.h"
@@ -124,6 +126,28 @@ class RecordWalk {
   void Walk(RecordVisitor& visitor);
   // Records skipped because they did not decode, in the last walk.
   std::uint64_t DamagedCount() const { return damaged_; }
+
+  // Reads for a writer that puts what belongs to a record inside it (a
+  // person's events, an event's witnesses and citations) as the record is
+  // visited, instead of table by table. They answer only what decodes:
+  // damage is reported once, by the walk of its own table. The children
+  // order needs the order lists the walk holds: call it during a walk.
+  TGDatabase& Database() const { return db_; }
+  void EventsOf(CodeID owner, std::vector<CodeID>& events) const;
+  void ParticipantsOf(CodeID event, std::vector<ParticipantRow>& out) const;
+  // Each document the event cites, with its citation record's code (0 when
+  // the link has none).
+  void CitationsOf(CodeID event, std::vector<std::pair<CodeID, CodeID>>& out) const;
+  void MediaOf(CodeID owner, std::vector<TGLienMedia>& out) const;
+  // The parents of a child, from the ancestry quick list; false when it
+  // has no entry.
+  bool ParentsOf(CodeID child, CodeID& father, CodeID& mother) const;
+  // Every child of the parent, whoever the other parent is, unordered.
+  void AllChildrenOf(CodeID parent, std::vector<CodeID>& children) const;
+  // The children of the two parents (either may be 0), in the user's order.
+  void ChildrenOf(CodeID father, CodeID mother, std::vector<CodeID>& ordered) const;
+  // True when the record is in the store and decodes into `record`.
+  static bool Read(TGRoot& record, LXArray& store, CodeID code);
 
  private:
   void Surnames(RecordVisitor& v);

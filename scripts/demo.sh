@@ -48,6 +48,9 @@ echo "== genvora chart famille-GV5-upgraded.genvora 14 --ancestors --style fan, 
 "$G" chart "$DEMO/family/famille-GV5-upgraded.genvora" 14 --ancestors --style fan -o "$DEMO/family/fan.svg"
 "$G" chart "$DEMO/family/famille-GV5-upgraded.genvora" 6 --descendants -o "$DEMO/family/descendants.png"
 ls -l "$DEMO/family/fan.svg" "$DEMO/family/descendants.png" | awk '{print $5, $NF}'
+echo "== genvora export famille.genvora famille-export.ged (GEDCOM 5.5.1)"
+"$G" export "$DEMO/family/famille.genvora" "$DEMO/family/famille-export.ged"
+head -n 40 "$DEMO/family/famille-export.ged"
 echo "== genvora upgrade famille.GV5 (the input is never written)"
 "$G" upgrade "$DEMO/family/famille.GV5" "$DEMO/family/again.genvora"
 echo "== genvora info notes.txt (refused)"
