@@ -23,6 +23,7 @@
 
 #include "computations/TFullIndividu.h"
 #include "dates/Calendars.h"
+#include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
 #include "export/SchemaText.h"
 #include "platform/Encoding.h"
@@ -62,56 +63,6 @@ std::string IsoOfSerial(double serial) {
 std::string RecordTime(const TGRoot& record, double precise, int which) {
   if (precise != 0.0) return IsoOfSerial(precise);
   return IsoOfSerial(static_cast<double>(record.GetDateLT(which)));
-}
-
-// GEDCOM tags of the event types that have a standard one; the type codes
-// are on-disk values.
-const char* GedcomTag(TV5EventList type) {
-  switch (type) {
-    case evIBAPL: return "BAPL";
-    case evIBAPM: return "BAPM";
-    case evIBARM: return "BARM";
-    case evIBASM: return "BASM";
-    case evIBIRT: return "BIRT";
-    case evIBLES: return "BLES";
-    case evIBURI: return "BURI";
-    case evICENS: return "CENS";
-    case evICHR: return "CHR";
-    case evICHRA: return "CHRA";
-    case evICONF: return "CONF";
-    case evICONL: return "CONL";
-    case evIDEAT: return "DEAT";
-    case evIEMIG: return "EMIG";
-    case evIENDL: return "ENDL";
-    case evIEVEN: return "EVEN";
-    case evIGRAD: return "GRAD";
-    case evIIMMI: return "IMMI";
-    case evINATU: return "NATU";
-    case evIORDN: return "ORDN";
-    case evIPROB: return "PROB";
-    case evIRETI: return "RETI";
-    case evISLGC: return "SLGC";
-    case evIOCCU: return "OCCU";
-    case evIRESI: return "RESI";
-    case evIWILL: return "WILL";
-    case evIFCOM: return "FCOM";
-    case evITITL: return "TITL";
-    case evIADOP: return "ADOP";
-    case evICREM: return "CREM";
-    case evUDIV: return "DIV";
-    case evUDIVF: return "DIVF";
-    case evUENGA: return "ENGA";
-    case evUEVEN: return "EVEN";
-    case evUMARB: return "MARB";
-    case evUMARC: return "MARC";
-    case evUMARL: return "MARL";
-    case evUMARR: return "MARR";
-    case evUMARS: return "MARS";
-    case evUSLGS: return "SLGS";
-    case evURESI: return "RESI";
-    case evUANNUL: return "ANUL";
-    default: return nullptr;
-  }
 }
 
 // The serial day number of the first day a side of a date names (an
@@ -537,7 +488,7 @@ class SqliteWriter : public RecordVisitor {
   }
   void Event(const TGEvenement& e, bool ofUnion) override {
     const TGDate& d = *e.GetDate();
-    const char* tag = GedcomTag(e.GetType());
+    const char* tag = GedcomEventTag(e.GetType());
     const bool empty = d.EstVide();
     events_.Int(e.GetCodeID()).Int(e.GetProprietaire()).Text(ofUnion ? "union" : "individual").Int(e.GetType());
     events_.Ansi(e.GetTypeStr()).TextOrNull(tag != nullptr ? tag : "").Code(In(t().dicoLieux, e.GetDicoLieu()));
