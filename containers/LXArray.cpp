@@ -99,6 +99,29 @@ unsigned LXArray::FetchData(std::uint32_t code, void* buffer, unsigned bufferSiz
   return stored;
 }
 
+bool LXArray::PeekData(std::uint32_t code, const unsigned char*& bytes, unsigned& size) const {
+  bytes = nullptr;
+  size = 0;
+  std::uint32_t itemIndex = 0;
+  if (FindCode(code, itemIndex) == 0) return false;
+  auto waiting = pending_.find(itemIndex);
+  if (waiting != pending_.end()) {
+    bytes = waiting->second.data();
+    size = static_cast<unsigned>(waiting->second.size());
+    return true;
+  }
+  int index = static_cast<int>(itemIndex);
+  if (!ValidIndex(index)) {
+    // A pair naming no item: present and empty, as FetchData answers it.
+    ShowMisuse("LXArray::FetchData(codeIDT,void*,Uint32)Error occur during data fetching!!");
+    return true;
+  }
+  size = LVariableArray::GrabItemSize(index);
+  bytes = static_cast<const unsigned char*>(LVariableArray::GetItemPtr(index));
+  if (bytes == nullptr) size = 0;
+  return true;
+}
+
 int LXArray::DeleteData(std::uint32_t code) {
   std::uint32_t itemIndex = 0;
   int position = FindCode(code, itemIndex);

@@ -44,6 +44,11 @@ class LXArray : public LVariableArray {
   // Copies the record into `buffer` (cut to `bufferSize`) and answers its
   // stored size, so a caller with too small a buffer can retry; 0 when absent.
   virtual unsigned FetchData(std::uint32_t code, void* buffer, unsigned bufferSize);
+  // Where the record lies, without copying it, for readers that decode it at
+  // once: false when the code has no entry. The bytes stay valid until the
+  // store next changes. One search of the code list, where FetchData's
+  // ask-then-copy needs two.
+  bool PeekData(std::uint32_t code, const unsigned char*& bytes, unsigned& size) const;
   // Removes the record; answers 0, and does nothing for an unknown code.
   virtual int DeleteData(std::uint32_t code);
   // Removes every listed record (unknown and repeated codes are ignored) in

@@ -72,6 +72,10 @@ class Writer : public RecordVisitor {
  public:
   Writer(std::FILE* out, RecordWalk& walk, const GedcomExportOptions& options, GedcomExportReport& report)
       : out_(out), walk_(walk), db_(walk.Database()), options_(options), report_(report) {
+    for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
+      const std::string tag = Trim(U(db_.Header.GetUserFieldTagGedcom(f)));
+      userTags_[f] = tag.empty() ? "_USER" + std::to_string(f + 1) : tag;
+    }
     // The Sosa table is ordered by number; a person's number is looked up
     // here. It holds the ancestors of one person: small beside the file.
     const LArray& table = *db_.Tables().sosa;
@@ -88,6 +92,25 @@ class Writer : public RecordVisitor {
   bool Failed() const { return failed_; }
 
   void Line(int level, const std::string& tag, const std::string& value = {}, const std::string& xref = {}) {
+    // Most values are one short line: written at once, without pieces.
+    if (value.size() <= kPiece && level >= 0 && level <= 9 && value.find('\n') == std::string::npos &&
+        (value.empty() || value.back() != '\r')) {
+      line_.clear();
+      line_ += static_cast<char>('0' + level);
+      line_ += ' ';
+      if (!xref.empty()) {
+        line_ += '@';
+        line_ += xref;
+        line_ += "@ ";
+      }
+      line_ += tag;
+      if (!value.empty()) {
+        line_ += ' ';
+        line_ += value;
+      }
+      Emit(line_);
+      return;
+    }
     std::string head = std::to_string(level) + " ";
     if (!xref.empty()) head += "@" + xref + "@ ";
     head += tag;
@@ -171,9 +194,8 @@ class Writer : public RecordVisitor {
       Address(i.GetCodeAdresse());
       Events(code, 1);
       for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
-        const std::string tag = Trim(U(db_.Header.GetUserFieldTagGedcom(f)));
         const std::string value = Trim(U(i.GetUserFieldValue(f)));
-        if (!value.empty()) Line(1, tag.empty() ? "_USER" + std::to_string(f + 1) : tag, value);
+        if (!value.empty()) Line(1, userTags_[f], value);
       }
       Associations(code);
       NoteLink(code, 1);
@@ -195,10 +217,22 @@ class Writer : public RecordVisitor {
     // (one may be unknown), named by them.
     walk_.AllChildrenOf(code, children_);
     std::vector<std::string> without;
+    // Most children share their parents' union with their siblings: the
+    // last couple's answer is kept, and the union is asked before the
+    // child's record is decoded.
+    CodeID lastFather = 0, lastMother = 0, lastUnion = 0;
     for (const CodeID child : children_) {
       CodeID p = 0, m = 0;
-      if (!walk_.ParentsOf(child, p, m) || (p != code && m != code) || !PersonWritten(child)) continue;
-      if (p != 0 && m != 0 && db_.Tables().unions->UnionCouple(p, m) != 0) continue;
+      if (!walk_.ParentsOf(child, p, m) || (p != code && m != code)) continue;
+      if (p != 0 && m != 0) {
+        if (p != lastFather || m != lastMother) {
+          lastFather = p;
+          lastMother = m;
+          lastUnion = db_.Tables().unions->UnionCouple(p, m);
+        }
+        if (lastUnion != 0) continue;
+      }
+      if (!PersonWritten(child)) continue;
       const std::string family = ParentsFamily(p, m);
       if (std::find(without.begin(), without.end(), family) == without.end()) without.push_back(family);
     }
@@ -312,7 +346,7 @@ class Writer : public RecordVisitor {
   void Emit(const std::string& line) {
     if (failed_) return;
     ++report_.lines;
-    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fputc('\n', out_) == EOF) failed_ = true;
+    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::putc('\n', out_) == EOF) failed_ = true;
   }
 
   // Lines lose their trailing blanks: readers drop them at a line's end.
@@ -365,19 +399,33 @@ class Writer : public RecordVisitor {
   // a person is written when its record decodes (and is exportable).
   bool PersonWritten(CodeID code) {
     if (code < people_.size() && people_[code]) return true;
-    if (peopleDone_) return false;
-    if (code == 0 || !db_.EstIndividu(code)) return false;
-    if (!options_.exportableOnly) {
+    if (peopleDone_ || code == 0) return false;
+    std::uint8_t& known = Known(peopleAhead_, code);
+    if (known == kUnknown) {
       TGIndividu i;
-      return RecordWalk::Read(i, *db_.Tables().individus, code);
+      const bool kept = RecordWalk::Read(i, *db_.Tables().individus, code) && (!options_.exportableOnly || i.GetExportable());
+      known = kept ? kWritten : kLeftOut;
     }
-    TGIndividu i;
-    return RecordWalk::Read(i, *db_.Tables().individus, code) && i.GetExportable();
+    return known == kWritten;
   }
 
   bool UnionWritten(CodeID code) {
-    TGUnion u;
-    return code != 0 && RecordWalk::Read(u, *db_.Tables().unions, code) && Keeps(u);
+    if (code == 0) return false;
+    std::uint8_t& known = Known(unionsWritten_, code);
+    if (known == kUnknown) {
+      TGUnion u;
+      known = RecordWalk::Read(u, *db_.Tables().unions, code) && Keeps(u) ? kWritten : kLeftOut;
+    }
+    return known == kWritten;
+  }
+
+  // Whether a record is written, asked once per code: a person's family
+  // pointers ask it of the same spouses, children and unions again and
+  // again, and each answer is a decoding.
+  enum : std::uint8_t { kUnknown, kWritten, kLeftOut };
+  static std::uint8_t& Known(std::vector<std::uint8_t>& known, CodeID code) {
+    if (code >= known.size()) known.resize(code + (code >> 3) + 1024, kUnknown);
+    return known[code];
   }
 
   void Change(double modified) {
@@ -544,11 +592,14 @@ class Writer : public RecordVisitor {
   // One bit per code: the persons written, for the families' pointers.
   std::vector<bool> people_;
   bool peopleDone_ = false;
+  std::vector<std::uint8_t> peopleAhead_, unionsWritten_;
   std::vector<CodeID> unions_, children_;
   std::vector<TGLienMedia> mediaLinks_;
   std::vector<std::pair<CodeID, CodeID>> citations_;
   std::vector<ParticipantRow> participants_;
   std::unordered_map<CodeID, PlaceCache> places_;
+  std::string userTags_[TGHeader::kUserFieldCount];
+  std::string line_;
   std::unordered_map<CodeID, std::string> sosa_;
 };
 

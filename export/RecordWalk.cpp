@@ -258,7 +258,8 @@ void RecordWalk::Events(RecordVisitor& v) {
 }
 
 bool RecordWalk::Read(TGRoot& record, LXArray& store, CodeID code) {
-  if (code == 0 || !TGDatabase::EstDans(&store, code)) return false;
+  // An absent code reads as false: no search of the code list beforehand.
+  if (code == 0) return false;
   try {
     return record.LitDans(code, &store);
   } catch (const std::exception&) {

@@ -161,23 +161,19 @@ std::int32_t TGRoot::EcritDans(CodeID codeID, LXArray* store) {
 bool TGRoot::LitDans(CodeID codeID, LXArray* store) {
   lastDamage_.clear();
   if (store == nullptr || store->GetCodeList() == nullptr) return false;
-  // The code list tells an absent record from an empty one, which FetchData
-  // answers alike.
-  std::uint32_t key[2] = {codeID, 0};
-  if (store->GetCodeList()->FetchIndexOf(key, LXArray::kPairSize) == 0) return false;
+  // The code list tells an absent record from an empty one.
+  const unsigned char* bytes = nullptr;
+  unsigned stored = 0;
+  if (!store->PeekData(codeID, bytes, stored)) return false;
   try {
-    const unsigned stored = store->FetchData(codeID, nullptr, 0);
     if (stored == 0) return true;
     if (stored > static_cast<unsigned>(INT32_MAX)) {
       throw EGenvoraError("G5vclstrings.RootsDecodeDamaged", "entry too large for a record");
     }
-    // The store hands out exactly the bytes it holds; the buffer is sized by
-    // them, never by anything inside the record.
-    auto bytes = std::make_unique<unsigned char[]>(stored);
-    if (store->FetchData(codeID, bytes.get(), stored) != stored) {
-      throw EGenvoraError("G5vclstrings.RootsDecodeDamaged", "entry could not be fetched");
-    }
-    Decode(bytes.get(), static_cast<int>(stored));
+    // Decoded where it lies: the decoders only read their bytes, through a
+    // cursor bounded by the size the store holds, never by anything inside
+    // the record.
+    Decode(bytes, static_cast<int>(stored));
     return true;
   } catch (const std::exception& e) {
     // The entry stays: this read may come from inside the store's own upkeep

@@ -28,6 +28,7 @@
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TVG5Controleur.h"
 #include "database/LegacyWriter.h"
+#include "export/GedcomExport.h"
 #include "export/SqliteExport.h"
 #include "platform/Host.h"
 #include "records/TVGNote.h"
@@ -123,6 +124,14 @@ int StageMain(const std::string& stage, const std::string& input, const std::str
     SqliteExportReport report;
     std::string error;
     ok = ok && ExportSqlite(db, folder + "/export.sqlite", options, report, error);
+  } else if (stage == "GEDCOM export") {
+    ok = open(input);
+    start = Now();
+    GedcomExportOptions options;
+    options.replace = true;
+    GedcomExportReport report;
+    std::string error;
+    ok = ok && ExportGedcom(db, folder + "/export.ged", options, report, error);
   }
   const double seconds = Now() - start;
   std::ofstream(folder + "/stage-seconds") << seconds;
@@ -177,6 +186,11 @@ void Pipeline(const std::string& self, const std::string& input, const std::stri
   sqlite.reference = "cp output";
   sqlite.referenceSeconds = fs::exists(folder + "/export.sqlite") ? CpSeconds(folder + "/export.sqlite", folder) : 0;
   stages.push_back(sqlite);
+  Stage gedcom = RunStage(self, "GEDCOM export", saved, folder);
+  gedcom.input = open.input;
+  gedcom.reference = "cp output";
+  gedcom.referenceSeconds = fs::exists(folder + "/export.ged") ? CpSeconds(folder + "/export.ged", folder) : 0;
+  stages.push_back(gedcom);
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
     if (name.rfind("saved", 0) == 0 || name.rfind("export", 0) == 0) fs::remove(entry.path());

@@ -56,10 +56,15 @@ void ExpectFetches(LXArray& store, Model& model, std::mt19937& random) {
     const auto* record = model.Find(code);
     Bytes buffer(64, 0xEE);
     const unsigned stored = store.FetchData(code, buffer.data(), 64);
+    // Looking at the bytes in place answers the same, waiting rewrites too.
+    const unsigned char* peeked = nullptr;
+    unsigned peekedSize = 0;
+    EXPECT_EQ(store.PeekData(code, peeked, peekedSize), record != nullptr) << code;
     if (record == nullptr) {
       EXPECT_EQ(stored, 0u) << code;
       continue;
     }
+    EXPECT_EQ(Bytes(peeked, peeked + peekedSize), record->second) << code;
     ASSERT_EQ(stored, record->second.size()) << code;
     EXPECT_TRUE(std::equal(record->second.begin(), record->second.end(), buffer.begin())) << code;
     // A short buffer gets the first bytes and the full size.
@@ -156,6 +161,11 @@ TEST(LXArrayBulk, APairNamingNoItemIsLeftAloneByRewritesAndDeletions) {
   const std::uint32_t pair[2] = {2, 9};
   store.GetCodeList()->PokeItem(2, pair, 8);
   const Bytes before = Saved(store);
+  // Read, it is there and empty, as FetchData answers it.
+  const unsigned char* bytes = nullptr;
+  unsigned size = 1;
+  EXPECT_TRUE(store.PeekData(2, bytes, size));
+  EXPECT_EQ(size, 0u);
   EXPECT_NE(store.EcritData(2, "longer", 6), 0);
   EXPECT_EQ(Saved(store), before);
   // Deleting it with another record takes the one-by-one path.
