@@ -632,14 +632,16 @@ bool ExportGedcom(TGDatabase& db, const std::string& outPath, const GedcomExport
     return false;
   }
   const std::string temporary = outPath + ".tmp-" + std::to_string(static_cast<long>(getpid()));
+  // The stream's buffer outlives the stream, which is closed first.
+  constexpr std::size_t kBufferSize = 1 << 20;
+  auto buffer = std::make_unique<char[]>(kBufferSize);
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) {
     error = "cannot be written";
     return false;
   }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
-  static char buffer[1 << 20];
-  std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
+  std::setvbuf(file, buffer.get(), _IOFBF, kBufferSize);
   bool ok = true;
   {
     RecordWalk walk(db);

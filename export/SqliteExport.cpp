@@ -23,6 +23,7 @@
 
 #include "computations/TFullIndividu.h"
 #include "dates/Calendars.h"
+#include "export/GedcomExport.h"
 #include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
 #include "export/SchemaText.h"
@@ -390,7 +391,7 @@ class DateTexts {
     if (found != texts_.end()) return found->second;
     // Bounded: a file of only distinct dates starts again rather than grow.
     if (texts_.size() >= kMostKept) texts_.clear();
-    return texts_.emplace(key_, Texts{U(date.GetText()), U(date.GetChaine("%GED"))}).first->second;
+    return texts_.emplace(key_, Texts{U(date.GetText()), GedcomDate(date)}).first->second;
   }
 
  private:
@@ -549,7 +550,7 @@ class SqliteWriter : public RecordVisitor {
     documents_.Int(d.GetNatureActe()).Int(d.GetCertitude()).Ansi(d.GetURL()).Ansi(d.GetEMail()).Ansi(d.GetAuteur());
     const TGDate& date = *d.GetDate();
     const bool empty = date.EstVide();
-    documents_.Ansi(empty ? AnsiString() : date.GetText()).Ansi(empty ? AnsiString() : date.GetChaine("%GED")).Row();
+    documents_.Ansi(empty ? AnsiString() : date.GetText()).Text(empty ? std::string() : GedcomDate(date)).Row();
   }
   void Citation(const TGLienDocument& c) override {
     if (!Holds(t().documents, c.GetXREFDocument())) return;

@@ -219,6 +219,8 @@ TEST_F(SqliteExportTest, ValuesThatAreEasyToGetWrong) {
       {"Gregorian date: serial day", "SELECT sdn1 FROM events WHERE date_text = '25/12/1901'",
        std::to_string(GregorianToSdn(1901, 12, 25))},
       {"qualifier", "SELECT qualifier FROM events WHERE gedcom_tag = 'DEAT'", "4"},
+      // The GEDCOM text is the one the GEDCOM export writes: one space.
+      {"qualifier: GEDCOM", "SELECT date_gedcom FROM events WHERE gedcom_tag = 'DEAT'", "ABT 1850"},
       {"particle surname", "SELECT particle FROM surnames WHERE surname = 'de la Fontaine'", "de la"},
       // The shown surname follows the case preference in force.
       {"particle of a person",
