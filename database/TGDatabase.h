@@ -24,7 +24,8 @@
 //  1. A save writes the complete current layout (DatabaseVersion 300,
 //     level 22) to "<path>.tmpsav", syncs it, and only then renames it over
 //     the file; the previous file is never deleted first. A failed save
-//     leaves the file and the in-memory header as they were.
+//     leaves the file and the in-memory header as they were, and no
+//     temporary file.
 //  2. After every successful read LastCodeID is at least the greatest code
 //     of every store that draws from the shared counter.
 //  3. A table that fails to read while bytes remain is damage: a normal

@@ -7,8 +7,10 @@
 //  3. the temporary file is renamed over the database (atomic: a crash
 //     leaves either the old file or the new one), then the folder is synced
 //     so that the rename itself survives a crash.
-// A failure at any step leaves the database file as it was.
-#include <fcntl.h>
+// A failure at any step leaves the database file as it was, removes the
+// temporary file and confirms nothing in the history. A file without write
+// permission, or a folder, is never saved over.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,13 +29,16 @@ namespace genvora {
 
 namespace {
 
-// Makes a rename in `dir` durable.
-void SyncDirectory(const std::string& path) {
-  const std::string dir = std::filesystem::path(path).parent_path().string();
-  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+// Why the file at `path` must not be replaced, empty when it may. A file
+// without any write permission is read-only whoever saves (the superuser
+// too): its owner protected it.
+std::string WhyNotReplaceable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  if (S_ISDIR(st.st_mode)) return "cannot save over " + path + ": it is a folder";
+  if (!S_ISREG(st.st_mode)) return "cannot save over " + path + ": not a regular file";
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return "cannot save over " + path + ": the file is read-only";
+  return {};
 }
 
 AnsiString BackupNameOf(const AnsiString& path) {
@@ -103,15 +108,26 @@ bool TGDatabase::FichierFermer(bool makeBackup) {
   // when the save fails: the file did not change, nor does its header.
   const TGHeader before = Header;
   bool ok = false;
-  try {
+  // A failed save takes back the temporary file it made: left behind, the
+  // next open would keep it as an error copy of a save that never counted.
+  bool created = false;
+  reason_ = WhyNotReplaceable(Chemin);
+  if (reason_.empty()) try {
     std::unique_ptr<PlatformFile> file = PlatformFile::Open(tmp, FileMode::Create);
     if (!file) {
       reason_ = LoadResString("G5vclstrings.M1409") + " " + tmp + ": " + std::strerror(errno);
     } else {
+      created = true;
+      errno = 0;
       ok = sequentialWriteV9(*file);
       ok = ok && file->Sync();
+      const int writeError = errno;
       ok = file->Close() && ok;
-      if (!ok) reason_ = LoadResString("G5vclstrings.ExceptionFichier") + " " + tmp;
+      if (!ok) {
+        reason_ = LoadResString("G5vclstrings.ExceptionFichier") + " " + tmp;
+        const int why = writeError != 0 ? writeError : errno;
+        if (why != 0) reason_ += std::string(": ") + std::strerror(why);
+      }
     }
   } catch (const std::exception& e) {
     ok = false;
@@ -125,17 +141,20 @@ bool TGDatabase::FichierFermer(bool makeBackup) {
     // A backup that cannot be made does not stop the save: the database is
     // still replaced atomically.
     if (makeBackup) CreerFichierBak();
-    if (std::rename(tmp.c_str(), Chemin.c_str()) != 0) {
+    if (!RenameFile(tmp, Chemin)) {
       ok = false;
       reason_ = "cannot replace " + Chemin + ": " + std::strerror(errno);
     } else {
-      SyncDirectory(Chemin);
+      SyncFolderOf(Chemin);
       // The media the upgrades left go beside the file just written; a
       // medium that cannot be copied does not undo the save.
       if (!pendingMedia_.empty()) ApplyPendingMedia(Chemin);
     }
   }
-  if (!ok) Header = before;
+  if (!ok) {
+    Header = before;
+    if (created) ::unlink(tmp.c_str());
+  }
   FichierOuvert = !ok;
   if (OnPostOpenFile) OnPostOpenFile(*this);
   // Only a save that reached the disk confirms the file's integrity.

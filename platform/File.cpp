@@ -5,10 +5,77 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace genvora {
+
+namespace {
+
+// Atomic: files may be written from more than one thread (the exports).
+constexpr int kOps = 5;
+std::atomic<int> faultCalls[kOps] = {};
+std::atomic<int> faultAt{0};
+std::atomic<FileFaults::Op> faultOp{FileFaults::Op::Create};
+std::atomic<FileFaults::Action> faultAction{FileFaults::Action::Fail};
+
+// pwrite until done, through the fault counter; false with errno set.
+bool WriteAll(int fd, const unsigned char* data, std::size_t count, std::int64_t offset) {
+  if (FileFaults::Hit(FileFaults::Op::Write)) return false;
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pwrite(fd, data + done, count - done, offset + static_cast<std::int64_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void FileFaults::Arm(Op op, int n, Action action) {
+  Reset();
+  faultOp = op;
+  faultAt = n;
+  faultAction = action;
+}
+
+void FileFaults::Reset() {
+  faultAt = 0;
+  for (std::atomic<int>& c : faultCalls) c = 0;
+}
+
+int FileFaults::Calls(Op op) { return faultCalls[static_cast<int>(op)]; }
+
+bool FileFaults::Hit(Op op) {
+  const int n = ++faultCalls[static_cast<int>(op)];
+  if (faultAt == 0 || op != faultOp || n != faultAt) return false;
+  if (faultAction == Action::Kill) std::raise(SIGKILL);
+  errno = EIO;
+  return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  if (FileFaults::Hit(FileFaults::Op::Rename)) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void SyncFolderOf(const std::string& path) {
+  if (FileFaults::Hit(FileFaults::Op::SyncFolder)) return;
+  const std::string dir = std::filesystem::path(path).parent_path().string();
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
 
 std::unique_ptr<PlatformFile> PlatformFile::Open(const std::string& path, FileMode mode) {
   int flags = O_CLOEXEC;
@@ -17,6 +84,7 @@ std::unique_ptr<PlatformFile> PlatformFile::Open(const std::string& path, FileMo
     case FileMode::ReadWrite: flags |= O_RDWR; break;
     case FileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
+  if (mode == FileMode::Create && FileFaults::Hit(FileFaults::Op::Create)) return nullptr;
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) return nullptr;
   struct stat st {};
@@ -57,16 +125,10 @@ bool PlatformFile::DropReadBuffer() {
 bool PlatformFile::Flush() {
   if (fd_ < 0) return false;
   if (writeLen_ == 0) return !writeFailed_;
-  std::size_t done = 0;
-  while (done < writeLen_) {
-    ssize_t n = ::pwrite(fd_, buffer_.data() + done, writeLen_ - done, writeStart_ + static_cast<std::int64_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      writeFailed_ = true;
-      writeLen_ = 0;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
+  if (!WriteAll(fd_, buffer_.data(), writeLen_, writeStart_)) {
+    writeFailed_ = true;
+    writeLen_ = 0;
+    return false;
   }
   writeLen_ = 0;
   return ::lseek(fd_, position_, SEEK_SET) == position_ && !writeFailed_;
@@ -74,6 +136,7 @@ bool PlatformFile::Flush() {
 
 bool PlatformFile::Sync() {
   if (!Flush()) return false;
+  if (FileFaults::Hit(FileFaults::Op::Sync)) return false;
   return ::fsync(fd_) == 0;
 }
 
@@ -126,12 +189,9 @@ bool PlatformFile::Write(const void* buffer, std::size_t count) {
     if (!Flush()) return false;
   }
   if (count >= kBufferSize) {
-    std::size_t done = 0;
-    while (done < count) {
-      ssize_t n = ::pwrite(fd_, in + done, count - done, position_ + static_cast<std::int64_t>(done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += static_cast<std::size_t>(n);
+    if (!WriteAll(fd_, in, count, position_)) {
+      writeFailed_ = true;
+      return false;
     }
   } else {
     if (writeLen_ == 0) writeStart_ = position_;

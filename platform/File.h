@@ -19,6 +19,26 @@ namespace genvora {
 
 enum class SeekOrigin { Begin, Current, End };
 
+// Fault injection for the tests of crashes and write errors. Every file
+// operation a save makes is counted, process-wide; an armed fault makes the
+// Nth call of one kind fail (errno EIO, nothing done) or kill the process
+// with SIGKILL just before it runs. Unarmed, it only counts.
+struct FileFaults {
+  enum class Op { Create, Write, Sync, Rename, SyncFolder };
+  enum class Action { Fail, Kill };
+  static void Arm(Op op, int n, Action action);
+  // Forgets the fault and sets every count back to 0.
+  static void Reset();
+  static int Calls(Op op);
+  // Counts one call of `op`; true when it must fail.
+  static bool Hit(Op op);
+};
+
+// rename(2) over `to`, counted by FileFaults.
+bool RenameFile(const std::string& from, const std::string& to);
+// Makes a rename in the folder of `path` durable (fsync of the folder).
+void SyncFolderOf(const std::string& path);
+
 class FileHandle {
  public:
   virtual ~FileHandle() = default;

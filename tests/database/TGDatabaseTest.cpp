@@ -304,14 +304,13 @@ TEST_F(DatabaseTest, InterruptedSaveLeavesTheFileAndHistoryUntouched) {
   EXPECT_FALSE(db.FichierEnregistrer(false));
   EXPECT_FALSE(db.LastReason().empty());
   EXPECT_EQ(ReadAll(path), before);
-  EXPECT_TRUE(fs::exists(path + ".tmpsav"));
+  EXPECT_FALSE(fs::exists(path + ".tmpsav"));
   EXPECT_EQ(db.Header.GetNumeroEnregistrement(), counter);
   EXPECT_FALSE(box.Prefs().GetConfigFile().Read(TGDatabase::kIntegrityHistory, path).has_value());
   EXPECT_TRUE(db.FichierOuvert);
 
   // A temporary file that cannot be created fails the same way.
   db.BeforeReplace = nullptr;
-  fs::remove(path + ".tmpsav");
   fs::create_directory(path + ".tmpsav");
   EXPECT_FALSE(db.FichierEnregistrer(false));
   EXPECT_EQ(ReadAll(path), before);
