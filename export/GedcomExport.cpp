@@ -1,8 +1,6 @@
 // The GEDCOM exporter.
 #include "export/GedcomExport.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -15,6 +13,7 @@
 #include <unordered_map>
 
 #include "computations/TFullIndividu.h"
+#include "export/ExportOutput.h"
 #include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
 #include "platform/Encoding.h"
@@ -621,17 +620,8 @@ std::string GedcomDate(const TGDate& date) {
 
 bool ExportGedcom(TGDatabase& db, const std::string& outPath, const GedcomExportOptions& options,
                   GedcomExportReport& report, std::string& error) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (!options.replace && fs::exists(fs::symlink_status(outPath, ec))) {
-    error = "already exists (use --force to replace it)";
-    return false;
-  }
-  if (fs::is_directory(outPath, ec)) {
-    error = "is a folder";
-    return false;
-  }
-  const std::string temporary = outPath + ".tmp-" + std::to_string(static_cast<long>(getpid()));
+  if (!CheckExportOutput(outPath, options.replace, error)) return false;
+  const std::string temporary = TemporaryBeside(outPath);
   // The stream's buffer outlives the stream, which is closed first.
   constexpr std::size_t kBufferSize = 1 << 20;
   auto buffer = std::make_unique<char[]>(kBufferSize);
@@ -658,24 +648,7 @@ bool ExportGedcom(TGDatabase& db, const std::string& outPath, const GedcomExport
     error = "cannot be written";
     return false;
   }
-  if (!options.replace) {
-    if (link(temporary.c_str(), outPath.c_str()) == 0) {
-      std::remove(temporary.c_str());
-      return true;
-    }
-    if (errno == EEXIST || fs::exists(fs::symlink_status(outPath, ec))) {
-      std::remove(temporary.c_str());
-      error = "already exists (use --force to replace it)";
-      return false;
-    }
-  }
-  fs::rename(temporary, outPath, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    error = "cannot be written: " + ec.message();
-    return false;
-  }
-  return true;
+  return PublishExport(temporary, outPath, options.replace, error);
 }
 
 }  // namespace genvora

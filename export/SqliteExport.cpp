@@ -2,7 +2,6 @@
 #include "export/SqliteExport.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <algorithm>
@@ -23,6 +22,7 @@
 
 #include "computations/TFullIndividu.h"
 #include "dates/Calendars.h"
+#include "export/ExportOutput.h"
 #include "export/GedcomExport.h"
 #include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
@@ -731,18 +731,8 @@ bool WriteMeta(Output& out, const TGDatabase& db, const SqliteExportOptions& opt
 
 bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExportOptions& options,
                   SqliteExportReport& report, std::string& error) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (!options.replace && fs::exists(fs::symlink_status(outPath, ec))) {
-    error = "already exists (use --force to replace it)";
-    return false;
-  }
-  if (fs::is_directory(outPath, ec)) {
-    error = "is a folder";
-    return false;
-  }
-  // Beside the output, so that the rename stays within one file system.
-  const std::string temporary = outPath + ".tmp-" + std::to_string(static_cast<long>(getpid()));
+  if (!CheckExportOutput(outPath, options.replace, error)) return false;
+  const std::string temporary = TemporaryBeside(outPath);
   std::remove(temporary.c_str());
   Output out(temporary);
   if (!out.Open()) {
@@ -814,26 +804,7 @@ bool ExportSqlite(TGDatabase& db, const std::string& outPath, const SqliteExport
     error = "cannot be written: " + out.Error();
     return false;
   }
-  if (!options.replace) {
-    // A hard link never replaces: an output that appeared during the export
-    // is left alone. The temporary name is then removed with `out`.
-    if (link(temporary.c_str(), outPath.c_str()) == 0) return true;
-    const int cause = errno;
-    if (cause == EEXIST) {
-      error = "already exists (use --force to replace it)";
-      return false;
-    }
-    // A file system without hard links: the rename, after a last look.
-    if (fs::exists(fs::symlink_status(outPath, ec))) {
-      error = "already exists (use --force to replace it)";
-      return false;
-    }
-  }
-  fs::rename(temporary, outPath, ec);
-  if (ec) {
-    error = "cannot be written: " + ec.message();
-    return false;
-  }
+  if (!PublishExport(temporary, outPath, options.replace, error)) return false;
   out.Keep();
   return true;
 }
