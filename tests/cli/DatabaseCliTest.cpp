@@ -2,6 +2,8 @@
 // and the promise that reading commands leave the folder and the per-user
 // store as they were.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -138,6 +140,54 @@ TEST_F(DatabaseCliTest, RefusalsExitWithOne) {
   EXPECT_EQ(Tool("upgrade " + path + " " + box.Path("copy.genvora")).status, 1);
   TV7RegFileManager().DeleteFileName(path);
   EXPECT_EQ(Tool("dump " + path).status, 0);
+}
+
+// Another process holds the file open for writing: the tool is refused,
+// naming that process, while it runs; allowed once it has closed the file,
+// and once it was killed without closing it (its entry is stale).
+TEST_F(DatabaseCliTest, AFileHeldByAnotherProcessIsRefusedUntilItEndsEvenKilled) {
+  const std::string path = testing::WriteSample(box.Path("shared"), Generation::Current);
+  for (const bool killed : {false, true}) {
+    SCOPED_TRACE(killed ? "holder killed" : "holder closed the file");
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    std::fflush(nullptr);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);
+      TGDatabaseSosa db;
+      db.AssigneNomDeFichier(path);
+      const char opened = db.FichierOuvrir() ? 'y' : 'n';
+      if (::write(ready[1], &opened, 1) != 1) ::_exit(2);
+      char go = 0;
+      if (::read(release[0], &go, 1) < 0) ::_exit(2);
+      db.FichierFermer(false);
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    char opened = 0;
+    ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+    ASSERT_EQ(opened, 'y');
+    ToolRun busy = Tool("check " + path + " --repair");
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_EQ(busy.err, "genvora: " + path + ": the file is in use by another program (process " +
+                            std::to_string(holder) + ")\n");
+    if (killed) {
+      ::kill(holder, SIGKILL);
+    } else {
+      const char go = 'g';
+      EXPECT_EQ(::write(release[1], &go, 1), 1);
+    }
+    int status = 0;
+    ::waitpid(holder, &status, 0);
+    ::close(ready[0]);
+    ::close(release[1]);
+    ToolRun after = Tool("check " + path + " --repair");
+    EXPECT_TRUE(after.status == 0 || after.status == 3) << after.err;
+  }
 }
 
 TEST_F(DatabaseCliTest, DemoRunsTheMainJobOnEveryGeneration) {
