@@ -3,9 +3,11 @@
 // store as they were.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -188,6 +190,42 @@ TEST_F(DatabaseCliTest, AFileHeldByAnotherProcessIsRefusedUntilItEndsEvenKilled)
     ToolRun after = Tool("check " + path + " --repair");
     EXPECT_TRUE(after.status == 0 || after.status == 3) << after.err;
   }
+}
+
+// Files that cannot be written or read: one line naming the file, exit 1,
+// and nothing changed or left beside it.
+TEST_F(DatabaseCliTest, FilesThatCannotBeWrittenOrReadAreRefusedAndLeftAlone) {
+  const std::string path = testing::WriteSample(box.Path("kept"), Generation::Current);
+  const auto listing = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(box.Dir()))
+      if (entry.path().filename() != "config") names.insert(entry.path().filename().string());  // the per-user store
+    return names;
+  };
+  const std::vector<unsigned char> before = ReadAll(path);
+  const std::set<std::string> files = listing();
+  // The sample's surnames are attached to themselves: the repair saves.
+  ::chmod(path.c_str(), 0444);
+  for (const std::string command : {"check " + path + " --repair", "sosa " + path + " 14 --save"}) {
+    ToolRun run = Tool(command);
+    EXPECT_EQ(run.status, 1) << command;
+    // One line naming the file and why.
+    EXPECT_EQ(run.err.rfind("genvora: " + path + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("the file is read-only\n"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  ::chmod(path.c_str(), 0644);
+  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(listing(), files);
+  // A folder where a database is named.
+  const std::string folder = box.Path("folder.genvora");
+  fs::create_directory(folder);
+  for (const std::string command : {"info " + folder, "check " + folder + " --repair", "dump " + folder}) {
+    ToolRun run = Tool(command);
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_EQ(run.err, "genvora: " + folder + ": not a regular file\n") << command;
+  }
+  EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(DatabaseCliTest, DemoRunsTheMainJobOnEveryGeneration) {
