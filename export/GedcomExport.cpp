@@ -38,7 +38,7 @@ std::string Trim(std::string s) {
 
 // Where a value may be cut for a CONC line: between two non-space bytes,
 // never inside a UTF-8 sequence; 0 when there is none before `limit`.
-std::size_t CutAt(const std::string& s, std::size_t limit) {
+std::size_t CutAt(std::string_view s, std::size_t limit) {
   for (std::size_t at = limit; at > 1; --at) {
     const auto c = static_cast<unsigned char>(s[at]);
     if ((c & 0xC0) == 0x80) continue;
@@ -119,17 +119,18 @@ class Writer : public RecordVisitor {
     do {
       std::size_t end = value.find('\n', start);
       if (end == std::string::npos) end = value.size();
-      std::string piece = value.substr(start, end - start);
-      if (!piece.empty() && piece.back() == '\r') piece.pop_back();
+      // A view that moves along the line: a long note is cut in one pass.
+      std::string_view piece(value.data() + start, end - start);
+      if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
       std::string prefix = first ? head : std::to_string(level + 1) + " CONT";
       while (piece.size() > kPiece) {
         const std::size_t cut = CutAt(piece, kPiece);
         if (cut == 0) break;
-        Emit(prefix + " " + piece.substr(0, cut));
-        piece.erase(0, cut);
+        Emit(prefix + " " + std::string(piece.substr(0, cut)));
+        piece.remove_prefix(cut);
         prefix = std::to_string(level + 1) + " CONC";
       }
-      Emit(piece.empty() ? prefix : prefix + " " + piece);
+      Emit(piece.empty() ? prefix : prefix + " " + std::string(piece));
       first = false;
       start = end + 1;
     } while (start <= value.size() && value.find('\n', start - 1) != std::string::npos);
