@@ -206,7 +206,7 @@ TEST_F(DatabaseCliTest, FilesThatCannotBeWrittenOrReadAreRefusedAndLeftAlone) {
   const std::set<std::string> files = listing();
   // The sample's surnames are attached to themselves: the repair saves.
   ::chmod(path.c_str(), 0444);
-  for (const std::string command : {"check " + path + " --repair", "sosa " + path + " 14 --save"}) {
+  for (const std::string& command : {"check " + path + " --repair", "sosa " + path + " 14 --save"}) {
     ToolRun run = Tool(command);
     EXPECT_EQ(run.status, 1) << command;
     // One line naming the file and why.
@@ -220,7 +220,7 @@ TEST_F(DatabaseCliTest, FilesThatCannotBeWrittenOrReadAreRefusedAndLeftAlone) {
   // A folder where a database is named.
   const std::string folder = box.Path("folder.genvora");
   fs::create_directory(folder);
-  for (const std::string command : {"info " + folder, "check " + folder + " --repair", "dump " + folder}) {
+  for (const std::string& command : {"info " + folder, "check " + folder + " --repair", "dump " + folder}) {
     ToolRun run = Tool(command);
     EXPECT_EQ(run.status, 1) << command;
     EXPECT_EQ(run.err, "genvora: " + folder + ": not a regular file\n") << command;
