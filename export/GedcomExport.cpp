@@ -47,24 +47,27 @@ std::size_t CutAt(std::string_view s, std::size_t limit) {
   return 0;
 }
 
-std::string Today() {
+// A day as GEDCOM writes it: "11 DEC 2026".
+std::string GedcomDay(const std::tm& utc) {
   static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                         "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
   return std::to_string(utc.tm_mday) + " " + kMonths[utc.tm_mon] + " " + std::to_string(utc.tm_year + 1900);
 }
 
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  return GedcomDay(utc);
+}
+
 std::string DayOfSerial(double serial) {
-  static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
   if (serial < 1.0 || !std::isfinite(serial) || serial > 3.0e6) return {};
   // Day 0 is 30 December 1899; civil days from 1970 for gmtime.
   const std::time_t t = static_cast<std::time_t>((std::floor(serial) - 25569.0) * 86400.0);
   std::tm utc{};
   if (gmtime_r(&t, &utc) == nullptr) return {};
-  return std::to_string(utc.tm_mday) + " " + kMonths[utc.tm_mon] + " " + std::to_string(utc.tm_year + 1900);
+  return GedcomDay(utc);
 }
 
 class Writer : public RecordVisitor {
