@@ -9,7 +9,8 @@
 //     so that the rename itself survives a crash.
 // A failure at any step leaves the database file as it was, removes the
 // temporary file and confirms nothing in the history. A file without write
-// permission, or a folder, is never saved over.
+// permission, a file in a folder without write permission, or a folder, is
+// never saved over.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,10 +35,16 @@ namespace {
 // too): its owner protected it.
 std::string WhyNotReplaceable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  if (S_ISDIR(st.st_mode)) return "cannot save over " + path + ": it is a folder";
-  if (!S_ISREG(st.st_mode)) return "cannot save over " + path + ": not a regular file";
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return "cannot save over " + path + ": the file is read-only";
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return "cannot save over " + path + ": it is a folder";
+    if (!S_ISREG(st.st_mode)) return "cannot save over " + path + ": not a regular file";
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return "cannot save over " + path + ": the file is read-only";
+  }
+  // The same for the folder the temporary file and the backup go to.
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  if (::stat(folder.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return "cannot save in " + folder.string() + ": the folder is read-only";
   return {};
 }
 

@@ -17,7 +17,7 @@ namespace genvora {
 namespace {
 
 // Atomic: files may be written from more than one thread (the exports).
-constexpr int kOps = 5;
+constexpr int kOps = 6;
 std::atomic<int> faultCalls[kOps] = {};
 std::atomic<int> faultAt{0};
 std::atomic<FileFaults::Op> faultOp{FileFaults::Op::Create};
@@ -55,10 +55,14 @@ void FileFaults::Reset() {
 
 int FileFaults::Calls(Op op) { return faultCalls[static_cast<int>(op)]; }
 
-bool FileFaults::Hit(Op op) {
+bool FileFaults::Hit(Op op, const char* path) {
   const int n = ++faultCalls[static_cast<int>(op)];
   if (faultAt == 0 || op != faultOp || n != faultAt) return false;
   if (faultAction == Action::Kill) std::raise(SIGKILL);
+  if (faultAction == Action::Vanish) {
+    if (path != nullptr) ::unlink(path);
+    return false;
+  }
   errno = EIO;
   return true;
 }
@@ -84,7 +88,8 @@ std::unique_ptr<PlatformFile> PlatformFile::Open(const std::string& path, FileMo
     case FileMode::ReadWrite: flags |= O_RDWR; break;
     case FileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
-  if (mode == FileMode::Create && FileFaults::Hit(FileFaults::Op::Create)) return nullptr;
+  if (mode == FileMode::Create && FileFaults::Hit(FileFaults::Op::Create, path.c_str())) return nullptr;
+  if (mode == FileMode::Read && FileFaults::Hit(FileFaults::Op::OpenToRead, path.c_str())) return nullptr;
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) return nullptr;
   struct stat st {};

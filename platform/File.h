@@ -19,19 +19,21 @@ namespace genvora {
 
 enum class SeekOrigin { Begin, Current, End };
 
-// Fault injection for the tests of crashes and write errors. Every file
-// operation a save makes is counted, process-wide; an armed fault makes the
-// Nth call of one kind fail (errno EIO, nothing done) or kill the process
-// with SIGKILL just before it runs. Unarmed, it only counts.
+// Fault injection for the tests of crashes, write errors and vanishing
+// files. Every file operation a save makes, and every opening of a file to
+// read, is counted, process-wide; an armed fault makes the Nth call of one
+// kind fail (errno EIO, nothing done), kill the process with SIGKILL just
+// before it runs, or delete the file it names just before it runs (as
+// another program would between two steps). Unarmed, it only counts.
 struct FileFaults {
-  enum class Op { Create, Write, Sync, Rename, SyncFolder };
-  enum class Action { Fail, Kill };
+  enum class Op { Create, Write, Sync, Rename, SyncFolder, OpenToRead };
+  enum class Action { Fail, Kill, Vanish };
   static void Arm(Op op, int n, Action action);
   // Forgets the fault and sets every count back to 0.
   static void Reset();
   static int Calls(Op op);
-  // Counts one call of `op`; true when it must fail.
-  static bool Hit(Op op);
+  // Counts one call of `op` on `path`; true when it must fail.
+  static bool Hit(Op op, const char* path = nullptr);
 };
 
 // rename(2) over `to`, counted by FileFaults.

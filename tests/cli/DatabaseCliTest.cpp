@@ -226,6 +226,23 @@ TEST_F(DatabaseCliTest, FilesThatCannotBeWrittenOrReadAreRefusedAndLeftAlone) {
     EXPECT_EQ(run.err, "genvora: " + folder + ": not a regular file\n") << command;
   }
   EXPECT_TRUE(fs::is_empty(folder));
+  // A database in a folder without write permission: read, never saved.
+  const std::string locked = box.Path("locked");
+  fs::create_directory(locked);
+  const std::string inside = testing::WriteSample(locked + "/kept", Generation::Current);
+  const std::vector<unsigned char> insideBefore = ReadAll(inside);
+  ::chmod(locked.c_str(), 0555);
+  EXPECT_EQ(Tool("info " + inside).status, 0);
+  for (const std::string& command : {"check " + inside + " --repair", "sosa " + inside + " 14 --save"}) {
+    ToolRun run = Tool(command);
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_EQ(run.err.rfind("genvora: " + inside + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("the folder is read-only\n"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  ::chmod(locked.c_str(), 0755);
+  EXPECT_EQ(ReadAll(inside), insideBefore);
+  EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
 }
 
 TEST_F(DatabaseCliTest, DemoRunsTheMainJobOnEveryGeneration) {

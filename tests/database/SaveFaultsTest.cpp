@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "computations/TGDatabaseSosa.h"
+#include "platform/Exception.h"
 #include "platform/File.h"
 #include "support/SyntheticFamily.h"
 #include "tests/support/DatabaseFixtures.h"
@@ -310,6 +311,59 @@ TEST_F(SaveFaultsTest, ReadOnlyFileOrFolderIsNeverSavedOver) {
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_TRUE(fs::is_empty(folder));
   EXPECT_FALSE(fs::exists(folder + TGDatabase::kTmpSuffix));
+
+  // A writable file in a folder without write permission: the temporary
+  // file and the backup would go there.
+  const std::string locked = box.Path("locked");
+  fs::create_directory(locked);
+  const std::string inside = locked + "/family.genvora";
+  WriteAll(inside, oldBytes);
+  ::chmod(locked.c_str(), 0555);
+  EXPECT_FALSE(db.FichierEnregistrerSous(inside, true));
+  EXPECT_NE(db.LastReason().find("the folder is read-only"), std::string::npos) << db.LastReason();
+  ::chmod(locked.c_str(), 0755);
+  EXPECT_EQ(ReadAll(inside), oldBytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
+}
+
+TEST_F(SaveFaultsTest, AFileThatVanishesWhileBeingOpenedIsRefusedAndNotRecreated) {
+  // How many times an open for saving opens the file to read it.
+  Restore();
+  FileFaults::Reset();
+  {
+    TGDatabaseSosa probe;
+    probe.AssigneNomDeFichier(path);
+    ASSERT_TRUE(probe.FichierOuvrir()) << probe.LastReason();
+  }
+  const int opens = FileFaults::Calls(Op::OpenToRead);
+  ASSERT_GE(opens, 2);  // the header, then the whole file
+  for (int n = 1; n <= opens; ++n) {
+    SCOPED_TRACE("deleted before opening #" + std::to_string(n));
+    Restore();
+    FileFaults::Arm(Op::OpenToRead, n, FileFaults::Action::Vanish);
+    TGDatabaseSosa opened;
+    opened.AssigneNomDeFichier(path);
+    std::string reason;
+    bool ok = false;
+    try {
+      ok = opened.FichierOuvrir();
+      reason = opened.LastReason();
+    } catch (const std::exception& e) {
+      reason = ReasonOf(e);
+    }
+    FileFaults::Reset();
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(reason.empty());
+    // Nothing made in its place: no empty database, no temporary file, no
+    // error copy, and no entry in the active files to keep a later open out.
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(path + TGDatabase::kTmpSuffix));
+    EXPECT_TRUE(ErrorCopies(box.Dir()).empty());
+    WriteAll(path, oldBytes);
+    TGDatabaseSosa again;
+    again.AssigneNomDeFichier(path);
+    EXPECT_TRUE(again.FichierOuvrir()) << again.LastReason();
+  }
 }
 
 }  // namespace
