@@ -99,10 +99,15 @@ void TG5QuickList::Ascend(CodeID code, LArray* out, std::unordered_set<CodeID>& 
 }
 
 void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
+  // The code order is a true order: the standard stable sort gives what
+  // any stable sort gives, and items in store order are often sorted
+  // already.
   std::vector<QuickListT> sorted(items);
-  StableSortGuarded(sorted, [](const QuickListT& a, const QuickListT& b) {
+  const auto byIndividu = [](const QuickListT& a, const QuickListT& b) {
     return CodeWordBefore(a.individu, b.individu);
-  });
+  };
+  if (!std::is_sorted(sorted.begin(), sorted.end(), byIndividu))
+    std::stable_sort(sorted.begin(), sorted.end(), byIndividu);
   // One item per individual: a later write of the same code replaced the
   // earlier one.
   std::vector<QuickListT> unique;
@@ -144,9 +149,8 @@ void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
   for (std::size_t k = 0; k < candidates.size(); ++k) {
     if (!repeated[k]) pairs.push_back(candidates[k]);
   }
-  StableSortGuarded(pairs, [](const Pair& a, const Pair& b) {
-    return CodeWordBefore(a.parent, b.parent);
-  });
+  std::stable_sort(pairs.begin(), pairs.end(),
+                   [](const Pair& a, const Pair& b) { return CodeWordBefore(a.parent, b.parent); });
   std::vector<std::uint32_t> pairWords;
   pairWords.reserve(pairs.size() * 2);
   for (const Pair& pair : pairs) pairWords.insert(pairWords.end(), {pair.parent, pair.child});

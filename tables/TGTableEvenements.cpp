@@ -313,22 +313,25 @@ CodeID TGTableEvenements::EvenementTypeDe(CodeID owner, std::uint32_t type) cons
   return 0;
 }
 
-std::uint32_t TGTableEvenements::ArriveeDe(CodeID owner) const {
+namespace {
+
+// The arrival of `owner` from its first index entry at `from` on.
+std::uint32_t ArrivalFrom(const LArray& index, int from, CodeID owner) {
   std::uint32_t result = 0;
-  const int count = static_cast<int>(index_->GetCount());
-  for (int i = LowerBoundFirstWord(*index_, owner); i <= count; ++i) {
-    const void* item = index_->GetItemPtr(i);
+  const int count = static_cast<int>(index.GetCount());
+  for (int i = from; i <= count; ++i) {
+    const void* item = index.GetItemPtr(i);
     if (ItemWord(item, 0) != owner) break;
     const std::uint32_t key = ItemWord(item, 1);
     if (key == 0) continue;
     switch (ItemWord(item, 2)) {
-      case kNaissance:
+      case TGTableEvenements::kNaissance:
         return key;
-      case kBapteme:
+      case TGTableEvenements::kBapteme:
         result = key;
         break;
-      case kDeces:
-      case kInhumation:
+      case TGTableEvenements::kDeces:
+      case TGTableEvenements::kInhumation:
         if (result == 0 || key < result) result = key;
         break;
       default:
@@ -336,6 +339,37 @@ std::uint32_t TGTableEvenements::ArriveeDe(CodeID owner) const {
     }
   }
   return result;
+}
+
+}  // namespace
+
+std::uint32_t TGTableEvenements::ArriveeDe(CodeID owner) const {
+  return ArrivalFrom(*index_, LowerBoundFirstWord(*index_, owner), owner);
+}
+
+std::vector<std::uint32_t> TGTableEvenements::ArriveesDe(const std::vector<CodeID>& owners) const {
+  std::vector<std::uint32_t> out(owners.size(), 0);
+  const LArray& index = *index_;
+  const int count = static_cast<int>(index.GetCount());
+  // The walk meets each owner's entries where the search would find them
+  // only in an index in order; one out of order gets the searches.
+  for (int i = 2; i <= count; ++i) {
+    if (CodeWordBefore(ItemWord(index.GetItemPtr(i), 0), ItemWord(index.GetItemPtr(i - 1), 0))) {
+      for (std::size_t k = 0; k < owners.size(); ++k) out[k] = ArriveeDe(owners[k]);
+      return out;
+    }
+  }
+  std::vector<std::pair<CodeID, std::uint32_t>> wanted;
+  wanted.reserve(owners.size());
+  for (std::size_t k = 0; k < owners.size(); ++k) wanted.emplace_back(owners[k], static_cast<std::uint32_t>(k));
+  const auto before = [](const auto& a, const auto& b) { return CodeWordBefore(a.first, b.first); };
+  if (!std::is_sorted(wanted.begin(), wanted.end(), before)) std::stable_sort(wanted.begin(), wanted.end(), before);
+  int at = 1;
+  for (const auto& [owner, k] : wanted) {
+    while (at <= count && CodeWordBefore(ItemWord(index.GetItemPtr(at), 0), owner)) ++at;
+    out[k] = ArrivalFrom(index, at, owner);
+  }
+  return out;
 }
 
 void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {

@@ -126,6 +126,9 @@ class TGTableEvenements : public LXArray {
   // last dated christening; else the smallest dated death or burial; 0 when
   // nothing is dated.
   std::uint32_t ArriveeDe(CodeID owner) const;
+  // ArriveeDe of each of `owners`, in one walk of the index instead of one
+  // search per owner.
+  std::vector<std::uint32_t> ArriveesDe(const std::vector<CodeID>& owners) const;
 
   // Every stored event whose place is `place` and whose subdivision is not
   // empty, in store order.

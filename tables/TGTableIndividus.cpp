@@ -65,11 +65,19 @@ CodeID TGTableIndividus::SurnameOf(CodeID nom, bool rattachement) const {
   return master;
 }
 
-TGTableIndividus::AlphaKey TGTableIndividus::MakeKey(const TGIndividu& individu) const {
+TGTableIndividus::AlphaKey TGTableIndividus::MakeKey(const TGIndividu& individu,
+                                                     std::unordered_map<std::string, std::string>* collations) const {
   AlphaKey key;
   key.nom = individu.GetCodeNom();
   key.nomR = SurnameOf(key.nom, true);
-  key.prenoms = CollationKey(individu.GetChar(5), false);
+  const AnsiString prenoms = individu.GetChar(5);
+  if (collations == nullptr) {
+    key.prenoms = CollationKey(prenoms, false);
+  } else {
+    auto found = collations->find(prenoms);
+    if (found == collations->end()) found = collations->emplace(prenoms, CollationKey(prenoms, false)).first;
+    key.prenoms = found->second;
+  }
   const AnsiString sexe = individu.GetChar(10);
   key.sexe = sexe.empty() ? 0 : static_cast<std::uint8_t>(sexe[0]);
   return key;
@@ -255,15 +263,28 @@ void TGTableIndividus::Reindex() {
   present.reserve(codes.size());
   std::vector<AlphaKey> keys;
   keys.reserve(codes.size());
+  // A file holds far fewer first-name texts than people: each collation
+  // key is made once.
+  std::unordered_map<std::string, std::string> collations;
   std::int64_t done = 0;
   for (CodeID code : codes) {
     TGIndividu individu;
     ticker.Step(++done);
     // A damaged entry stays indexed under the empty key KeyOf gives it, so
     // that the indexes list every stored code until a repair removes it.
-    keys.push_back(individu.LitDans(code, this) ? MakeKey(individu) : AlphaKey{});
+    keys.push_back(individu.LitDans(code, this) ? MakeKey(individu, &collations) : AlphaKey{});
     quick.push_back({code, individu.GetCodePere(), individu.GetCodeMere()});
     present.push_back(code);
+  }
+  collations.clear();
+  // The arrival dates, which the orders read for a tie of names, in one
+  // walk of the events' index.
+  if (events_ != nullptr) {
+    const std::vector<std::uint32_t> arrivals = events_->ArriveesDe(present);
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      keys[k].arrivee = arrivals[k];
+      keys[k].arriveeKnown = true;
+    }
   }
   // Ranks of the first-name keys: two ranks compare as their texts do.
   std::vector<std::uint32_t> prenomsRank(keys.size());
@@ -301,6 +322,41 @@ void TGTableIndividus::Reindex() {
     for (std::uint32_t k = 0; k < present.size(); ++k) {
       const CodeID nom = rattachement ? keys[k].nomR : keys[k].nom;
       entries.push_back({present[k], nom, noms_->RangDe(nom), prenomsRank[k], k});
+    }
+    // With at most one absent surname among the entries, the order is total
+    // (the code decides last) and is that of the words (surname rank, absent
+    // last; first-name rank; arrival; code): any sort gives it. Two absent
+    // surnames are equal to each other yet not to what lies between them,
+    // and only the merge below gives their order.
+    bool total = true;
+    bool seenAbsent = false;
+    CodeID absent = 0;
+    for (const Entry& entry : entries) {
+      if (entry.rank != 0) continue;
+      if (seenAbsent && entry.nom != absent) {
+        total = false;
+        break;
+      }
+      seenAbsent = true;
+      absent = entry.nom;
+    }
+    if (total) {
+      struct Wide {
+        std::uint64_t high, low;
+      };
+      std::vector<Wide> wide;
+      wide.reserve(entries.size());
+      for (const Entry& entry : entries) {
+        const std::uint64_t rank = entry.rank == 0 ? 0xFFFFFFFFu : entry.rank;
+        const std::uint64_t arrival = events_ != nullptr ? keys[entry.key].arrivee : 0;
+        wide.push_back({rank << 32 | entry.prenoms, arrival << 32 | entry.code});
+      }
+      std::sort(wide.begin(), wide.end(),
+                [](const Wide& a, const Wide& b) { return a.high != b.high ? a.high < b.high : a.low < b.low; });
+      std::vector<CodeID> ordered;
+      ordered.reserve(wide.size());
+      for (const Wide& w : wide) ordered.push_back(static_cast<CodeID>(w.low));
+      return ordered;
     }
     StableSortGuarded(entries, [this, &keys](const Entry& a, const Entry& b) {
       if (a.code == b.code) return false;
