@@ -133,6 +133,46 @@ std::vector<std::uint32_t> Words(const LArray& array) {
   return out;
 }
 
+// People whose surname code names no surname (0 or a dangling code) come
+// last. Two such codes are equal to each other yet not to what lies between
+// them in first names, so their order is that of the stable merge of the
+// comparator over the store order; with at most one such code the order is
+// total. A rebuild gives the merge's order in both cases.
+TEST(TablesAtScale, RebuiltOrderWithSurnamesThatNameNothingIsTheComparatorMerge) {
+  for (const std::vector<CodeID>& surnames : {std::vector<CodeID>{0, 1, 2, 3}, std::vector<CodeID>{1, 2, 0, 7, 8}}) {
+    Family family;
+    for (CodeID code : {1u, 2u, 3u}) {
+      TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
+      nom.SetCodeID(code);
+      nom.SetNom(code == 1 ? "Martin" : code == 2 ? "Dupont" : "Bernard");
+      nom.SetRattachement(code == 3 ? 1 : code);
+      family.individus.GetDicoNoms()->EcritData(&nom);
+    }
+    family.individus.SetBatchModeTo(true);
+    std::mt19937 random(11);
+    const char* const prenoms[] = {"Jean", "Marie", "Anne", "Luc"};
+    std::vector<CodeID> stored;
+    for (CodeID code = 100; code < 400; ++code) {
+      TGIndividu individu;
+      individu.SetCodeID(code);
+      individu.SetCodeNom(surnames[random() % surnames.size()]);
+      individu.SetChar(5, prenoms[random() % 4]);
+      family.individus.EcritData(&individu);
+      stored.push_back(code);
+    }
+    family.individus.SetBatchModeTo(false);
+    family.individus.Reindex();
+    for (bool rattachement : {false, true}) {
+      std::vector<CodeID> expected = stored;
+      StableSortGuarded(expected, [&](CodeID a, CodeID b) {
+        return family.individus.AlphaCompareIndividus(a, b, rattachement) < 0;
+      });
+      const LArray* index = rattachement ? family.individus.GetIndexAlphaR() : family.individus.GetIndexAlpha();
+      EXPECT_EQ(Codes(*index), expected) << surnames.size() << " surnames, rattachement " << rattachement;
+    }
+  }
+}
+
 TEST(TablesAtScale, RebuiltIndexesEqualTheOnesKeptRecordByRecord) {
   Family kept, rebuilt;
   Fill(kept, false);
