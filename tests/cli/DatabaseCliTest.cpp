@@ -202,18 +202,22 @@ TEST_F(DatabaseCliTest, FilesThatCannotBeWrittenOrReadAreRefusedAndLeftAlone) {
       if (entry.path().filename() != "config") names.insert(entry.path().filename().string());  // the per-user store
     return names;
   };
+  // The commands that save refuse `database` with one line naming it and
+  // ending with `why`. The sample's surnames are attached to themselves:
+  // the repair saves.
+  const auto savesAreRefused = [&](const std::string& database, const std::string& why) {
+    for (const std::string& command : {"check " + database + " --repair", "sosa " + database + " 14 --save"}) {
+      ToolRun run = Tool(command);
+      EXPECT_EQ(run.status, 1) << command;
+      EXPECT_EQ(run.err.rfind("genvora: " + database + ": ", 0), 0u) << run.err;
+      EXPECT_NE(run.err.find(why + "\n"), std::string::npos) << run.err;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+  };
   const std::vector<unsigned char> before = ReadAll(path);
   const std::set<std::string> files = listing();
-  // The sample's surnames are attached to themselves: the repair saves.
   ::chmod(path.c_str(), 0444);
-  for (const std::string& command : {"check " + path + " --repair", "sosa " + path + " 14 --save"}) {
-    ToolRun run = Tool(command);
-    EXPECT_EQ(run.status, 1) << command;
-    // One line naming the file and why.
-    EXPECT_EQ(run.err.rfind("genvora: " + path + ": ", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find("the file is read-only\n"), std::string::npos) << run.err;
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-  }
+  savesAreRefused(path, "the file is read-only");
   ::chmod(path.c_str(), 0644);
   EXPECT_EQ(ReadAll(path), before);
   EXPECT_EQ(listing(), files);
@@ -233,13 +237,7 @@ TEST_F(DatabaseCliTest, FilesThatCannotBeWrittenOrReadAreRefusedAndLeftAlone) {
   const std::vector<unsigned char> insideBefore = ReadAll(inside);
   ::chmod(locked.c_str(), 0555);
   EXPECT_EQ(Tool("info " + inside).status, 0);
-  for (const std::string& command : {"check " + inside + " --repair", "sosa " + inside + " 14 --save"}) {
-    ToolRun run = Tool(command);
-    EXPECT_EQ(run.status, 1) << command;
-    EXPECT_EQ(run.err.rfind("genvora: " + inside + ": ", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find("the folder is read-only\n"), std::string::npos) << run.err;
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-  }
+  savesAreRefused(inside, "the folder is read-only");
   ::chmod(locked.c_str(), 0755);
   EXPECT_EQ(ReadAll(inside), insideBefore);
   EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
