@@ -750,7 +750,11 @@ void TVG5Controleur::TraiterTableEvenements() {
     const auto texte = [&] { return Nomme(ev.GetTypeStr(), code); };
     bool changed = false;
     CodeID owner = ev.GetProprietaire();
-    if (!db_->EstIndividu(owner) && !db_->EstUnion(owner)) {
+    // Each kind asked once per owner: three million events make the code
+    // list searches count.
+    bool ofIndividu = db_->EstIndividu(owner);
+    bool ofUnion = db_->EstUnion(owner);
+    if (!ofIndividu && !ofUnion) {
       LArray linked(4, nullptr, false);
       t.liens->LesIndisDeEvtPartage(code, &linked, false);
       CodeID heir = 0;
@@ -765,15 +769,17 @@ void TVG5Controleur::TraiterTableEvenements() {
       }
       ev.SetProprietaire(heir);
       owner = heir;
+      ofIndividu = true;
+      ofUnion = db_->EstUnion(owner);
       Modif(code, "event-owner-given", "Cvg5controleur._Proprietaire", texte());
       changed = true;
     }
     const bool unionEvent = IsUnionEvent(ev.GetType());
-    if (db_->EstUnion(owner) && !unionEvent) {
+    if (ofUnion && !unionEvent) {
       ev.SetType(static_cast<TV5EventList>(kTypeUnionParDefaut));
       Modif(code, "union-event-type-corrected", "Cvg5controleur._Modif9", texte());
       changed = true;
-    } else if (db_->EstIndividu(owner) && unionEvent) {
+    } else if (ofIndividu && unionEvent) {
       ev.SetType(static_cast<TV5EventList>(kTypeIndividuParDefaut));
       Modif(code, "individual-event-type-corrected", "Cvg5controleur._Modif9", texte());
       changed = true;
@@ -784,7 +790,7 @@ void TVG5Controleur::TraiterTableEvenements() {
       changed = true;
     }
     if (changed) reecrits.push_back({code, ev.EncodeToString(), TGTableEvenements::MakeKey(ev)});
-    if (ev.GetPartage() && db_->EstIndividu(owner) && t.liens->LeLienIndiEvt(owner, code) == 0) {
+    if (ev.GetPartage() && ofIndividu && t.liens->LeLienIndiEvt(owner, code) == 0) {
       TGLien lien;
       lien.SetCodeID(db_->GetNextID());
       lien.SetLienDe(owner);
