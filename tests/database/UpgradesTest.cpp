@@ -460,6 +460,51 @@ TEST_F(UpgradesTest, RecordNoteMovesOnlyWhenItHasText) {
   }
 }
 
+// Hundreds of record notes moved in one upgrade: the individuals' store is
+// rewritten in bulk. A sound store keeps every record where it was; a store
+// with an item its code list does not name loses that item and keeps the
+// others, each with its note moved.
+TEST_F(UpgradesTest, ManyRecordNotesMoveWhetherTheStoreIsSoundOrNot) {
+  constexpr int kPersons = 300;
+  for (bool orphan : {false, true}) {
+    SCOPED_TRACE(orphan ? "an item no code names" : "sound store");
+    TGDatabaseSosa source;
+    std::vector<CodeID> codes;
+    for (int i = 0; i < kPersons; ++i) {
+      TGIndividu indi;
+      indi.SetCodeID(source.GetNextID());
+      indi.SetChar(5, "Paul");
+      indi.SetChar(11, "Note " + std::to_string(i));
+      source.Tables().individus->EcritData(&indi);
+      codes.push_back(indi.GetCodeID());
+    }
+    CodeID unnamed = 0;
+    if (orphan) {
+      LArray* list = source.Tables().individus->GetCodeList();
+      std::uint32_t pair[2] = {0, 0};
+      ASSERT_TRUE(list->FetchItemAt(10, pair));
+      unnamed = pair[0];
+      list->RemoveItemsAt(1, 10);
+    }
+    const std::string path = box.Path(orphan ? "orphan.GV5" : "sound.GV5");
+    ASSERT_TRUE(EcritGeneration(source, path, Generation::GV5));
+    TGDatabaseSosa db;
+    db.AssigneNomDeFichier(path);
+    ASSERT_TRUE(db.FichierOuvrir()) << db.LastReason();
+    const LXArray& store = *db.Tables().individus;
+    EXPECT_EQ(store.GetCount(), static_cast<unsigned>(orphan ? kPersons - 1 : kPersons));
+    EXPECT_EQ(store.GetCodeList()->GetCount(), store.GetCount());
+    for (int i = 0; i < kPersons; ++i) {
+      if (codes[i] == unnamed) continue;
+      TGIndividu after;
+      ASSERT_TRUE(after.LitDans(codes[i], db.Tables().individus)) << i;
+      EXPECT_EQ(after.GetChar(5), "Paul");
+      EXPECT_EQ(after.GetChar(11), "");
+      EXPECT_EQ(NoteOf(db, codes[i]), "Note " + std::to_string(i));
+    }
+  }
+}
+
 // The first names an upgrade finds in the individuals are those the
 // dictionary's own add finds in the same texts: the same words (exceptions
 // left out), the same entries (accents count, case does not), the same sex,
