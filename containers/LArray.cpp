@@ -12,6 +12,7 @@
 #include "platform/ByteCursor.h"
 #include "platform/Exception.h"
 #include "platform/Host.h"
+#include "platform/System.h"
 
 namespace genvora {
 
@@ -157,6 +158,7 @@ void LArray::ReallocateItems(std::uint64_t bytes) {
   if (grown == nullptr) throw EGenvoraError::Plain("LArray: out of memory");
   items_ = static_cast<unsigned char*>(grown);
   allocated_ = static_cast<unsigned>(bytes);
+  AdviseLargeBlock(items_, static_cast<std::size_t>(bytes));
 }
 
 void LArray::InternalAdjustAllocation(unsigned, std::uint64_t bytes) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/System.h"
 
 namespace genvora {
 
@@ -56,6 +57,7 @@ void LVariableArray::ReserveOffsets(unsigned count) {
   if (grown == nullptr) throw EGenvoraError::Plain("LVariableArray: out of memory");
   offsets_ = static_cast<std::uint32_t*>(grown);
   offsetsCapacity_ = static_cast<unsigned>(capacity);
+  AdviseLargeBlock(offsets_, static_cast<std::size_t>(capacity) * sizeof(std::uint32_t));
   if (fresh) offsets_[0] = 0;
 }
 

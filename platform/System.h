@@ -5,6 +5,7 @@
 // the clock with ScopedClock so that stamps are reproducible.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -24,6 +25,11 @@ std::uint32_t TodaySerial();
 // Milliseconds since the system started, wrapping at 2^32: the tick count
 // that stamps a new database file is a 32-bit field.
 std::uint32_t GetTickCount32();
+
+// Asks the system to back a large block (some megabytes and more) with huge
+// pages: filling it then takes one fault per 2 MB instead of one per 4 kB.
+// Only a hint; smaller blocks and systems without it are left as they are.
+void AdviseLargeBlock(void* block, std::size_t bytes);
 
 // Fixes the clock for the life of the object (tests).
 class ScopedClock {
