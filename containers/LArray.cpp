@@ -158,7 +158,6 @@ void LArray::ReallocateItems(std::uint64_t bytes) {
   if (grown == nullptr) throw EGenvoraError::Plain("LArray: out of memory");
   items_ = static_cast<unsigned char*>(grown);
   allocated_ = static_cast<unsigned>(bytes);
-  AdviseLargeBlock(items_, static_cast<std::size_t>(bytes));
 }
 
 void LArray::InternalAdjustAllocation(unsigned, std::uint64_t bytes) {
@@ -813,6 +812,10 @@ bool LArray::ReadMainBlock(FileHandle* file, bool variableItems) {
   }
 
   InternalAdjustAllocation(counters.count, dataSize);
+  // A block read whole is filled at once: huge pages make that one fault
+  // per 2 MB. Blocks that grow by appends are left to ordinary pages, which
+  // their reallocations move more cheaply.
+  AdviseLargeBlock(items_, static_cast<std::size_t>(dataSize));
   if (dataSize != 0 && !file->Read(items_, static_cast<std::size_t>(dataSize)))
     return Refuse("file ends inside the items");
   count_ = counters.count;

@@ -57,7 +57,6 @@ void LVariableArray::ReserveOffsets(unsigned count) {
   if (grown == nullptr) throw EGenvoraError::Plain("LVariableArray: out of memory");
   offsets_ = static_cast<std::uint32_t*>(grown);
   offsetsCapacity_ = static_cast<unsigned>(capacity);
-  AdviseLargeBlock(offsets_, static_cast<std::size_t>(capacity) * sizeof(std::uint32_t));
   if (fresh) offsets_[0] = 0;
 }
 
@@ -358,6 +357,7 @@ bool LVariableArray::ReadOffsetsBlock(FileHandle* file) {
   if (bytes != expected) return Refuse("offsets block does not describe count + 1 entries");
   if (bytes > static_cast<std::uint64_t>(file->Remaining())) return Refuse("sizes exceed the file");
   ReserveOffsets(count_);
+  AdviseLargeBlock(offsets_, static_cast<std::size_t>(bytes));
   if (!file->Read(offsets_, static_cast<std::size_t>(bytes))) return Refuse("file ends inside the offsets");
   // Every item must lie inside the data: entries start at 0, never decrease
   // and end at the data size.
