@@ -53,6 +53,8 @@
 
 namespace genvora {
 
+class TGIndividu;
+
 class TGDatabase {
  public:
   using Event = std::function<void(TGDatabase&)>;
@@ -120,8 +122,15 @@ class TGDatabase {
   virtual void MiseAJourG13();
   virtual void MiseAJourG14();
   virtual void MiseAJourG15();
-  void DeplaceNotesVersTable();
-  void TraitePrenomsEtProfessionsV12();
+  // Moves a record's note text to the note table (joined to a note
+  // already there under the code).
+  void DeplaceNote(CodeID code, const AnsiString& text, bool prive);
+  // An individual's note text moved; true when the record changed.
+  bool DeplaceNoteIndividu(TGIndividu& indi, CodeID code);
+  void DeplaceNotesDesUnionsEtLieux();
+  // `avant`, when given, runs on each individual read before its first
+  // names and professions are taken, true when it changed the record.
+  void TraitePrenomsEtProfessionsV12(const std::function<bool(TGIndividu&, CodeID)>& avant = {});
   void TraiteNomsV12();
   void MAJG13_Medias(const AnsiString& mediaDirectory);
   void MAJG13_Notes();

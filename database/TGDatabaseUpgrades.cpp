@@ -23,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <new>
 #include <set>
@@ -255,58 +256,51 @@ void TGDatabase::MiseAJourG12() {
     bool batch;
     ~Restore() { table->SetBatchModeTo(batch); }
   } restore{individus, batch};
-  DeplaceNotesVersTable();
-  TraitePrenomsEtProfessionsV12();
+  // One walk of the individuals moves their notes to the note table and
+  // takes their first names and professions: each record is decoded and
+  // rewritten once. Their notes go into the table before the unions' notes,
+  // as a walk of their own would put them.
+  SetUpgradeProgress(1, 0);
+  TraitePrenomsEtProfessionsV12([this](TGIndividu& indi, CodeID code) { return DeplaceNoteIndividu(indi, code); });
+  DeplaceNotesDesUnionsEtLieux();
   ProgressStep = 3;
   individus->SetBatchModeTo(batch);
   TraiteNomsV12();
 }
 
-void TGDatabase::DeplaceNotesVersTable() {
-  TGDatabaseTables& t = *tables_;
-  // A note already in the table under the same code (a file that had both)
-  // is kept and the record's text appended to it: neither text is lost.
-  auto moveNote = [&](CodeID code, const AnsiString& text, bool prive) {
-    TVGNote note;
-    Quiet(note);
-    if (note.LitDans(code, t.notes)) {
-      if (note.GetNoteRTF() != text) note.AppendNote(text);
-    } else {
-      note.NewNote(code, text, prive);
-    }
-    note.EcritDans(code, t.notes);
-    ++upgradeReport_.notesMoved;
-  };
-  auto band = [&](std::size_t i, std::size_t count, int start) {
-    if (i % 100 == 0 && count > 0) SetUpgradeProgress(1, start + static_cast<std::int32_t>((i * 100 / count) / 4));
-  };
-
-  SetUpgradeProgress(1, 0);
-  const std::vector<CodeID> individus = CodesOf(t.individus);
-  BulkRewrite rewrite(t.individus);
-  for (std::size_t i = 0; i < individus.size(); ++i) {
-    band(i, individus.size(), 0);
-    TGIndividu indi;
-    Quiet(indi);
-    if (!indi.LitDans(individus[i], t.individus)) continue;
-    const AnsiString text = indi.GetChar(11);
-    if (text.empty()) continue;
-    // A rich text with nothing to read is no note.
-    if (!AnsiTrim(ConvertRtfText(text, ConvertRtfActionTo::Text)).empty())
-      moveNote(individus[i], text, indi.GetNoteFlag());
-    indi.SetChar(11, {});
-    indi.SetNoteFlag(false);
-    rewrite.Put(indi, individus[i]);
+// A note already in the table under the same code (a file that had both)
+// is kept and the record's text appended to it: neither text is lost.
+void TGDatabase::DeplaceNote(CodeID code, const AnsiString& text, bool prive) {
+  TVGNote note;
+  Quiet(note);
+  if (note.LitDans(code, tables_->notes)) {
+    if (note.GetNoteRTF() != text) note.AppendNote(text);
+  } else {
+    note.NewNote(code, text, prive);
   }
-  rewrite.Apply();
+  note.EcritDans(code, tables_->notes);
+  ++upgradeReport_.notesMoved;
+}
 
+bool TGDatabase::DeplaceNoteIndividu(TGIndividu& indi, CodeID code) {
+  const AnsiString text = indi.GetChar(11);
+  if (text.empty()) return false;
+  // A rich text with nothing to read is no note.
+  if (!AnsiTrim(ConvertRtfText(text, ConvertRtfActionTo::Text)).empty()) DeplaceNote(code, text, indi.GetNoteFlag());
+  indi.SetChar(11, {});
+  indi.SetNoteFlag(false);
+  return true;
+}
+
+void TGDatabase::DeplaceNotesDesUnionsEtLieux() {
+  TGDatabaseTables& t = *tables_;
   const std::vector<CodeID> unions = CodesOf(t.unions);
   for (std::size_t i = 0; i < unions.size(); ++i) {
-    band(i, unions.size(), 25);
+    if (i % 100 == 0) SetUpgradeProgress(1, 25 + static_cast<std::int32_t>((i * 100 / unions.size()) / 4));
     TGUnion u;
     Quiet(u);
     if (!u.LitDans(unions[i], t.unions) || u.GetNoteText().empty()) continue;
-    moveNote(unions[i], u.GetNoteText(), u.GetNoteFlag());
+    DeplaceNote(unions[i], u.GetNoteText(), u.GetNoteFlag());
     u.SetNoteText({});
     u.SetNoteFlag(false);
     u.EcritDans(unions[i], t.unions);
@@ -326,7 +320,7 @@ void TGDatabase::DeplaceNotesVersTable() {
   SetUpgradeProgress(1, 100);
 }
 
-void TGDatabase::TraitePrenomsEtProfessionsV12() {
+void TGDatabase::TraitePrenomsEtProfessionsV12(const std::function<bool(TGIndividu&, CodeID)>& avant) {
   TGDatabaseTables& t = *tables_;
   SetUpgradeProgress(2, 0);
   TGDatabaseCodes codes(*this);
@@ -421,12 +415,12 @@ void TGDatabase::TraitePrenomsEtProfessionsV12() {
     TGIndividu indi;
     Quiet(indi);
     if (!indi.LitDans(code, t.individus)) continue;
+    bool changed = avant && avant(indi, code);
     const AnsiString sexe = indi.GetChar(10);
     const sexePrenomT classe = sexe == "m" ? kPrenomMasculin : sexe == "f" ? kPrenomFeminin : kPrenomMixte;
 
     const AnsiString prenomsText = indi.GetChar(5);
     const AnsiString capitalised = AnsiFirstUpper(prenomsText, false, "");
-    bool changed = false;
     if (capitalised != prenomsText) {
       indi.SetChar(5, capitalised);
       changed = true;
