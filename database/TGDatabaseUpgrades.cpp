@@ -112,7 +112,9 @@ void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<
     add(p.a, p.b, p.flag);
     add(p.b, p.a, p.flag);
   }
-  std::sort(all.begin(), all.end());
+  // Added in the order of coming: a stable sort by pair keeps the first
+  // comer first.
+  StableRadixSort(all, [](const auto& entry) { return entry.first; });
   all.erase(std::unique(all.begin(), all.end(), [](const auto& x, const auto& y) { return x.first == y.first; }),
             all.end());
   table->Flush();

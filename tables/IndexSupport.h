@@ -13,6 +13,7 @@
 //     host's messages every few thousand steps.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -86,6 +87,28 @@ void StableSortGuarded(std::vector<T>& values, Less less) {
     std::swap(from, to);
   }
   if (from != &values) values.swap(*from);
+}
+
+// Stable sort by an unsigned 64-bit key (`key(value)`), 16 bits a pass from
+// the lowest: the order of std::stable_sort by that key, in a few passes
+// over the vector instead of comparisons. A pass in which every key has the
+// same digit is skipped.
+template <typename T, typename Key>
+void StableRadixSort(std::vector<T>& values, Key key) {
+  const std::size_t n = values.size();
+  if (n < 2) return;
+  std::vector<T> buffer(n);
+  std::vector<std::size_t> start(65537);
+  for (int shift = 0; shift < 64; shift += 16) {
+    std::fill(start.begin(), start.end(), 0);
+    for (const T& v : values) ++start[((static_cast<std::uint64_t>(key(v)) >> shift) & 0xFFFF) + 1];
+    bool oneDigit = false;
+    for (std::size_t d = 1; d <= 65536 && !oneDigit; ++d) oneDigit = start[d] == n;
+    if (oneDigit) continue;
+    for (std::size_t d = 1; d <= 65536; ++d) start[d] += start[d - 1];
+    for (const T& v : values) buffer[start[(static_cast<std::uint64_t>(key(v)) >> shift) & 0xFFFF]++] = v;
+    values.swap(buffer);
+  }
 }
 
 // Progress of a long loop through the host: Step(done) reports now and then

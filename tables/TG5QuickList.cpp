@@ -139,7 +139,7 @@ void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
   byPair.reserve(candidates.size());
   for (std::uint32_t k = 0; k < candidates.size(); ++k)
     byPair.emplace_back((static_cast<std::uint64_t>(candidates[k].parent) << 32) | candidates[k].child, k);
-  std::sort(byPair.begin(), byPair.end());
+  StableRadixSort(byPair, [](const auto& entry) { return entry.first; });
   std::vector<bool> repeated(candidates.size(), false);
   for (std::size_t k = 1; k < byPair.size(); ++k) {
     if (byPair[k].first == byPair[k - 1].first) repeated[byPair[k].second] = true;
@@ -149,8 +149,9 @@ void TG5QuickList::Rebuild(const std::vector<QuickListT>& items) {
   for (std::size_t k = 0; k < candidates.size(); ++k) {
     if (!repeated[k]) pairs.push_back(candidates[k]);
   }
-  std::stable_sort(pairs.begin(), pairs.end(),
-                   [](const Pair& a, const Pair& b) { return CodeWordBefore(a.parent, b.parent); });
+  // The code order reads a word as signed: flipping its top bit makes it
+  // the unsigned order the radix sort follows.
+  StableRadixSort(pairs, [](const Pair& pair) { return pair.parent ^ 0x80000000u; });
   std::vector<std::uint32_t> pairWords;
   pairWords.reserve(pairs.size() * 2);
   for (const Pair& pair : pairs) pairWords.insert(pairWords.end(), {pair.parent, pair.child});

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <unordered_map>
@@ -131,6 +132,29 @@ std::vector<std::uint32_t> Words(const LArray& array) {
   for (int i = 1; i <= static_cast<int>(array.GetCount()); ++i)
     for (unsigned w = 0; w < size / 4; ++w) out.push_back(ItemWord(array.GetItemPtr(i), static_cast<int>(w)));
   return out;
+}
+
+// The radix sort gives std::stable_sort's order: keys with many ties (the
+// first comer must stay first), keys using every digit, keys that all share
+// their high digits, and short vectors.
+TEST(StableRadixSort, GivesTheStableSortsOrder) {
+  std::mt19937_64 random(17);
+  const std::function<std::uint64_t()> shapes[] = {
+      [&] { return random() % 50; },
+      [&] { return random(); },
+      [&] { return (random() % 5000) << 32 | (random() % 5000); },
+  };
+  for (std::size_t size : {0u, 1u, 2u, 100u, 20000u}) {
+    for (const auto& shape : shapes) {
+      std::vector<std::pair<std::uint64_t, std::uint32_t>> values;
+      for (std::uint32_t i = 0; i < size; ++i) values.emplace_back(shape(), i);
+      auto expected = values;
+      std::stable_sort(expected.begin(), expected.end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      StableRadixSort(values, [](const auto& v) { return v.first; });
+      EXPECT_EQ(values, expected) << size;
+    }
+  }
 }
 
 // People whose surname code names no surname (0 or a dangling code) come
