@@ -408,6 +408,14 @@ void TGDatabase::TraitePrenomsEtProfessionsV12(const std::function<bool(TGIndivi
     ++upgradeReport_.professionLinks;
   };
 
+  // Each first-name text capitalised and cut into words once: a file holds
+  // far fewer texts than people.
+  struct Split {
+    AnsiString capitalised;
+    std::vector<AnsiString> words;
+  };
+  std::unordered_map<AnsiString, Split> splits;
+
   const std::vector<CodeID> individus = CodesOf(t.individus);
   BulkRewrite rewrite(t.individus);
   for (std::size_t i = 0; i < individus.size(); ++i) {
@@ -422,14 +430,19 @@ void TGDatabase::TraitePrenomsEtProfessionsV12(const std::function<bool(TGIndivi
     const sexePrenomT classe = sexe == "m" ? kPrenomMasculin : sexe == "f" ? kPrenomFeminin : kPrenomMixte;
 
     const AnsiString prenomsText = indi.GetChar(5);
-    const AnsiString capitalised = AnsiFirstUpper(prenomsText, false, "");
+    auto split = splits.find(prenomsText);
+    if (split == splits.end()) {
+      AnsiString capitalised = AnsiFirstUpper(prenomsText, false, "");
+      std::vector<AnsiString> words = TGTablePrenoms::PrenomsDe(capitalised);
+      split = splits.emplace(prenomsText, Split{std::move(capitalised), std::move(words)}).first;
+    }
+    const AnsiString& capitalised = split->second.capitalised;
     if (capitalised != prenomsText) {
       indi.SetChar(5, capitalised);
       changed = true;
       ++upgradeReport_.firstNamesCapitalised;
     }
-    for (const AnsiString& word : TGTablePrenoms::PrenomsDe(capitalised))
-      addPrenom(word, code, classe, indi.GetGriot());
+    for (const AnsiString& word : split->second.words) addPrenom(word, code, classe, indi.GetGriot());
 
     const AnsiString profText = indi.GetChar(6);
     const AnsiString cleaned = TGTableProfessions::TexteNettoye(profText);
