@@ -522,26 +522,33 @@ void TGDatabase::CheckDatabase() {
                                t.liens,         t.dicoAdresses, t.documents, t.DocumentLiens(),
                                t.prenoms,       t.professions, t.medias};
   // Only the media are repaired, so only a media code met before (in an
-  // earlier table or earlier among the media) is a collision; the codes of
-  // the other tables are looked up in one sorted list.
+  // earlier table or earlier among the media) is a collision. The other
+  // tables' codes are looked up among the media codes, which are few.
   const std::size_t n = std::size(sequence);
-  std::vector<std::uint32_t> before;
+  const LArray* list = sequence[n - 1]->GetCodeList();
+  std::vector<std::uint32_t> mediaCodes;
+  for (int i = 1; list != nullptr && i <= static_cast<int>(list->GetCount()); ++i) {
+    std::uint32_t pair[2] = {0, 0};
+    if (list->FetchItemAt(i, pair)) mediaCodes.push_back(pair[0]);
+  }
+  if (mediaCodes.empty()) return;
+  std::sort(mediaCodes.begin(), mediaCodes.end());
+  mediaCodes.erase(std::unique(mediaCodes.begin(), mediaCodes.end()), mediaCodes.end());
+  std::set<std::uint32_t> before;  // media codes that an earlier table holds
   for (std::size_t k = 0; k + 1 < n; ++k) {
-    const LArray* list = sequence[k]->GetCodeList();
-    for (int i = 1; list != nullptr && i <= static_cast<int>(list->GetCount()); ++i) {
+    const LArray* codes = sequence[k]->GetCodeList();
+    for (int i = 1; codes != nullptr && i <= static_cast<int>(codes->GetCount()); ++i) {
       std::uint32_t pair[2] = {0, 0};
-      if (list->FetchItemAt(i, pair)) before.push_back(pair[0]);
+      if (codes->FetchItemAt(i, pair) && std::binary_search(mediaCodes.begin(), mediaCodes.end(), pair[0]))
+        before.insert(pair[0]);
     }
   }
-  std::sort(before.begin(), before.end());
   std::set<std::uint32_t> media;
   std::set<std::uint32_t> duplicates;
-  const LArray* list = sequence[n - 1]->GetCodeList();
   for (int i = 1; list != nullptr && i <= static_cast<int>(list->GetCount()); ++i) {
     std::uint32_t pair[2] = {0, 0};
     if (!list->FetchItemAt(i, pair)) continue;
-    if (std::binary_search(before.begin(), before.end(), pair[0]) || !media.insert(pair[0]).second)
-      duplicates.insert(pair[0]);
+    if (before.count(pair[0]) != 0 || !media.insert(pair[0]).second) duplicates.insert(pair[0]);
   }
   for (std::uint32_t code : duplicates) RemplaceCodeIDMedia(code, GetNextID());
 }
