@@ -124,6 +124,37 @@ int MatchCode(std::string_view token, std::size_t& length) {
 
 constexpr std::size_t kMaxPrinted = 255;
 
+// One piece of a format: the code it starts with (-1 for none) and its text.
+struct FormatToken {
+  int code;
+  std::size_t codeLength;
+  AnsiString text;
+};
+
+// The pieces of `format`, cut once: dates are printed by the million through
+// a handful of formats. The few formats met last are kept, per thread.
+const std::vector<FormatToken>& TokensOf(const AnsiString& format) {
+  thread_local std::vector<std::pair<AnsiString, std::vector<FormatToken>>> known;
+  for (const auto& [text, tokens] : known)
+    if (text == format) return tokens;
+  std::vector<FormatToken> tokens;
+  std::size_t start = 0;
+  while (start <= format.size()) {
+    std::size_t end = format.find('%', start);
+    if (end == AnsiString::npos) end = format.size();
+    const std::string_view token = std::string_view(format).substr(start, end - start);
+    start = end + 1;
+    if (token.empty()) continue;
+    std::size_t codeLength = 0;
+    const int code = MatchCode(token, codeLength);
+    tokens.push_back({code, codeLength, AnsiString(token)});
+  }
+  constexpr std::size_t kKept = 16;
+  if (known.size() >= kKept) known.erase(known.begin());
+  known.emplace_back(format, std::move(tokens));
+  return known.back().second;
+}
+
 }  // namespace
 
 AnsiString TGDate::GetChaine(AnsiString format) const {
@@ -144,17 +175,11 @@ AnsiString TGDate::GetChaine(AnsiString format) const {
   int s = 0;
   int qualifierCount = 0;
   bool previousAppended = false;
-  std::size_t start = 0;
-  while (start <= format.size()) {
-    std::size_t end = format.find('%', start);
-    if (end == AnsiString::npos) end = format.size();
-    std::string_view token = std::string_view(format).substr(start, end - start);
-    start = end + 1;
-    if (token.empty()) continue;
-
+  for (const FormatToken& piece : TokensOf(format)) {
+    const std::string_view token = piece.text;
     const std::size_t before = out.size();
-    std::size_t codeLength = 0;
-    int code = MatchCode(token, codeLength);
+    const std::size_t codeLength = piece.codeLength;
+    const int code = piece.code;
     const bool side = s == 1;
     const int day = b.Day[side];
     const int month = b.Month[side];

@@ -63,11 +63,19 @@ std::string Today() {
 
 std::string DayOfSerial(double serial) {
   if (serial < 1.0 || !std::isfinite(serial) || serial > 3.0e6) return {};
+  // Records are stamped by the day, most of a file on few days: the text of
+  // the last day asked is kept.
+  thread_local double lastDay = -1;
+  thread_local std::string lastText;
+  const double day = std::floor(serial);
+  if (day == lastDay) return lastText;
   // Day 0 is 30 December 1899; civil days from 1970 for gmtime.
-  const std::time_t t = static_cast<std::time_t>((std::floor(serial) - 25569.0) * 86400.0);
+  const std::time_t t = static_cast<std::time_t>((day - 25569.0) * 86400.0);
   std::tm utc{};
   if (gmtime_r(&t, &utc) == nullptr) return {};
-  return GedcomDay(utc);
+  lastText = GedcomDay(utc);
+  lastDay = day;
+  return lastText;
 }
 
 class Writer : public RecordVisitor {
@@ -179,10 +187,10 @@ class Writer : public RecordVisitor {
     const std::string given = Trim(U(i.GetChar(5)));
     // The stored surname, not the shown one: the case the preferences give
     // a surname on screen is no part of the data.
-    const std::string full = nom != nullptr ? Trim(U(nom->GetStoredNom())) : std::string();
-    const std::string particle = nom != nullptr ? Trim(U(nom->GetParticule())) : std::string();
-    std::string surname = full;
-    if (!particle.empty() && full.compare(0, particle.size(), particle) == 0) surname = Trim(full.substr(particle.size()));
+    const SurnameParts& parts = PartsOf(nom, i.GetCodeNom());
+    const std::string& full = parts.full;
+    const std::string& particle = parts.particle;
+    const std::string& surname = parts.surname;
     Line(1, "NAME", Trim(given + " /" + full + "/"));
     if (!U(i.GetPrefixe()).empty()) Line(2, "NPFX", Trim(U(i.GetPrefixe())));
     if (!given.empty()) Line(2, "GIVN", given);
@@ -346,6 +354,31 @@ class Writer : public RecordVisitor {
   }
 
  private:
+  // A surname as the NAME lines write it: the stored text, its particle and
+  // the rest.
+  struct SurnameParts {
+    std::string full, particle, surname;
+  };
+  // Worked out once per surname (its particle comes from the splitter) for
+  // its thousands of bearers; a bounded number are kept.
+  // `code` is the individual's surname code, which the walk decoded `nom`
+  // from.
+  const SurnameParts& PartsOf(const TGNom* nom, CodeID code) {
+    static const SurnameParts kNone;
+    if (nom == nullptr) return kNone;
+    auto found = surnameParts_.find(code);
+    if (found != surnameParts_.end()) return found->second;
+    SurnameParts parts;
+    parts.full = Trim(U(nom->GetStoredNom()));
+    parts.particle = Trim(U(nom->GetParticule()));
+    parts.surname = parts.full;
+    if (!parts.particle.empty() && parts.full.compare(0, parts.particle.size(), parts.particle) == 0)
+      parts.surname = Trim(parts.full.substr(parts.particle.size()));
+    constexpr std::size_t kKept = 1 << 16;
+    if (surnameParts_.size() >= kKept) surnameParts_.clear();
+    return surnameParts_.emplace(code, std::move(parts)).first->second;
+  }
+
   void Emit(const std::string& line) {
     if (failed_) return;
     ++report_.lines;
@@ -604,6 +637,7 @@ class Writer : public RecordVisitor {
   std::string userTags_[TGHeader::kUserFieldCount];
   std::string line_;
   std::unordered_map<CodeID, std::string> sosa_;
+  std::unordered_map<CodeID, SurnameParts> surnameParts_;
 };
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include "export/RecordWalk.h"
 
 #include <cstring>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "computations/TGDatabaseParenteSource.h"
@@ -131,21 +133,35 @@ void RecordWalk::Places(RecordVisitor& v) {
 void RecordWalk::Individuals(RecordVisitor& v) {
   LXArray& store = *db_.Tables().individus;
   TGTableDicoNoms& noms = *db_.Tables().dicoNoms;
-  TGNom nom;
-  nom.SetInterprete(noms.GetSplitter());
+  // Each surname is decoded once for its bearers (null when it does not
+  // decode); a bounded number are kept.
+  std::unordered_map<CodeID, std::unique_ptr<TGNom>> surnames;
+  constexpr std::size_t kKept = 1 << 16;
   ForEachCode(&store, "individuals", [&](CodeID code) {
     TGIndividu indi;
     if (Decode(indi, store, code, v)) {
       // A surname that does not decode is reported in its own table's walk.
-      bool hasNom = false;
-      if (indi.GetCodeNom() != 0 && TGDatabase::EstDans(&noms, indi.GetCodeNom())) {
-        try {
-          hasNom = nom.LitDans(indi.GetCodeNom(), &noms);
-        } catch (const std::exception&) {
-          hasNom = false;
+      const TGNom* surname = nullptr;
+      const CodeID nomCode = indi.GetCodeNom();
+      if (nomCode != 0) {
+        auto found = surnames.find(nomCode);
+        if (found == surnames.end()) {
+          auto nom = std::make_unique<TGNom>();
+          nom->SetInterprete(noms.GetSplitter());
+          bool decoded = false;
+          if (TGDatabase::EstDans(&noms, nomCode)) {
+            try {
+              decoded = nom->LitDans(nomCode, &noms);
+            } catch (const std::exception&) {
+              decoded = false;
+            }
+          }
+          if (surnames.size() >= kKept) surnames.clear();
+          found = surnames.emplace(nomCode, decoded ? std::move(nom) : nullptr).first;
         }
+        surname = found->second.get();
       }
-      v.Individual(indi, hasNom ? &nom : nullptr);
+      v.Individual(indi, surname);
     }
   });
 }

@@ -62,10 +62,15 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 std::string AnsiToUtf8(std::string_view ansi) {
+  // Most texts are plain ASCII, the same bytes in both encodings.
+  std::size_t ascii = 0;
+  while (ascii < ansi.size() && static_cast<unsigned char>(ansi[ascii]) < 0x80) ++ascii;
+  if (ascii == ansi.size()) return std::string(ansi);
   const auto& t = Tables();
   std::string out;
   out.reserve(ansi.size() + ansi.size() / 8);
-  for (char c : ansi) {
+  out.append(ansi.substr(0, ascii));
+  for (char c : ansi.substr(ascii)) {
     auto b = static_cast<unsigned char>(c);
     if (b < 0x80) {
       out.push_back(c);

@@ -177,6 +177,18 @@ TEST_F(DateText, FormatTokens) {
   about.SetText("vers 1850");
   EXPECT_EQ(about.GetChaine("%GED"), "ABT  1850");
 
+  // Formats are cut into pieces once and a few are kept: more formats than
+  // are kept, each printed again after the others, print the same.
+  std::vector<std::string> first;
+  for (int round = 0; round < 2; ++round) {
+    for (int n = 0; n < 40; ++n) {
+      const std::string printed = plain.GetChaine("%J%SE%MM%SE%A #" + std::to_string(n));
+      if (round == 0) first.push_back(printed);
+      else EXPECT_EQ(printed, first[static_cast<std::size_t>(n)]);
+    }
+  }
+  EXPECT_EQ(first[7], "1.01.1850 #7");
+
   TGDate timed;
   ASSERT_TRUE(timed.Decode("1/1/1850", "14h30"));
   EXPECT_EQ(timed.GetChaine("%HH24:%XAM %H12"), "14:30 2");
