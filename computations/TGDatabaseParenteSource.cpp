@@ -17,12 +17,7 @@ bool TGDatabaseParenteSource::Parents(CodeID person, CodeID& pere, CodeID& mere)
 void TGDatabaseParenteSource::LesEnfantsDe(CodeID p, CodeID q, std::vector<CodeID>& out) const {
   // Code 0 is "unknown parent", never a person with children.
   if (p == 0) return;
-  LArray children(4, nullptr, false);
-  db_.Tables().individus->LesEnfantsDe(p, q, &children);
-  for (int i = 1; i <= static_cast<int>(children.GetCount()); ++i) {
-    CodeID child = 0;
-    if (children.FetchItemAt(i, &child)) out.push_back(child);
-  }
+  db_.Tables().individus->LesEnfantsDe(p, q, out);
 }
 
 void TGDatabaseParenteSource::LesUnionsDe(CodeID person, std::vector<CodeID>& out) const {

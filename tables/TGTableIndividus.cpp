@@ -237,17 +237,29 @@ void TGTableIndividus::PorteursDuNom(CodeID nom, LArray* out, TPorteeRequete por
 void TGTableIndividus::LesEnfantsDe(CodeID parent1, CodeID parent2, LArray* out) const {
   if (out == nullptr) return;
   std::vector<CodeID> children;
-  quickList_->Enfants(parent1, children);
-  if (parent2 == 0) {
-    for (CodeID child : children) out->AddItem(&child, 4);
-    return;
-  }
+  LesEnfantsDe(parent1, parent2, children);
+  for (CodeID child : children) out->AddItem(&child, 4);
+}
+
+void TGTableIndividus::LesEnfantsDe(CodeID parent1, CodeID parent2, std::vector<CodeID>& out) const {
+  const std::size_t start = out.size();
+  quickList_->Enfants(parent1, out);
+  if (parent2 == 0) return;
   std::vector<CodeID> others;
   quickList_->Enfants(parent2, others);
-  const std::unordered_set<CodeID> ofBoth(others.begin(), others.end());
-  for (CodeID child : children) {
-    if (ofBoth.count(child) != 0) out->AddItem(&child, 4);
-  }
+  // A family's children are few: a scan of the other parent's list is
+  // cheaper than a hash set made for each family.
+  constexpr std::size_t kScanned = 64;
+  std::unordered_set<CodeID> ofBoth;
+  if (others.size() > kScanned) ofBoth.insert(others.begin(), others.end());
+  const auto common = [&](CodeID child) {
+    return others.size() > kScanned ? ofBoth.count(child) != 0
+                                     : std::find(others.begin(), others.end(), child) != others.end();
+  };
+  std::size_t kept = start;
+  for (std::size_t k = start; k < out.size(); ++k)
+    if (common(out[k])) out[kept++] = out[k];
+  out.resize(kept);
 }
 
 void TGTableIndividus::Reindex() {

@@ -117,6 +117,8 @@ class TGTableIndividus : public LXArray {
   // Appends the children of parent1; with parent2 not 0, only those that are
   // children of both.
   void LesEnfantsDe(CodeID parent1, CodeID parent2, LArray* out) const;
+  // The same, appended to `out`.
+  void LesEnfantsDe(CodeID parent1, CodeID parent2, std::vector<CodeID>& out) const;
   void AscendanceDe(CodeID code, LArray* out) const { quickList_->AscendanceDe(code, out); }
   void AscendanceDeCoupleDe(CodeID a, CodeID b, LArray* out) const { quickList_->AscendanceDeCoupleDe(a, b, out); }
 

@@ -117,6 +117,14 @@ CodeID TGTableUnion::UnionCouple(CodeID husband, CodeID wife) const {
   std::vector<CodeID> ofWife;
   LesUnionsDe(husband, 0, ofHusband);
   LesUnionsDe(0, wife, ofWife);
+  // A person has few unions: the first of the husband's that is also the
+  // wife's, found by scanning hers (a hash set only for a long list).
+  constexpr std::size_t kScanned = 64;
+  if (ofWife.size() <= kScanned) {
+    for (CodeID code : ofHusband)
+      if (std::find(ofWife.begin(), ofWife.end(), code) != ofWife.end()) return code;
+    return 0;
+  }
   const std::unordered_set<CodeID> wifeSet(ofWife.begin(), ofWife.end());
   for (CodeID code : ofHusband) {
     if (wifeSet.count(code) != 0) return code;
