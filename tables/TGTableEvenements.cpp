@@ -389,9 +389,20 @@ void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   stored.reserve(keys.size());
   ProgressTicker ticker("TBEvent-Idx", static_cast<std::int64_t>(keys.size()));
   std::int64_t done = 0;
+  // Keys given in code order (the usual case) are matched in one walk:
+  // each search would start where the last one ended.
+  const bool keysInOrder = std::is_sorted(keys.begin(), keys.end(),
+                                          [](const EvenementIndexT& a, const EvenementIndexT& b) { return a.code < b.code; });
+  auto from = itemOf.begin();
   for (const EvenementIndexT& key : keys) {
     ticker.Step(++done);
-    const auto found = std::lower_bound(itemOf.begin(), itemOf.end(), std::make_pair(key.code, 0u), byCode);
+    auto found = from;
+    if (keysInOrder) {
+      while (found != itemOf.end() && found->first < key.code) ++found;
+      from = found;
+    } else {
+      found = std::lower_bound(itemOf.begin(), itemOf.end(), std::make_pair(key.code, 0u), byCode);
+    }
     if (found != itemOf.end() && found->first == key.code) stored.emplace_back(found->second, key);
   }
   std::stable_sort(stored.begin(), stored.end(),
