@@ -29,6 +29,7 @@
 #include "records/TGUnion.h"
 #include "records/TV5EventList.h"
 #include "records/TVGNote.h"
+#include "tables/CodeMembership.h"
 #include "utilities/FilePaths.h"
 #include "utilities/RichText.h"
 #include "utilities/TextUtils.h"
@@ -474,6 +475,9 @@ void TVG5Controleur::TraiterTableIndividus() {
   // otherwise move entries of arrays as long as the table).
   const bool batch = t.individus->GetBatchMode();
   t.individus->SetBatchModeTo(true);
+  // No individual comes or goes during the walk: whether a parent is one is
+  // answered from a map of their codes made once.
+  const CodeMembership individus({t.individus});
   // One record object for the walk: decoding refills every field.
   TGIndividu indi;
   for (CodeID code : CodesOf(t.individus)) {
@@ -481,13 +485,13 @@ void TVG5Controleur::TraiterTableIndividus() {
     if (!Lire(indi, t.individus, code)) continue;
     bool changed = false;
     const CodeID pere = indi.GetCodePere();
-    if (pere != 0 && (pere == code || !db_->EstIndividu(pere))) {
+    if (pere != 0 && (pere == code || !individus.Has(t.individus, pere))) {
       indi.SetCodePere(0);
       Modif(code, "father-invalid-cleared", "Cvg5controleur._Modif2", TexteIndividu(code, indi));
       changed = true;
     }
     const CodeID mere = indi.GetCodeMere();
-    if (mere != 0 && (mere == code || !db_->EstIndividu(mere))) {
+    if (mere != 0 && (mere == code || !individus.Has(t.individus, mere))) {
       indi.SetCodeMere(0);
       Modif(code, "mother-invalid-cleared", "Cvg5controleur._Modif3", TexteIndividu(code, indi));
       changed = true;
@@ -741,6 +745,10 @@ void TVG5Controleur::TraiterTableEvenements() {
     EvenementIndexT key;
   };
   std::vector<Reecrit> reecrits;
+  // The walk adds links only: the owners and places an event names are
+  // looked up in a map of their codes made once.
+  const CodeMembership membres({t.individus, t.unions, t.dicoLieux});
+  const auto estIndividu = [&](CodeID c) { return membres.Has(t.individus, c); };
   // One record object for the walk: decoding refills every field.
   TGEvenement ev;
   for (CodeID code : CodesOf(t.evenements)) {
@@ -752,15 +760,15 @@ void TVG5Controleur::TraiterTableEvenements() {
     CodeID owner = ev.GetProprietaire();
     // Each kind asked once per owner: three million events make the code
     // list searches count.
-    bool ofIndividu = db_->EstIndividu(owner);
-    bool ofUnion = db_->EstUnion(owner);
+    bool ofIndividu = estIndividu(owner);
+    bool ofUnion = membres.Has(t.unions, owner);
     if (!ofIndividu && !ofUnion) {
       LArray linked(4, nullptr, false);
       t.liens->LesIndisDeEvtPartage(code, &linked, false);
       CodeID heir = 0;
       for (int i = 1; heir == 0 && i <= static_cast<int>(linked.GetCount()); ++i) {
         CodeID c = 0;
-        if (linked.FetchItemAt(i, &c) && db_->EstIndividu(c)) heir = c;
+        if (linked.FetchItemAt(i, &c) && estIndividu(c)) heir = c;
       }
       if (heir == 0) {
         aSupprimer.push_back(code);
@@ -770,7 +778,7 @@ void TVG5Controleur::TraiterTableEvenements() {
       ev.SetProprietaire(heir);
       owner = heir;
       ofIndividu = true;
-      ofUnion = db_->EstUnion(owner);
+      ofUnion = membres.Has(t.unions, owner);
       Modif(code, "event-owner-given", "Cvg5controleur._Proprietaire", texte());
       changed = true;
     }
@@ -784,7 +792,7 @@ void TVG5Controleur::TraiterTableEvenements() {
       Modif(code, "individual-event-type-corrected", "Cvg5controleur._Modif9", texte());
       changed = true;
     }
-    if (ev.GetDicoLieu() != 0 && !db_->EstLieu(ev.GetDicoLieu())) {
+    if (ev.GetDicoLieu() != 0 && !membres.Has(t.dicoLieux, ev.GetDicoLieu())) {
       ev.SetDicoLieu(0);
       Modif(code, "place-invalid-cleared", "Cvg5controleur._Modif10", texte());
       changed = true;

@@ -28,6 +28,7 @@
 #include "export/RecordWalk.h"
 #include "export/SchemaText.h"
 #include "platform/Encoding.h"
+#include "tables/CodeMembership.h"
 #include "utilities/RichText.h"
 
 namespace genvora {
@@ -142,46 +143,6 @@ class Insert {
   sqlite3_stmt* stmt_ = nullptr;
   int column_ = 0;
   std::vector<std::string> held_;
-};
-
-// Which of a few tables hold each code, answered from one bit per table
-// and code instead of a search of the table's code list per reference. Codes beyond
-// what a bounded map covers (a damaged file may hold any 32-bit code) are
-// looked up in the code lists.
-class Membership {
- public:
-  explicit Membership(std::initializer_list<const LXArray*> tables) : tables_(tables) {
-    constexpr CodeID kLargestMapped = 64u << 20;
-    CodeID largest = 0;
-    for (const LXArray* table : tables_) ForEachListed(table, [&](CodeID code) { largest = std::max(largest, code); });
-    if (largest > kLargestMapped || tables_.size() > 16) return;
-    map_.assign(static_cast<std::size_t>(largest) + 1, 0);
-    mapped_ = true;
-    for (std::size_t i = 0; i < tables_.size(); ++i)
-      ForEachListed(tables_[i], [&](CodeID code) { map_[code] |= static_cast<std::uint16_t>(1u << i); });
-  }
-  bool Has(const LXArray* table, CodeID code) const {
-    if (code == 0) return false;
-    if (mapped_) {
-      for (std::size_t i = 0; i < tables_.size(); ++i)
-        if (tables_[i] == table) return code < map_.size() && (map_[code] & (1u << i)) != 0;
-    }
-    return TGDatabase::EstDans(table, code);
-  }
-
- private:
-  template <class Visit>
-  static void ForEachListed(const LXArray* table, Visit visit) {
-    const LArray* list = table != nullptr ? table->GetCodeList() : nullptr;
-    if (list == nullptr) return;
-    for (int i = 1; i <= static_cast<int>(list->GetCount()); ++i) {
-      std::uint32_t pair[2] = {0, 0};
-      if (list->GetItemSize(i) == LXArray::kPairSize && list->FetchItemAt(i, pair) && pair[0] != 0) visit(pair[0]);
-    }
-  }
-  std::vector<const LXArray*> tables_;
-  std::vector<std::uint16_t> map_;
-  bool mapped_ = false;
 };
 
 // Rows made on the walking thread and inserted by a second one, so that
@@ -607,7 +568,7 @@ class SqliteWriter : public RecordVisitor {
   CodeID Person(CodeID code) const { return In(t().individus, code); }
   bool Holds(const LXArray* table, CodeID code) const { return members_.Has(table, code); }
   TGDatabase& source_;
-  Membership members_;
+  CodeMembership members_;
   DateTexts dates_;
   bool sawDamage_ = false;
   QueuedInsert surnames_, firstNames_, professions_, places_, individuals_, firstNameLinks_, professionLinks_, unions_,
