@@ -94,8 +94,19 @@ int TGTableDicoNoms::EcritData(TGNom* nom) {
   if (existed) KeyOf(nom->GetCodeID());
   const int position = nom->EcritDans(nom->GetCodeID(), this);
   if (position != 0) {
-    if (existed) RemoveLocalKey(nom->GetCodeID());
-    AddKey(nom->GetCodeID());
+    const CodeID code = nom->GetCodeID();
+    // A rewritten surname moves from its place to the one its new key
+    // gives, shifting only the entries between the two: a removal and an
+    // insertion would each shift the index's tail, and a check rewrites
+    // tens of thousands of surnames. Same index either way.
+    const int from = existed ? FindExact(*indexAlpha_, &code) : 0;
+    if (from != 0) {
+      keys_.erase(code);
+      MoveInRun(*indexAlpha_, from, &code);
+      ranksValid_ = false;
+    } else {
+      AddKey(code);
+    }
   }
   return position;
 }

@@ -167,6 +167,9 @@ int TGTableEvenements::DeleteData(std::uint32_t code) {
 }
 
 void TGTableEvenements::DeleteDatas(const std::vector<CodeID>& codes) {
+  // Nothing to remove: the entries by code are not worth making for it (a
+  // check that deletes no event calls this once over millions of events).
+  if (codes.empty()) return;
   EnsureEntries();
   // The owners whose arrival may move, each once, in the order met.
   std::vector<CodeID> owners;
