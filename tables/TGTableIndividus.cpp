@@ -269,53 +269,71 @@ void TGTableIndividus::Reindex() {
   ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
   std::vector<QuickListT> quick;
   quick.reserve(codes.size());
-  // The keys of the present individuals, in store order; they go into the
-  // cache once the indexes are built.
+  // What the orders read of each present individual, in store order. The
+  // first names are kept as the number of their text among the distinct
+  // texts met: a file holds far fewer first-name texts than people, so each
+  // collation key is made and sorted once, and no person holds a copy.
+  struct Prepared {
+    CodeID nom = 0;
+    CodeID nomR = 0;
+    std::uint32_t text = 0;  // in `texts`
+    std::uint32_t arrivee = 0;
+  };
   std::vector<CodeID> present;
   present.reserve(codes.size());
-  std::vector<AlphaKey> keys;
+  std::vector<Prepared> keys;
   keys.reserve(codes.size());
-  // A file holds far fewer first-name texts than people: each collation
-  // key is made once.
-  std::unordered_map<std::string, std::string> collations;
+  std::unordered_map<std::string, std::uint32_t> textNumbers;
+  // The collation key of each distinct text; text 0 is the empty key of a
+  // damaged entry, which stays indexed under it so that the indexes list
+  // every stored code until a repair removes it.
+  std::vector<std::string> texts(1);
   std::int64_t done = 0;
+  TGIndividu individu;
   for (CodeID code : codes) {
-    TGIndividu individu;
     ticker.Step(++done);
-    // A damaged entry stays indexed under the empty key KeyOf gives it, so
-    // that the indexes list every stored code until a repair removes it.
-    keys.push_back(individu.LitDans(code, this) ? MakeKey(individu, &collations) : AlphaKey{});
-    quick.push_back({code, individu.GetCodePere(), individu.GetCodeMere()});
+    Prepared prepared;
+    QuickListT parents{code, 0, 0};
+    if (individu.LitDans(code, this)) {
+      prepared.nom = individu.GetCodeNom();
+      prepared.nomR = SurnameOf(prepared.nom, true);
+      const auto [at, added] =
+          textNumbers.emplace(individu.GetChar(5), static_cast<std::uint32_t>(texts.size()));
+      if (added) texts.push_back(CollationKey(at->first, false));
+      prepared.text = at->second;
+      parents = {code, individu.GetCodePere(), individu.GetCodeMere()};
+    } else {
+      // The quick list takes the parents a damaged record's decoding got to
+      // before it stopped, as a fresh record object holds them.
+      TGIndividu damaged;
+      damaged.LitDans(code, this);
+      parents = {code, damaged.GetCodePere(), damaged.GetCodeMere()};
+    }
+    keys.push_back(prepared);
+    quick.push_back(parents);
     present.push_back(code);
   }
-  collations.clear();
+  textNumbers.clear();
   // The arrival dates, which the orders read for a tie of names, in one
   // walk of the events' index.
   if (events_ != nullptr) {
     const std::vector<std::uint32_t> arrivals = events_->ArriveesDe(present);
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      keys[k].arrivee = arrivals[k];
-      keys[k].arriveeKnown = true;
-    }
+    for (std::size_t k = 0; k < keys.size(); ++k) keys[k].arrivee = arrivals[k];
   }
-  // Ranks of the first-name keys: two ranks compare as their texts do.
+  // Ranks of the first-name keys: two ranks compare as their keys do, and
+  // texts with the same key share a rank.
   std::vector<std::uint32_t> prenomsRank(keys.size());
   {
-    // Distinct texts first: a file holds far fewer first-name strings than
-    // people, and sorting those alone keeps the string compares in cache.
-    std::unordered_map<std::string_view, std::uint32_t> distinct;
-    std::vector<std::string_view> texts;
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      const auto [at, added] = distinct.emplace(keys[k].prenoms, static_cast<std::uint32_t>(texts.size()));
-      if (added) texts.push_back(keys[k].prenoms);
-      prenomsRank[k] = at->second;
-    }
-    std::vector<std::uint32_t> byText(texts.size());
-    for (std::uint32_t t = 0; t < byText.size(); ++t) byText[t] = t;
-    std::sort(byText.begin(), byText.end(), [&texts](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
+    std::vector<std::uint32_t> byKey(texts.size());
+    for (std::uint32_t t = 0; t < byKey.size(); ++t) byKey[t] = t;
+    std::sort(byKey.begin(), byKey.end(), [&texts](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
     std::vector<std::uint32_t> rankOfText(texts.size());
-    for (std::uint32_t r = 0; r < byText.size(); ++r) rankOfText[byText[r]] = r;
-    for (std::uint32_t& rank : prenomsRank) rank = rankOfText[rank];
+    std::uint32_t rank = 0;
+    for (std::size_t r = 0; r < byKey.size(); ++r) {
+      if (r != 0 && texts[byKey[r]] != texts[byKey[r - 1]]) ++rank;
+      rankOfText[byKey[r]] = rank;
+    }
+    for (std::size_t k = 0; k < keys.size(); ++k) prenomsRank[k] = rankOfText[keys[k].text];
   }
   // The sorts compare prepared entries, all in one flat vector: the surname
   // ranks and first-name ranks are looked up once per person instead of
@@ -377,11 +395,8 @@ void TGTableIndividus::Reindex() {
         return a.rank < b.rank;
       }
       if (a.prenoms != b.prenoms) return a.prenoms < b.prenoms;
-      if (events_ != nullptr) {
-        const std::uint32_t arrivalA = ArrivalOf(keys[a.key], a.code);
-        const std::uint32_t arrivalB = ArrivalOf(keys[b.key], b.code);
-        if (arrivalA != arrivalB) return arrivalA < arrivalB;
-      }
+      if (events_ != nullptr && keys[a.key].arrivee != keys[b.key].arrivee)
+        return keys[a.key].arrivee < keys[b.key].arrivee;
       return a.code < b.code;
     });
     std::vector<CodeID> ordered;
@@ -394,8 +409,9 @@ void TGTableIndividus::Reindex() {
   const std::vector<CodeID> byAlphaR = sorted(true);
   BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
   quickList_->Rebuild(quick);
-  keys_.reserve(present.size());
-  for (std::size_t k = 0; k < present.size(); ++k) keys_[present[k]] = std::move(keys[k]);
+  // The key cache stays empty, as after reading the indexes from a file:
+  // later insertions make the few keys their searches compare, where a
+  // million keys kept here would cost more than all of them.
   ticker.Done();
 }
 
