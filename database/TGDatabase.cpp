@@ -11,6 +11,7 @@
 #include "platform/Host.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
+#include "tables/IndexSupport.h"
 #include "utilities/FilePaths.h"
 
 namespace genvora {
@@ -565,7 +566,28 @@ bool TGDatabase::ReIndexMatchLXArray(LXArray* table) {
       ok = false;
     }
   }
-  for (int i = 1; i <= static_cast<int>(table->GetCount()); ++i) {
+  // A sound store holds its records in ascending code order: no code then
+  // repeats or is 0, each would be added after the ones before it, and the
+  // list is laid in one pass instead of two searches per record.
+  const int count = static_cast<int>(table->GetCount());
+  if (list.IsSorted() && list.IsKeptSorted() && dynamic_cast<const LLongComparator*>(list.GetComparator()) != nullptr) {
+    std::vector<std::uint32_t> pairs;
+    pairs.reserve(static_cast<std::size_t>(count) * 2);
+    bool ascending = true;
+    for (int i = 1; ascending && i <= count; ++i) {
+      const void* item = table->GetItemPtr(i);
+      std::uint32_t code = 0;
+      if (item != nullptr) std::memcpy(&code, item, 4);
+      ascending = item != nullptr && code != 0 && (pairs.empty() || CodeWordBefore(pairs[pairs.size() - 2], code));
+      pairs.push_back(code);
+      pairs.push_back(static_cast<std::uint32_t>(i));
+    }
+    if (ascending) {
+      BulkLoad(list, pairs.data(), static_cast<std::size_t>(count));
+      return ok;
+    }
+  }
+  for (int i = 1; i <= count; ++i) {
     auto* item = static_cast<unsigned char*>(table->GetItemPtr(i));
     if (item == nullptr) continue;
     std::uint32_t code = 0;
