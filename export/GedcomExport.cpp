@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "computations/TFullIndividu.h"
+#include "export/BackgroundWrite.h"
 #include "export/ExportOutput.h"
 #include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
@@ -80,7 +81,7 @@ std::string DayOfSerial(double serial) {
 
 class Writer : public RecordVisitor {
  public:
-  Writer(std::FILE* out, RecordWalk& walk, const GedcomExportOptions& options, GedcomExportReport& report)
+  Writer(BackgroundWrite& out, RecordWalk& walk, const GedcomExportOptions& options, GedcomExportReport& report)
       : out_(out), walk_(walk), db_(walk.Database()), options_(options), report_(report) {
     for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
       const std::string tag = Trim(U(db_.Header.GetUserFieldTagGedcom(f)));
@@ -382,7 +383,9 @@ class Writer : public RecordVisitor {
   void Emit(const std::string& line) {
     if (failed_) return;
     ++report_.lines;
-    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::putc('\n', out_) == EOF) failed_ = true;
+    out_.Write(line);
+    out_.Put('\n');
+    if (out_.Failed()) failed_ = true;
   }
 
   // Lines lose their trailing blanks: readers drop them at a line's end.
@@ -618,7 +621,7 @@ class Writer : public RecordVisitor {
     double lat = 0.0, lon = 0.0;
   };
 
-  std::FILE* out_;
+  BackgroundWrite& out_;
   RecordWalk& walk_;
   TGDatabase& db_;
   const GedcomExportOptions& options_;
@@ -660,26 +663,25 @@ bool ExportGedcom(TGDatabase& db, const std::string& outPath, const GedcomExport
                   GedcomExportReport& report, std::string& error) {
   if (!CheckExportOutput(outPath, options.replace, error)) return false;
   const std::string temporary = TemporaryBeside(outPath);
-  // The stream's buffer outlives the stream, which is closed first.
-  constexpr std::size_t kBufferSize = 1 << 20;
-  auto buffer = std::make_unique<char[]>(kBufferSize);
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) {
     error = "cannot be written";
     return false;
   }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
-  std::setvbuf(file, buffer.get(), _IOFBF, kBufferSize);
+  // The lines gather in chunks that a second thread writes while the walk
+  // goes on: the stream's own buffer would only copy them once more.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   bool ok = true;
   {
+    BackgroundWrite out(file);
     RecordWalk walk(db);
-    Writer writer(file, walk, options, report);
+    Writer writer(out, walk, options, report);
     writer.Header();
     walk.Walk(writer);
     writer.Trailer();
-    ok = !writer.Failed();
+    ok = out.Finish() && !writer.Failed();
   }
-  ok = std::fflush(file) == 0 && ok;
   ok = std::fclose(closer.release()) == 0 && ok;
   if (!ok) {
     std::remove(temporary.c_str());

@@ -5,7 +5,11 @@
 // as exact lines.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -348,6 +352,38 @@ TEST_F(GedcomExportTest, OptionsLeaveOutWhatTheyName) {
   EXPECT_EQ(parsed.records.count("INDI") != 0 ? parsed.records.at("INDI") : 0, 6);
   EXPECT_EQ(parsed.records.count("FAM") != 0 ? parsed.records.at("FAM") : 0, 2) << "the root's one-parent family is empty";
   for (const std::string& l : lines) EXPECT_EQ(l.find("@I" + std::to_string(root) + "@"), std::string::npos) << l;
+}
+
+// A disk that fills during the export: the written part is never published
+// and the temporary file goes. The limit applies in a child process only.
+TEST_F(GedcomExportTest, AnExportStoppedByAFileSizeLimitFailsAndLeavesNothing) {
+  TGDatabaseSosa db;
+  db.SetAsNewFile();
+  SyntheticFamily family(SyntheticFamilyOptions{3000, 5}, db);
+  family.Build();
+  const std::string out = box.Path("limited.ged");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit rl {64 * 1024, 64 * 1024};
+    if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(10);
+    GedcomExportReport report;
+    std::string error;
+    if (ExportGedcom(db, out, {}, report, error)) _exit(11);
+    _exit(error == "cannot be written" ? 0 : 12);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(out));
+  for (const auto& entry : fs::directory_iterator(box.Dir()))
+    EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+  // Without the limit the same export goes through, and is larger than it.
+  const std::vector<std::string> lines = Export(db, "unlimited");
+  EXPECT_GT(fs::file_size(box.Path("unlimited.ged")), 64u * 1024u);
+  EXPECT_FALSE(lines.empty());
 }
 
 TEST_F(GedcomExportTest, AFailedExportLeavesNothingAndAnExistingOutputAlone) {
