@@ -422,14 +422,14 @@ void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   });
   std::vector<std::uint32_t> words;
   words.reserve(ordered.size() * 4);
-  entries_.clear();
-  entries_.reserve(ordered.size());
-  for (const EvenementIndexT& key : ordered) {
-    words.insert(words.end(), {key.proprio, key.dateKey, key.type, key.code});
-    entries_.emplace(key.code, EntreeOf(key));
-  }
+  for (const EvenementIndexT& key : ordered) words.insert(words.end(), {key.proprio, key.dateKey, key.type, key.code});
   BulkLoad(*index_, words.data(), ordered.size());
-  entriesValid_ = true;
+  // The entries by code are made from the new index when a rewrite or a
+  // removal first needs them: most rebuilds (a new family, an upgrade, a
+  // check) are followed by none, and three million entries cost their
+  // making and their memory for nothing.
+  entries_.clear();
+  entriesValid_ = false;
   ticker.Done();
 }
 
