@@ -96,7 +96,7 @@ void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<
   // with one comparison of words instead of three fields.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> all;
   std::vector<std::uint8_t> flags;  // by order of coming
-  all.reserve(table->GetCount() + 2 * added.size());
+  ReserveLarge(all, table->GetCount() + 2 * added.size());
   flags.reserve(all.capacity());
   const auto add = [&](CodeID a, CodeID b, std::uint8_t flag) {
     all.emplace_back(static_cast<std::uint64_t>(a) << 32 | b, static_cast<std::uint32_t>(flags.size()));
@@ -122,6 +122,7 @@ void MergePairs(TGTableLiensPaires* table, unsigned itemSize, const std::vector<
   const std::size_t bytes = all.size() * itemSize;
   auto* block = static_cast<unsigned char*>(std::calloc(all.size(), itemSize));
   if (block == nullptr) throw std::bad_alloc();
+  AdviseLargeBlock(block, bytes);
   for (std::size_t i = 0; i < all.size(); ++i) {
     const std::uint32_t item[3] = {static_cast<std::uint32_t>(all[i].first >> 32),
                                    static_cast<std::uint32_t>(all[i].first), flags[all[i].second]};

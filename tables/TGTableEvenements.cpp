@@ -295,9 +295,10 @@ void TGTableEvenements::ReIndex() {
   // Codes first: a damaged event is removed from the store as it is read.
   const LArray* codeList = GetCodeList();
   std::vector<CodeID> codes;
+  ReserveLarge(codes, codeList->GetCount());
   for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i) codes.push_back(ItemWord(codeList->GetItemPtr(i), 0));
   std::vector<EvenementIndexT> keys;
-  keys.reserve(codes.size());
+  ReserveLarge(keys, codes.size());
   TGEvenement evenement;
   for (CodeID code : codes) {
     evenement.zeroMemory();
@@ -384,12 +385,12 @@ void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   std::vector<std::pair<CodeID, std::uint32_t>> itemOf;
   const LArray* codeList = GetCodeList();
   const int pairs = static_cast<int>(codeList->GetCount());
-  itemOf.reserve(static_cast<std::size_t>(pairs));
+  ReserveLarge(itemOf, static_cast<std::size_t>(pairs));
   for (int i = 1; i <= pairs; ++i) itemOf.emplace_back(ItemWord(codeList->GetItemPtr(i), 0), ItemWord(codeList->GetItemPtr(i), 1));
   const auto byCode = [](const auto& a, const auto& b) { return a.first < b.first; };
   if (!std::is_sorted(itemOf.begin(), itemOf.end(), byCode)) std::stable_sort(itemOf.begin(), itemOf.end(), byCode);
   std::vector<std::pair<std::uint32_t, EvenementIndexT>> stored;
-  stored.reserve(keys.size());
+  ReserveLarge(stored, keys.size());
   ProgressTicker ticker("TBEvent-Idx", static_cast<std::int64_t>(keys.size()));
   std::int64_t done = 0;
   // Keys given in code order (the usual case) are matched in one walk:
@@ -411,7 +412,7 @@ void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
   std::stable_sort(stored.begin(), stored.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<EvenementIndexT> ordered;
-  ordered.reserve(stored.size());
+  ReserveLarge(ordered, stored.size());
   for (const auto& entry : stored) ordered.push_back(entry.second);
   // TG5EventComparator's order, word by word, without a call per probe.
   StableSortGuarded(ordered, [](const EvenementIndexT& a, const EvenementIndexT& b) {
@@ -421,7 +422,7 @@ void TGTableEvenements::ReIndex(const std::vector<EvenementIndexT>& keys) {
     return WrapDifference(a.code, b.code) < 0;
   });
   std::vector<std::uint32_t> words;
-  words.reserve(ordered.size() * 4);
+  ReserveLarge(words, ordered.size() * 4);
   for (const EvenementIndexT& key : ordered) words.insert(words.end(), {key.proprio, key.dateKey, key.type, key.code});
   BulkLoad(*index_, words.data(), ordered.size());
   // The entries by code are made from the new index when a rewrite or a

@@ -268,7 +268,7 @@ void TGTableIndividus::Reindex() {
   const std::vector<CodeID> codes = StoreOrderCodes(*this);
   ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
   std::vector<QuickListT> quick;
-  quick.reserve(codes.size());
+  ReserveLarge(quick, codes.size());
   // What the orders read of each present individual, in store order. The
   // first names are kept as the number of their text among the distinct
   // texts met: a file holds far fewer first-name texts than people, so each
@@ -280,9 +280,9 @@ void TGTableIndividus::Reindex() {
     std::uint32_t arrivee = 0;
   };
   std::vector<CodeID> present;
-  present.reserve(codes.size());
+  ReserveLarge(present, codes.size());
   std::vector<Prepared> keys;
-  keys.reserve(codes.size());
+  ReserveLarge(keys, codes.size());
   std::unordered_map<std::string, std::uint32_t> textNumbers;
   // The collation key of each distinct text; text 0 is the empty key of a
   // damaged entry, which stays indexed under it so that the indexes list
@@ -348,7 +348,7 @@ void TGTableIndividus::Reindex() {
   };
   const auto sorted = [&](bool rattachement) {
     std::vector<Entry> entries;
-    entries.reserve(present.size());
+    ReserveLarge(entries, present.size());
     for (std::uint32_t k = 0; k < present.size(); ++k) {
       const CodeID nom = rattachement ? keys[k].nomR : keys[k].nom;
       entries.push_back({present[k], nom, noms_->RangDe(nom), prenomsRank[k], k});
@@ -375,7 +375,7 @@ void TGTableIndividus::Reindex() {
         std::uint64_t high, low;
       };
       std::vector<Wide> wide;
-      wide.reserve(entries.size());
+      ReserveLarge(wide, entries.size());
       for (const Entry& entry : entries) {
         const std::uint64_t rank = entry.rank == 0 ? 0xFFFFFFFFu : entry.rank;
         const std::uint64_t arrival = events_ != nullptr ? keys[entry.key].arrivee : 0;
@@ -384,7 +384,7 @@ void TGTableIndividus::Reindex() {
       std::sort(wide.begin(), wide.end(),
                 [](const Wide& a, const Wide& b) { return a.high != b.high ? a.high < b.high : a.low < b.low; });
       std::vector<CodeID> ordered;
-      ordered.reserve(wide.size());
+      ReserveLarge(ordered, wide.size());
       for (const Wide& w : wide) ordered.push_back(static_cast<CodeID>(w.low));
       return ordered;
     }
@@ -400,7 +400,7 @@ void TGTableIndividus::Reindex() {
       return a.code < b.code;
     });
     std::vector<CodeID> ordered;
-    ordered.reserve(entries.size());
+    ReserveLarge(ordered, entries.size());
     for (const Entry& entry : entries) ordered.push_back(entry.code);
     return ordered;
   };
