@@ -242,6 +242,33 @@ const std::vector<Case>& Cases() {
        {"parents-union-created"},
        [](CodeID) { return Keys({"+TGTableUnion/new"}); },
        [](TGDatabase& db, CodeID) { EXPECT_NE(db.Tables().unions->UnionCouple(kG1, kG2w), 0u); }},
+      {"BrotherAndSisterWhoseParentsHaveNoUnion",
+       [](TGDatabase& db) {
+         CodeID last = 0;
+         for (const char* prenom : {"Pierre", "Anne"}) {
+           TGIndividu i;
+           i.SetCodeID(db.GetNextID());
+           i.SetChar(5, prenom);
+           i.SetCodePere(kG1);
+           i.SetCodeMere(kG2w);
+           db.Tables().individus->EcritData(&i);
+           last = i.GetCodeID();
+         }
+         return last;
+       },
+       {"parents-union-created"},
+       [](CodeID) { return Keys({"+TGTableUnion/new"}); },
+       [](TGDatabase& db, CodeID) {
+         std::vector<CodeID> ofHusband;
+         db.Tables().unions->LesUnionsDe(kG1, 0, ofHusband);
+         EXPECT_EQ(std::count_if(ofHusband.begin(), ofHusband.end(),
+                                 [&](CodeID u) {
+                                   TGUnion read;
+                                   return read.LitDans(u, db.Tables().unions) && read.GetEpouse() == kG2w;
+                                 }),
+                   1)
+             << "one union for the two children's parents";
+       }},
       {"UnionWithoutHusband",
        [](TGDatabase& db) { return NewUnion(db, kNobody, kG3s); },
        {"husband-invalid-cleared"},
