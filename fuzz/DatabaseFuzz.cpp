@@ -17,6 +17,7 @@
 #include "computations/TGDatabaseSosa.h"
 #include "computations/TVG5Controleur.h"
 #include "database/TGDatabase.h"
+#include "export/GedcomExport.h"
 #include "export/SqliteExport.h"
 #include "platform/Host.h"
 #include "platform/Preferences.h"
@@ -83,19 +84,26 @@ void ReadPersons(genvora::TGDatabase& db) {
   }
 }
 
-// The whole file exported, then checked and repaired in memory by the file
-// controller (nothing is saved).
-void ExportAndRepair(genvora::TGDatabase& db, bool exportToo) {
-  if (exportToo) {
-    db.Tag = 0;
-    genvora::SqliteExportOptions options;
-    options.replace = true;
-    genvora::SqliteExportReport report;
-    std::string error;
-    try {
+// The whole file exported (to SQLite or GEDCOM), then checked and repaired
+// in memory by the file controller (nothing is saved).
+enum class Export { None, Sqlite, Gedcom };
+
+void ExportAndRepair(genvora::TGDatabase& db, Export kind) {
+  db.Tag = 0;
+  std::string error;
+  try {
+    if (kind == Export::Sqlite) {
+      genvora::SqliteExportOptions options;
+      options.replace = true;
+      genvora::SqliteExportReport report;
       genvora::ExportSqlite(db, Folder() + "/export.sqlite", options, report, error);
-    } catch (const std::exception&) {
+    } else if (kind == Export::Gedcom) {
+      genvora::GedcomExportOptions options;
+      options.replace = true;
+      genvora::GedcomExportReport report;
+      genvora::ExportGedcom(db, Folder() + "/export.ged", options, report, error);
     }
+  } catch (const std::exception&) {
   }
   db.Tag = 0;
   genvora::TVG5Controleur controleur;
@@ -112,8 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static genvora::ScopedPrefs prefs;
   genvora::SetHost(&host);
   static const char* const kExtensions[] = {".GV5", ".GV7", ".GV8", ".GV9", ".G11", ".G12", ".genvora"};
-  // The first byte picks the extension, the mode and whether the export
-  // runs too (it writes a file: one input in four); the rest is the file.
+  // The first byte picks the extension, the mode and whether an export runs
+  // too (each writes a file: one input in four for each); the rest is the
+  // file.
   if (size == 0) return 0;
   const char* ext = kExtensions[data[0] % std::size(kExtensions)];
   const bool forced = (data[0] & 0x80) != 0;
@@ -132,7 +141,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       db.CheckDatabase();
       db.GetPremierIndividu();
       ReadPersons(db);
-      ExportAndRepair(db, (data[0] & 0x60) == 0x60);
+      const int exportBits = data[0] & 0x60;
+      ExportAndRepair(db, exportBits == 0x60   ? Export::Sqlite
+                          : exportBits == 0x40 ? Export::Gedcom
+                                               : Export::None);
     }
   } catch (const std::exception&) {
   }
