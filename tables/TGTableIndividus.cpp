@@ -65,19 +65,11 @@ CodeID TGTableIndividus::SurnameOf(CodeID nom, bool rattachement) const {
   return master;
 }
 
-TGTableIndividus::AlphaKey TGTableIndividus::MakeKey(const TGIndividu& individu,
-                                                     std::unordered_map<std::string, std::string>* collations) const {
+TGTableIndividus::AlphaKey TGTableIndividus::MakeKey(const TGIndividu& individu) const {
   AlphaKey key;
   key.nom = individu.GetCodeNom();
   key.nomR = SurnameOf(key.nom, true);
-  const AnsiString prenoms = individu.GetChar(5);
-  if (collations == nullptr) {
-    key.prenoms = CollationKey(prenoms, false);
-  } else {
-    auto found = collations->find(prenoms);
-    if (found == collations->end()) found = collations->emplace(prenoms, CollationKey(prenoms, false)).first;
-    key.prenoms = found->second;
-  }
+  key.prenoms = CollationKey(individu.GetChar(5), false);
   const AnsiString sexe = individu.GetChar(10);
   key.sexe = sexe.empty() ? 0 : static_cast<std::uint8_t>(sexe[0]);
   return key;
@@ -269,7 +261,7 @@ void TGTableIndividus::Reindex() {
   ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
   std::vector<QuickListT> quick;
   ReserveLarge(quick, codes.size());
-  // What the orders read of each present individual, in store order. The
+  // What the orders read of each individual, in store order. The
   // first names are kept as the number of their text among the distinct
   // texts met: a file holds far fewer first-name texts than people, so each
   // collation key is made and sorted once, and no person holds a copy.
@@ -279,8 +271,6 @@ void TGTableIndividus::Reindex() {
     std::uint32_t text = 0;  // in `texts`
     std::uint32_t arrivee = 0;
   };
-  std::vector<CodeID> present;
-  ReserveLarge(present, codes.size());
   std::vector<Prepared> keys;
   ReserveLarge(keys, codes.size());
   std::unordered_map<std::string, std::uint32_t> textNumbers;
@@ -311,13 +301,12 @@ void TGTableIndividus::Reindex() {
     }
     keys.push_back(prepared);
     quick.push_back(parents);
-    present.push_back(code);
   }
   textNumbers.clear();
   // The arrival dates, which the orders read for a tie of names, in one
   // walk of the events' index.
   if (events_ != nullptr) {
-    const std::vector<std::uint32_t> arrivals = events_->ArriveesDe(present);
+    const std::vector<std::uint32_t> arrivals = events_->ArriveesDe(codes);
     for (std::size_t k = 0; k < keys.size(); ++k) keys[k].arrivee = arrivals[k];
   }
   // Ranks of the first-name keys: two ranks compare as their keys do, and
@@ -348,10 +337,10 @@ void TGTableIndividus::Reindex() {
   };
   const auto sorted = [&](bool rattachement) {
     std::vector<Entry> entries;
-    ReserveLarge(entries, present.size());
-    for (std::uint32_t k = 0; k < present.size(); ++k) {
+    ReserveLarge(entries, codes.size());
+    for (std::uint32_t k = 0; k < codes.size(); ++k) {
       const CodeID nom = rattachement ? keys[k].nomR : keys[k].nom;
-      entries.push_back({present[k], nom, noms_->RangDe(nom), prenomsRank[k], k});
+      entries.push_back({codes[k], nom, noms_->RangDe(nom), prenomsRank[k], k});
     }
     // With at most one absent surname among the entries, the order is total
     // (the code decides last) and is that of the words (surname rank, absent

@@ -146,9 +146,7 @@ class TGTableIndividus : public LXArray {
   };
   AlphaKey& KeyOf(CodeID code) const;
   std::uint32_t ArrivalOf(AlphaKey& key, CodeID code) const;
-  // `collations`, when given, keeps the collation key of each text met.
-  AlphaKey MakeKey(const TGIndividu& individu,
-                   std::unordered_map<std::string, std::string>* collations = nullptr) const;
+  AlphaKey MakeKey(const TGIndividu& individu) const;
   CodeID SurnameOf(CodeID code, bool rattachement) const;
 
   LArray* alpha_;           // slot 1
