@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/Encoding.h"
@@ -90,9 +91,12 @@ std::unique_ptr<Vocabulary> Build() {
 const Vocabulary& Vocab() {
   // One table per language, built on first use: the parser and the formatter
   // follow the language in force without a restart.
+  // Built once even when threads ask at the same time (an export prints
+  // dates on several).
   static std::unique_ptr<Vocabulary> tables[2];
-  int index = GetResourceLanguage() == Language::French ? 0 : 1;
-  if (!tables[index]) tables[index] = Build();
+  static std::once_flag built[2];
+  const int index = GetResourceLanguage() == Language::French ? 0 : 1;
+  std::call_once(built[index], [&] { tables[index] = Build(); });
   return *tables[index];
 }
 

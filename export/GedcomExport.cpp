@@ -5,11 +5,16 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 
 #include "computations/TFullIndividu.h"
@@ -79,28 +84,40 @@ std::string DayOfSerial(double serial) {
   return lastText;
 }
 
-class Writer : public RecordVisitor {
- public:
-  Writer(BackgroundWrite& out, RecordWalk& walk, const GedcomExportOptions& options, GedcomExportReport& report)
-      : out_(out), walk_(walk), db_(walk.Database()), options_(options), report_(report) {
-    for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
-      const std::string tag = Trim(U(db_.Header.GetUserFieldTagGedcom(f)));
-      userTags_[f] = tag.empty() ? "_USER" + std::to_string(f + 1) : tag;
-    }
-    // The Sosa table is ordered by number; a person's number is looked up
-    // here. It holds the ancestors of one person: small beside the file.
-    const LArray& table = *db_.Tables().sosa;
-    for (int i = 1; i <= static_cast<int>(table.GetCount()); ++i) {
-      if (table.GetItemSize(i) != sizeof(TV5SosaData)) continue;
-      TV5SosaData data;
-      std::memcpy(&data, table.GetItemPtr(i), sizeof data);
-      TV5Sosa sosa;
-      sosa.PokeData(data);
-      if (sosa.GetCodeID() != 0 && !sosa.IsZero()) sosa_.emplace(sosa.GetCodeID(), U(sosa.GetText()));
-    }
-  }
+// The family of two parents without a union, named by them.
+std::string ParentsFamily(CodeID father, CodeID mother) {
+  return "P" + std::to_string(father) + "_" + std::to_string(mother);
+}
 
-  bool Failed() const { return failed_; }
+// A surname as the NAME lines write it: the stored text, its particle and
+// the rest.
+struct SurnameParts {
+  std::string full, particle, surname;
+};
+
+// What every formatter reads and none changes.
+struct Shared {
+  std::string userTags[TGHeader::kUserFieldCount];
+  std::unordered_map<CodeID, std::string> sosa;
+};
+
+// Makes the lines of records. Each thread that writes has its own: the
+// caches of its lookups, its scratch lists and the lines it has made, which
+// the writer takes in file order. It only reads the database.
+class Formatter {
+ public:
+  Formatter(RecordWalk& walk, const GedcomExportOptions& options, const Shared& shared)
+      : walk_(walk), db_(walk.Database()), options_(options), shared_(shared) {}
+
+  // The lines made so far, the count of them and the owners of the notes
+  // they point at: the writer takes them.
+  std::string text;
+  std::uint64_t lines = 0;
+  std::vector<CodeID> notes;
+
+  // After the individuals' walk, whether a person is written is read from
+  // the persons written instead of decoding them.
+  void PersonsKnown(const std::vector<bool>* people) { people_ = people; }
 
   void Line(int level, const std::string& tag, const std::string& value = {}, const std::string& xref = {}) {
     // Most values are one short line: written at once, without pieces.
@@ -148,47 +165,15 @@ class Writer : public RecordVisitor {
     } while (start <= value.size() && value.find('\n', start - 1) != std::string::npos);
   }
 
-  void Header() {
-    const TGHeader& h = db_.Header;
-    Line(0, "HEAD");
-    Line(1, "SOUR", "GENVORA");
-    Line(2, "NAME", "Genvora");
-    Line(2, "VERS", "0.1");
-    Line(1, "DEST", "ANY");
-    Line(1, "DATE", options_.exportDate.empty() ? Today() : options_.exportDate);
-    Line(1, "SUBM", "@SUBM1@");
-    Line(1, "GEDC");
-    Line(2, "VERS", "5.5.1");
-    Line(2, "FORM", "LINEAGE-LINKED");
-    Line(1, "CHAR", "UTF-8");
-    Line(1, "PLAC");
-    Line(2, "FORM", "City, Area code, County, Region, Country");
-    Line(0, "SUBM", {}, "SUBM1");
-    Line(1, "NAME", "Genvora");
-    (void)h;
-  }
-
-  void Trailer() { Line(0, "TRLR"); }
-
-  void Individual(const TGIndividu& i, const TGNom* nom) override {
-    if (options_.exportableOnly && !i.GetExportable()) return;
-    ++report_.individuals;
+  // `parts` is the person's surname; `privateLiving` keeps only the names
+  // and the families of a living person.
+  void Individual(const TGIndividu& i, const SurnameParts& parts, bool privateLiving) {
     const CodeID code = i.GetCodeID();
-    if (code >= people_.size()) people_.resize(code + (code >> 3) + 1024, false);
-    people_[code] = true;
-    bool privateLiving = false;
-    if (options_.living == GedcomLiving::Private) {
-      TFullIndividu full;
-      full.EvenementsON = true;
-      full.SetFiler(&db_);
-      full.SetCodeID(code);
-      privateLiving = full.EstVivant();
-    }
+    Known(peopleAhead_, code) = kWritten;
     Line(0, "INDI", {}, "I" + std::to_string(code));
     const std::string given = Trim(U(i.GetChar(5)));
     // The stored surname, not the shown one: the case the preferences give
     // a surname on screen is no part of the data.
-    const SurnameParts& parts = PartsOf(nom, i.GetCodeNom());
     const std::string& full = parts.full;
     const std::string& particle = parts.particle;
     const std::string& surname = parts.surname;
@@ -207,7 +192,7 @@ class Writer : public RecordVisitor {
       Events(code, 1);
       for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
         const std::string value = Trim(U(i.GetUserFieldValue(f)));
-        if (!value.empty()) Line(1, userTags_[f], value);
+        if (!value.empty()) Line(1, shared_.userTags[f], value);
       }
       Associations(code);
       NoteLink(code, 1);
@@ -251,8 +236,8 @@ class Writer : public RecordVisitor {
     std::sort(without.begin(), without.end());
     for (const std::string& family : without) Line(1, "FAMS", "@" + family + "@");
     if (!privateLiving) {
-      const auto sosa = sosa_.find(code);
-      if (sosa != sosa_.end()) {
+      const auto sosa = shared_.sosa.find(code);
+      if (sosa != shared_.sosa.end()) {
         Line(1, "REFN", sosa->second);
         Line(2, "TYPE", "Sosa");
       }
@@ -261,10 +246,7 @@ class Writer : public RecordVisitor {
     Change(i.GetDateModification());
   }
 
-  void Union(const TGUnion& u) override {
-    peopleDone_ = true;
-    if (!Keeps(u)) return;
-    ++report_.families;
+  void Union(const TGUnion& u) {
     const CodeID code = u.GetCodeID();
     Line(0, "FAM", {}, "F" + std::to_string(code));
     if (PersonWritten(u.GetEpoux())) Line(1, "HUSB", "@I" + std::to_string(u.GetEpoux()) + "@");
@@ -283,26 +265,22 @@ class Writer : public RecordVisitor {
   }
 
   // The family of parents without a union, written with the first of their
-  // children in the user's order.
-  void Child(const ChildRow& c) override {
-    peopleDone_ = true;
-    if (c.unionCode != 0 || c.position != 1) return;
+  // children in the user's order; false when no child of theirs is written.
+  bool ParentsWithoutUnion(const ChildRow& c) {
     walk_.ChildrenOf(c.father, c.mother, children_);
     std::vector<CodeID> written;
     for (const CodeID child : children_)
       if (PersonWritten(child)) written.push_back(child);
     // Without a child left, no family: its parents name none.
-    if (written.empty()) return;
-    ++report_.families;
+    if (written.empty()) return false;
     Line(0, "FAM", {}, ParentsFamily(c.father, c.mother));
     if (PersonWritten(c.father)) Line(1, "HUSB", "@I" + std::to_string(c.father) + "@");
     if (PersonWritten(c.mother)) Line(1, "WIFE", "@I" + std::to_string(c.mother) + "@");
     for (const CodeID child : written) Line(1, "CHIL", "@I" + std::to_string(child) + "@");
+    return true;
   }
 
-  void Document(TGDocument& d) override {
-    if (options_.exportableOnly && !d.Exportable()) return;
-    ++report_.sources;
+  void Document(TGDocument& d) {
     const CodeID code = d.GetCodeID();
     Line(0, "SOUR", {}, "S" + std::to_string(code));
     std::string title = Trim(U(d.GetText(TGDocument::kDocument)));
@@ -325,9 +303,7 @@ class Writer : public RecordVisitor {
     Line(1, "RIN", std::to_string(code));
   }
 
-  void Media(TGMedia& m) override {
-    if (options_.exportableOnly && !m.Exportable()) return;
-    ++report_.media;
+  void Media(TGMedia& m) {
     const CodeID code = m.GetCodeID();
     Line(0, "OBJE", {}, "M" + std::to_string(code));
     std::string path = U(m.GetOriginalFullPath());
@@ -344,59 +320,24 @@ class Writer : public RecordVisitor {
     Line(1, "RIN", std::to_string(code));
   }
 
-  void Note(CodeID owner, NoteKind kind, const TVGNote& n) override {
-    if (kind != NoteKind::Note || !Referenced(owner)) return;
-    ++report_.notes;
-    Line(0, "NOTE", PlainNote(n), "N" + std::to_string(owner));
-  }
-
-  void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
-    report_.damaged.push_back(GedcomExportReport::Damage{table, code, reason});
-  }
+  void Note(CodeID owner, const TVGNote& n) { Line(0, "NOTE", PlainNote(n), "N" + std::to_string(owner)); }
 
  private:
-  // A surname as the NAME lines write it: the stored text, its particle and
-  // the rest.
-  struct SurnameParts {
-    std::string full, particle, surname;
-  };
-  // Worked out once per surname (its particle comes from the splitter) for
-  // its thousands of bearers; a bounded number are kept.
-  // `code` is the individual's surname code, which the walk decoded `nom`
-  // from.
-  const SurnameParts& PartsOf(const TGNom* nom, CodeID code) {
-    static const SurnameParts kNone;
-    if (nom == nullptr) return kNone;
-    auto found = surnameParts_.find(code);
-    if (found != surnameParts_.end()) return found->second;
-    SurnameParts parts;
-    parts.full = Trim(U(nom->GetStoredNom()));
-    parts.particle = Trim(U(nom->GetParticule()));
-    parts.surname = parts.full;
-    if (!parts.particle.empty() && parts.full.compare(0, parts.particle.size(), parts.particle) == 0)
-      parts.surname = Trim(parts.full.substr(parts.particle.size()));
-    constexpr std::size_t kKept = 1 << 16;
-    if (surnameParts_.size() >= kKept) surnameParts_.clear();
-    return surnameParts_.emplace(code, std::move(parts)).first->second;
-  }
-
   void Emit(const std::string& line) {
-    if (failed_) return;
-    ++report_.lines;
-    out_.Write(line);
-    out_.Put('\n');
-    if (out_.Failed()) failed_ = true;
+    ++lines;
+    text += line;
+    text += '\n';
   }
 
   // Lines lose their trailing blanks: readers drop them at a line's end.
   static std::string PlainNote(const TVGNote& n) {
-    const std::string text = Trim(U(ConvertRtfText(n.GetNoteRTF(), ConvertRtfActionTo::Text)));
+    const std::string plain = Trim(U(ConvertRtfText(n.GetNoteRTF(), ConvertRtfActionTo::Text)));
     std::string out;
     std::size_t start = 0;
-    while (start <= text.size()) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
+    while (start <= plain.size()) {
+      std::size_t end = plain.find('\n', start);
+      if (end == std::string::npos) end = plain.size();
+      std::string line = plain.substr(start, end - start);
       while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\t')) line.pop_back();
       if (start != 0) out += '\n';
       out += line;
@@ -410,26 +351,22 @@ class Writer : public RecordVisitor {
   void Address(CodeID code) {
     TGAdresse a;
     if (code == 0 || !RecordWalk::Read(a, *db_.Tables().dicoAdresses, code)) return;
-    const auto text = [&](int field) { return Trim(U(a.GetTexte(field))); };
+    const auto field = [&](int which) { return Trim(U(a.GetTexte(which))); };
     std::string lines;
-    for (const int field : {TGAdresse::kAdresse1, TGAdresse::kAdresse2}) {
-      if (text(field).empty()) continue;
+    for (const int which : {TGAdresse::kAdresse1, TGAdresse::kAdresse2}) {
+      if (field(which).empty()) continue;
       if (!lines.empty()) lines += "\n";
-      lines += text(field);
+      lines += field(which);
     }
-    const std::string city = Trim(text(TGAdresse::kCodePostal) + " " + text(TGAdresse::kVille));
+    const std::string city = Trim(field(TGAdresse::kCodePostal) + " " + field(TGAdresse::kVille));
     if (!city.empty()) lines += (lines.empty() ? "" : "\n") + city;
-    if (lines.empty() && text(TGAdresse::kPays).empty()) return;
+    if (lines.empty() && field(TGAdresse::kPays).empty()) return;
     Line(1, "ADDR", lines);
-    if (!text(TGAdresse::kVille).empty()) Line(2, "CITY", text(TGAdresse::kVille));
-    if (!text(TGAdresse::kCodePostal).empty()) Line(2, "POST", text(TGAdresse::kCodePostal));
-    if (!text(TGAdresse::kPays).empty()) Line(2, "CTRY", text(TGAdresse::kPays));
-    if (!text(TGAdresse::kTel).empty()) Line(1, "PHON", text(TGAdresse::kTel));
-    if (!text(TGAdresse::kEMail).empty()) Line(1, "EMAIL", text(TGAdresse::kEMail));
-  }
-
-  static std::string ParentsFamily(CodeID father, CodeID mother) {
-    return "P" + std::to_string(father) + "_" + std::to_string(mother);
+    if (!field(TGAdresse::kVille).empty()) Line(2, "CITY", field(TGAdresse::kVille));
+    if (!field(TGAdresse::kCodePostal).empty()) Line(2, "POST", field(TGAdresse::kCodePostal));
+    if (!field(TGAdresse::kPays).empty()) Line(2, "CTRY", field(TGAdresse::kPays));
+    if (!field(TGAdresse::kTel).empty()) Line(1, "PHON", field(TGAdresse::kTel));
+    if (!field(TGAdresse::kEMail).empty()) Line(1, "EMAIL", field(TGAdresse::kEMail));
   }
 
   bool Keeps(const TGUnion& u) const { return !options_.exportableOnly || u.GetExportable(); }
@@ -437,8 +374,8 @@ class Writer : public RecordVisitor {
   // After the individuals' walk, the persons written are known; before it,
   // a person is written when its record decodes (and is exportable).
   bool PersonWritten(CodeID code) {
-    if (code < people_.size() && people_[code]) return true;
-    if (peopleDone_ || code == 0) return false;
+    if (code == 0) return false;
+    if (people_ != nullptr) return code < people_->size() && (*people_)[code];
     std::uint8_t& known = Known(peopleAhead_, code);
     if (known == kUnknown) {
       TGIndividu i;
@@ -481,12 +418,9 @@ class Writer : public RecordVisitor {
     if (!RecordWalk::Read(note, *db_.Tables().notes, owner)) return;
     if (options_.exportableOnly && !note.GetExportable()) return;
     if (PlainNote(note).empty()) return;
-    if (owner >= referenced_.size()) referenced_.resize(owner + 1024, false);
-    referenced_[owner] = true;
+    notes.push_back(owner);
     Line(level, "NOTE", "@N" + std::to_string(owner) + "@");
   }
-
-  bool Referenced(CodeID owner) const { return owner < referenced_.size() && referenced_[owner]; }
 
   void MediaLinks(CodeID owner, int level) {
     walk_.MediaOf(owner, mediaLinks_);
@@ -534,15 +468,14 @@ class Writer : public RecordVisitor {
   }
 
   static std::string Coordinate(double v, char positive, char negative) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%c%.6f", v < 0 ? negative : positive, std::fabs(v));
-    return text;
+    char out[32];
+    std::snprintf(out, sizeof out, "%c%.6f", v < 0 ? negative : positive, std::fabs(v));
+    return out;
   }
 
   void Events(CodeID owner, int level) {
-    std::vector<CodeID> events;
-    walk_.EventsOf(owner, events);
-    for (const CodeID code : events) {
+    walk_.EventsOf(owner, events_);
+    for (const CodeID code : events_) {
       TGEvenement e;
       if (!RecordWalk::Read(e, *db_.Tables().evenements, code)) continue;
       if (options_.exportableOnly && !e.GetExportable()) continue;
@@ -587,9 +520,9 @@ class Writer : public RecordVisitor {
   // RELA says the role and the event. Readers keep an association on the
   // person; one under another person's event they drop.
   void Associations(CodeID person) {
-    std::vector<CodeID> links;
-    db_.Tables().liens->LesLiensDe(person, links, llDe);
-    for (const CodeID code : links) {
+    links_.clear();
+    db_.Tables().liens->LesLiensDe(person, links_, llDe);
+    for (const CodeID code : links_) {
       TGLien lien;
       if (!RecordWalk::Read(lien, *db_.Tables().liens, code) || lien.GetLienDe() != person) continue;
       std::string role = Trim(U(lien.GetTitre()));
@@ -621,26 +554,354 @@ class Writer : public RecordVisitor {
     double lat = 0.0, lon = 0.0;
   };
 
+  RecordWalk& walk_;
+  TGDatabase& db_;
+  const GedcomExportOptions& options_;
+  const Shared& shared_;
+  const std::vector<bool>* people_ = nullptr;
+  std::vector<std::uint8_t> peopleAhead_, unionsWritten_;
+  std::vector<CodeID> unions_, children_, events_, links_;
+  std::vector<TGLienMedia> mediaLinks_;
+  std::vector<std::pair<CodeID, CodeID>> citations_;
+  std::unordered_map<CodeID, PlaceCache> places_;
+  std::string line_;
+};
+
+// The persons, written on several threads. The walk hands them in its
+// order; they go out in batches, each made whole by one thread, and the
+// batches reach the file in the order they were handed, so the file is the
+// same whatever the number of threads.
+class PersonThreads {
+ public:
+  struct Person {
+    TGIndividu record;
+    SurnameParts surname;
+    bool privateLiving = false;
+  };
+  struct Batch {
+    std::vector<Person> persons;
+    std::string text;
+    std::uint64_t lines = 0;
+    std::vector<CodeID> notes;
+    std::exception_ptr error;
+    bool done = false;
+  };
+  // A batch is large enough that handing it costs little beside its
+  // lines, small enough that the threads share the last ones.
+  static constexpr std::size_t kBatch = 256;
+
+  PersonThreads(unsigned threads, RecordWalk& walk, const GedcomExportOptions& options, const Shared& shared) {
+    for (unsigned t = 0; t < threads; ++t) formatters_.push_back(std::make_unique<Formatter>(walk, options, shared));
+    for (unsigned t = 0; t < threads; ++t) threads_.emplace_back([this, t] { Run(*formatters_[t]); });
+  }
+  ~PersonThreads() { Stop(); }
+  PersonThreads(const PersonThreads&) = delete;
+  PersonThreads& operator=(const PersonThreads&) = delete;
+
+  void Hand(std::unique_ptr<Batch> batch) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      waiting_.push_back(batch.get());
+      order_.push_back(std::move(batch));
+    }
+    work_.notify_one();
+  }
+  // The oldest batch handed and not yet taken: null when there is none, or
+  // when it is not done and `wait` is false.
+  std::unique_ptr<Batch> Oldest(bool wait) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (order_.empty()) return nullptr;
+    if (!order_.front()->done) {
+      if (!wait) return nullptr;
+      done_.wait(lock, [&] { return order_.front()->done; });
+    }
+    std::unique_ptr<Batch> oldest = std::move(order_.front());
+    order_.pop_front();
+    return oldest;
+  }
+  std::size_t Handed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return order_.size();
+  }
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+      waiting_.clear();
+    }
+    work_.notify_all();
+    for (std::thread& t : threads_)
+      if (t.joinable()) t.join();
+  }
+
+ private:
+  void Run(Formatter& formatter) {
+    for (;;) {
+      Batch* batch = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        work_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
+        if (waiting_.empty()) return;
+        batch = waiting_.front();
+        waiting_.pop_front();
+      }
+      formatter.text.swap(batch->text);
+      formatter.text.clear();
+      formatter.lines = 0;
+      formatter.notes.clear();
+      try {
+        for (const Person& p : batch->persons) formatter.Individual(p.record, p.surname, p.privateLiving);
+      } catch (...) {
+        batch->error = std::current_exception();
+      }
+      batch->text.swap(formatter.text);
+      batch->lines = formatter.lines;
+      batch->notes.swap(formatter.notes);
+      batch->persons.clear();
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        batch->done = true;
+      }
+      done_.notify_all();
+    }
+  }
+
+  std::vector<std::unique_ptr<Formatter>> formatters_;
+  mutable std::mutex mutex_;
+  std::condition_variable work_, done_;
+  std::deque<Batch*> waiting_;
+  std::deque<std::unique_ptr<Batch>> order_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// The walk's visitor: keeps what the records share (the persons written,
+// the notes pointed at, the report) and hands the lines to the file in the
+// walk's order.
+class Writer : public RecordVisitor {
+ public:
+  Writer(BackgroundWrite& out, RecordWalk& walk, const GedcomExportOptions& options, GedcomExportReport& report)
+      : out_(out), walk_(walk), db_(walk.Database()), options_(options), report_(report), main_(walk, options, shared_) {
+    for (int f = 0; f < TGHeader::kUserFieldCount; ++f) {
+      const std::string tag = Trim(U(db_.Header.GetUserFieldTagGedcom(f)));
+      shared_.userTags[f] = tag.empty() ? "_USER" + std::to_string(f + 1) : tag;
+    }
+    // The Sosa table is ordered by number; a person's number is looked up
+    // here. It holds the ancestors of one person: small beside the file.
+    const LArray& table = *db_.Tables().sosa;
+    for (int i = 1; i <= static_cast<int>(table.GetCount()); ++i) {
+      if (table.GetItemSize(i) != sizeof(TV5SosaData)) continue;
+      TV5SosaData data;
+      std::memcpy(&data, table.GetItemPtr(i), sizeof data);
+      TV5Sosa sosa;
+      sosa.PokeData(data);
+      if (sosa.GetCodeID() != 0 && !sosa.IsZero()) shared_.sosa.emplace(sosa.GetCodeID(), U(sosa.GetText()));
+    }
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    threads_ = std::min(options.threads != 0 ? options.threads : cores, 16u);
+  }
+
+  bool Failed() const { return failed_; }
+
+  void Header() {
+    main_.Line(0, "HEAD");
+    main_.Line(1, "SOUR", "GENVORA");
+    main_.Line(2, "NAME", "Genvora");
+    main_.Line(2, "VERS", "0.1");
+    main_.Line(1, "DEST", "ANY");
+    main_.Line(1, "DATE", options_.exportDate.empty() ? Today() : options_.exportDate);
+    main_.Line(1, "SUBM", "@SUBM1@");
+    main_.Line(1, "GEDC");
+    main_.Line(2, "VERS", "5.5.1");
+    main_.Line(2, "FORM", "LINEAGE-LINKED");
+    main_.Line(1, "CHAR", "UTF-8");
+    main_.Line(1, "PLAC");
+    main_.Line(2, "FORM", "City, Area code, County, Region, Country");
+    main_.Line(0, "SUBM", {}, "SUBM1");
+    main_.Line(1, "NAME", "Genvora");
+    Take(main_);
+  }
+
+  void Trailer() {
+    PersonsDone();
+    main_.Line(0, "TRLR");
+    Take(main_);
+  }
+
+  void Individual(const TGIndividu& i, const TGNom* nom) override {
+    if (options_.exportableOnly && !i.GetExportable()) return;
+    ++report_.individuals;
+    const CodeID code = i.GetCodeID();
+    if (code >= people_.size()) people_.resize(code + (code >> 3) + 1024, false);
+    people_[code] = true;
+    bool privateLiving = false;
+    if (options_.living == GedcomLiving::Private) {
+      TFullIndividu full;
+      full.EvenementsON = true;
+      full.SetFiler(&db_);
+      full.SetCodeID(code);
+      privateLiving = full.EstVivant();
+    }
+    const SurnameParts& parts = PartsOf(nom, i.GetCodeNom());
+    if (threads_ <= 1) {
+      main_.Individual(i, parts, privateLiving);
+      if (main_.text.size() >= kTaken) Take(main_);
+      return;
+    }
+    if (!persons_) StartThreads();
+    if (!filling_) filling_ = std::make_unique<PersonThreads::Batch>();
+    filling_->persons.push_back(PersonThreads::Person{i, parts, privateLiving});
+    if (filling_->persons.size() < PersonThreads::kBatch) return;
+    persons_->Hand(std::move(filling_));
+    // The batches done are written at once; the threads stay a few batches
+    // ahead of the file, so memory stays bounded.
+    while (auto done = persons_->Oldest(persons_->Handed() > kAhead * threads_)) TakeBatch(*done);
+  }
+
+  void Union(const TGUnion& u) override {
+    PersonsDone();
+    if (!Keeps(u)) return;
+    ++report_.families;
+    main_.Union(u);
+    TakeSome();
+  }
+
+  void Child(const ChildRow& c) override {
+    PersonsDone();
+    if (c.unionCode != 0 || c.position != 1) return;
+    if (main_.ParentsWithoutUnion(c)) ++report_.families;
+    TakeSome();
+  }
+
+  void Document(TGDocument& d) override {
+    PersonsDone();
+    if (options_.exportableOnly && !d.Exportable()) return;
+    ++report_.sources;
+    main_.Document(d);
+    TakeSome();
+  }
+
+  void Media(TGMedia& m) override {
+    PersonsDone();
+    if (options_.exportableOnly && !m.Exportable()) return;
+    ++report_.media;
+    main_.Media(m);
+    TakeSome();
+  }
+
+  void Note(CodeID owner, NoteKind kind, const TVGNote& n) override {
+    PersonsDone();
+    // The notes pointed at by the lines made so far.
+    Take(main_);
+    if (kind != NoteKind::Note || !Referenced(owner)) return;
+    ++report_.notes;
+    main_.Note(owner, n);
+    TakeSome();
+  }
+
+  void Damaged(const std::string& table, CodeID code, const AnsiString& reason) override {
+    report_.damaged.push_back(GedcomExportReport::Damage{table, code, reason});
+  }
+
+ private:
+  // Lines gather in a formatter up to this size before they reach the file.
+  static constexpr std::size_t kTaken = 64 * 1024;
+  // Batches handed per thread before the walk waits for the oldest.
+  static constexpr std::size_t kAhead = 4;
+
+  // Worked out once per surname (its particle comes from the splitter) for
+  // its thousands of bearers; a bounded number are kept.
+  // `code` is the individual's surname code, which the walk decoded `nom`
+  // from.
+  const SurnameParts& PartsOf(const TGNom* nom, CodeID code) {
+    static const SurnameParts kNone;
+    if (nom == nullptr) return kNone;
+    auto found = surnameParts_.find(code);
+    if (found != surnameParts_.end()) return found->second;
+    SurnameParts parts;
+    parts.full = Trim(U(nom->GetStoredNom()));
+    parts.particle = Trim(U(nom->GetParticule()));
+    parts.surname = parts.full;
+    if (!parts.particle.empty() && parts.full.compare(0, parts.particle.size(), parts.particle) == 0)
+      parts.surname = Trim(parts.full.substr(parts.particle.size()));
+    constexpr std::size_t kKept = 1 << 16;
+    if (surnameParts_.size() >= kKept) surnameParts_.clear();
+    return surnameParts_.emplace(code, std::move(parts)).first->second;
+  }
+
+  // What the threads read lazily is made here first, while this thread is
+  // the only one: the media links' orders and the dates' vocabulary.
+  void StartThreads() {
+    db_.Tables().MediaLiens()->LiensDe(0);
+    TGDate warm;
+    warm.SetText("1 JAN 2000");
+    (void)GedcomDate(warm);
+    persons_ = std::make_unique<PersonThreads>(threads_, walk_, options_, shared_);
+  }
+
+  // Every person is written: the batches still out are waited for, and the
+  // records that follow ask the persons written instead of decoding them.
+  void PersonsDone() {
+    if (peopleDone_) return;
+    peopleDone_ = true;
+    if (persons_) {
+      if (filling_ && !filling_->persons.empty()) persons_->Hand(std::move(filling_));
+      while (auto done = persons_->Oldest(true)) TakeBatch(*done);
+      persons_->Stop();
+      persons_.reset();
+    }
+    Take(main_);
+    main_.PersonsKnown(&people_);
+  }
+
+  void TakeBatch(PersonThreads::Batch& batch) {
+    if (batch.error) std::rethrow_exception(batch.error);
+    Take(main_);
+    Write(batch.text, batch.lines, batch.notes);
+  }
+
+  void TakeSome() {
+    if (main_.text.size() >= kTaken) Take(main_);
+  }
+
+  void Take(Formatter& f) {
+    Write(f.text, f.lines, f.notes);
+    f.text.clear();
+    f.lines = 0;
+    f.notes.clear();
+  }
+
+  void Write(const std::string& text, std::uint64_t lines, const std::vector<CodeID>& notes) {
+    for (const CodeID owner : notes) {
+      if (owner >= referenced_.size()) referenced_.resize(owner + 1024, false);
+      referenced_[owner] = true;
+    }
+    if (failed_ || text.empty()) return;
+    report_.lines += lines;
+    out_.Write(text);
+    if (out_.Failed()) failed_ = true;
+  }
+
+  bool Keeps(const TGUnion& u) const { return !options_.exportableOnly || u.GetExportable(); }
+  bool Referenced(CodeID owner) const { return owner < referenced_.size() && referenced_[owner]; }
+
   BackgroundWrite& out_;
   RecordWalk& walk_;
   TGDatabase& db_;
   const GedcomExportOptions& options_;
   GedcomExportReport& report_;
+  Shared shared_;
+  Formatter main_;
+  unsigned threads_ = 1;
   bool failed_ = false;
   std::vector<bool> referenced_;
   // One bit per code: the persons written, for the families' pointers.
   std::vector<bool> people_;
   bool peopleDone_ = false;
-  std::vector<std::uint8_t> peopleAhead_, unionsWritten_;
-  std::vector<CodeID> unions_, children_;
-  std::vector<TGLienMedia> mediaLinks_;
-  std::vector<std::pair<CodeID, CodeID>> citations_;
-  std::vector<ParticipantRow> participants_;
-  std::unordered_map<CodeID, PlaceCache> places_;
-  std::string userTags_[TGHeader::kUserFieldCount];
-  std::string line_;
-  std::unordered_map<CodeID, std::string> sosa_;
   std::unordered_map<CodeID, SurnameParts> surnameParts_;
+  std::unique_ptr<PersonThreads::Batch> filling_;
+  // Last: its threads stop before what they read goes.
+  std::unique_ptr<PersonThreads> persons_;
 };
 
 }  // namespace

@@ -11,7 +11,9 @@ namespace {
 IRtfRenderer* g_renderer = nullptr;
 
 IRtfRenderer& Renderer() {
-  static TRtfDocument ownRenderer;
+  // One per thread: an export converts notes on several at once, and a
+  // renderer holds the document it reads.
+  thread_local TRtfDocument ownRenderer;
   return g_renderer != nullptr ? *g_renderer : ownRenderer;
 }
 

@@ -1,10 +1,10 @@
 // Conversions of notes between plain text and RTF.
 //
 // A text is RTF when it begins with "{\rtf" (case-sensitive, at the very
-// first byte). The conversions go through one process-wide renderer: the
-// one the host set with SetRtfRendererForConvert, else the engine's own
-// TRtfDocument. The renderer is a single shared document: conversions run on
-// the host's main thread, one at a time.
+// first byte). The conversions go through the renderer the host set with
+// SetRtfRendererForConvert, a single shared document that only the host's
+// main thread may use; else through the engine's own TRtfDocument, one per
+// thread, so that threads convert at the same time.
 #pragma once
 
 #include <cstdint>

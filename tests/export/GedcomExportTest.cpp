@@ -354,6 +354,69 @@ TEST_F(GedcomExportTest, OptionsLeaveOutWhatTheyName) {
   for (const std::string& l : lines) EXPECT_EQ(l.find("@I" + std::to_string(root) + "@"), std::string::npos) << l;
 }
 
+// The persons are written on several threads: the file and the report are
+// the same whatever their number, with damaged persons among them, notes in
+// RTF, and the options that leave persons or their facts out.
+TEST_F(GedcomExportTest, TheFileAndTheReportAreTheSameWhateverTheNumberOfThreads) {
+  TGDatabaseSosa db;
+  db.SetAsNewFile();
+  SyntheticFamily family(SyntheticFamilyOptions{3000, 11}, db);
+  family.Build();
+  TGDatabaseTables& t = db.Tables();
+  const std::vector<CodeID> codes = CodesOf(t.individus);
+  ASSERT_GT(codes.size(), 2000u);
+  for (std::size_t k = 0; k < codes.size(); ++k) {
+    TGIndividu indi;
+    ASSERT_TRUE(indi.LitDans(codes[k], t.individus));
+    indi.SetExportable(k % 3 != 0);
+    t.individus->EcritData(&indi);
+    if (k % 7 != 0) continue;
+    TVGNote note;
+    note.NewNote(codes[k], "{\\rtf1\\ansi Note \\b " + std::to_string(k) + "\\b0\\par line\\par}", false);
+    note.SetExportable(true);
+    note.EcritDans(codes[k], t.notes);
+  }
+  // Damage in the first batch, in the middle and at the very end.
+  for (const std::size_t k : {std::size_t{5}, codes.size() / 2, codes.size() - 1})
+    t.individus->LXArray::EcritData(codes[k], "\x01\x02\x03", 3);
+
+  GedcomExportOptions privateLiving;
+  privateLiving.living = GedcomLiving::Private;
+  GedcomExportOptions exportableOnly;
+  exportableOnly.exportableOnly = true;
+  for (GedcomExportOptions options : {GedcomExportOptions{}, privateLiving, exportableOnly}) {
+    options.replace = true;
+    options.exportDate = "1 JAN 2026";
+    std::string first;
+    GedcomExportReport firstReport;
+    for (const unsigned threads : {1u, 2u, 5u}) {
+      options.threads = threads;
+      const std::string out = box.Path("threads" + std::to_string(threads) + ".ged");
+      GedcomExportReport report;
+      std::string error;
+      ASSERT_TRUE(ExportGedcom(db, out, options, report, error)) << error;
+      std::ifstream in(out, std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::string what = "threads " + std::to_string(threads) + ", options " +
+                               std::to_string(static_cast<int>(options.living)) + std::to_string(options.exportableOnly);
+      ASSERT_EQ(report.damaged.size(), 3u) << what;
+      if (threads == 1) {
+        first = bytes;
+        firstReport = report;
+        EXPECT_NE(bytes.find("0 @N" + std::to_string(codes[7]) + "@ NOTE Note 7"), std::string::npos) << what;
+        continue;
+      }
+      EXPECT_TRUE(bytes == first) << what;
+      EXPECT_EQ(report.individuals, firstReport.individuals) << what;
+      EXPECT_EQ(report.families, firstReport.families) << what;
+      EXPECT_EQ(report.notes, firstReport.notes) << what;
+      EXPECT_EQ(report.lines, firstReport.lines) << what;
+      for (std::size_t d = 0; d < report.damaged.size(); ++d)
+        EXPECT_EQ(report.damaged[d].code, firstReport.damaged[d].code) << what;
+    }
+  }
+}
+
 // A disk that fills during the export: the written part is never published
 // and the temporary file goes. The limit applies in a child process only.
 TEST_F(GedcomExportTest, AnExportStoppedByAFileSizeLimitFailsAndLeavesNothing) {
