@@ -567,11 +567,11 @@ class Formatter {
   std::string line_;
 };
 
-// The persons, written on several threads. The walk hands them in its
-// order; they go out in batches, each made whole by one thread, and the
-// batches reach the file in the order they were handed, so the file is the
-// same whatever the number of threads.
-class PersonThreads {
+// The persons, then the unions, written on several threads. The walk hands
+// them in its order; they go out in batches, each made whole by one thread,
+// and the batches reach the file in the order they were handed, so the file
+// is the same whatever the number of threads.
+class RecordThreads {
  public:
   struct Person {
     TGIndividu record;
@@ -580,6 +580,8 @@ class PersonThreads {
   };
   struct Batch {
     std::vector<Person> persons;
+    std::vector<TGUnion> unions;
+    std::size_t Size() const { return persons.size() + unions.size(); }
     std::string text;
     std::uint64_t lines = 0;
     std::vector<CodeID> notes;
@@ -590,13 +592,19 @@ class PersonThreads {
   // lines, small enough that the threads share the last ones.
   static constexpr std::size_t kBatch = 256;
 
-  PersonThreads(unsigned threads, RecordWalk& walk, const GedcomExportOptions& options, const Shared& shared) {
+  RecordThreads(unsigned threads, RecordWalk& walk, const GedcomExportOptions& options, const Shared& shared) {
     for (unsigned t = 0; t < threads; ++t) formatters_.push_back(std::make_unique<Formatter>(walk, options, shared));
     for (unsigned t = 0; t < threads; ++t) threads_.emplace_back([this, t] { Run(*formatters_[t]); });
   }
-  ~PersonThreads() { Stop(); }
-  PersonThreads(const PersonThreads&) = delete;
-  PersonThreads& operator=(const PersonThreads&) = delete;
+  ~RecordThreads() { Stop(); }
+  RecordThreads(const RecordThreads&) = delete;
+  RecordThreads& operator=(const RecordThreads&) = delete;
+
+  // Call with every batch taken: the threads wait for work, and the next
+  // batch handed publishes this to them.
+  void PersonsKnown(const std::vector<bool>* people) {
+    for (auto& formatter : formatters_) formatter->PersonsKnown(people);
+  }
 
   void Hand(std::unique_ptr<Batch> batch) {
     {
@@ -651,6 +659,7 @@ class PersonThreads {
       formatter.notes.clear();
       try {
         for (const Person& p : batch->persons) formatter.Individual(p.record, p.surname, p.privateLiving);
+        for (const TGUnion& u : batch->unions) formatter.Union(u);
       } catch (...) {
         batch->error = std::current_exception();
       }
@@ -658,6 +667,7 @@ class PersonThreads {
       batch->lines = formatter.lines;
       batch->notes.swap(formatter.notes);
       batch->persons.clear();
+      batch->unions.clear();
       {
         std::lock_guard<std::mutex> lock(mutex_);
         batch->done = true;
@@ -723,7 +733,7 @@ class Writer : public RecordVisitor {
   }
 
   void Trailer() {
-    PersonsDone();
+    UnionsDone();
     main_.Line(0, "TRLR");
     Take(main_);
   }
@@ -745,36 +755,35 @@ class Writer : public RecordVisitor {
     const SurnameParts& parts = PartsOf(nom, i.GetCodeNom());
     if (threads_ <= 1) {
       main_.Individual(i, parts, privateLiving);
-      if (main_.text.size() >= kTaken) Take(main_);
+      TakeSome();
       return;
     }
-    if (!persons_) StartThreads();
-    if (!filling_) filling_ = std::make_unique<PersonThreads::Batch>();
-    filling_->persons.push_back(PersonThreads::Person{i, parts, privateLiving});
-    if (filling_->persons.size() < PersonThreads::kBatch) return;
-    persons_->Hand(std::move(filling_));
-    // The batches done are written at once; the threads stay a few batches
-    // ahead of the file, so memory stays bounded.
-    while (auto done = persons_->Oldest(persons_->Handed() > kAhead * threads_)) TakeBatch(*done);
+    Batched().persons.push_back(RecordThreads::Person{i, parts, privateLiving});
+    HandIfFull();
   }
 
   void Union(const TGUnion& u) override {
     PersonsDone();
     if (!Keeps(u)) return;
     ++report_.families;
-    main_.Union(u);
-    TakeSome();
+    if (threads_ <= 1) {
+      main_.Union(u);
+      TakeSome();
+      return;
+    }
+    Batched().unions.push_back(u);
+    HandIfFull();
   }
 
   void Child(const ChildRow& c) override {
-    PersonsDone();
+    UnionsDone();
     if (c.unionCode != 0 || c.position != 1) return;
     if (main_.ParentsWithoutUnion(c)) ++report_.families;
     TakeSome();
   }
 
   void Document(TGDocument& d) override {
-    PersonsDone();
+    UnionsDone();
     if (options_.exportableOnly && !d.Exportable()) return;
     ++report_.sources;
     main_.Document(d);
@@ -782,7 +791,7 @@ class Writer : public RecordVisitor {
   }
 
   void Media(TGMedia& m) override {
-    PersonsDone();
+    UnionsDone();
     if (options_.exportableOnly && !m.Exportable()) return;
     ++report_.media;
     main_.Media(m);
@@ -790,7 +799,7 @@ class Writer : public RecordVisitor {
   }
 
   void Note(CodeID owner, NoteKind kind, const TVGNote& n) override {
-    PersonsDone();
+    UnionsDone();
     // The notes pointed at by the lines made so far.
     Take(main_);
     if (kind != NoteKind::Note || !Referenced(owner)) return;
@@ -808,6 +817,27 @@ class Writer : public RecordVisitor {
   static constexpr std::size_t kTaken = 64 * 1024;
   // Batches handed per thread before the walk waits for the oldest.
   static constexpr std::size_t kAhead = 4;
+
+  RecordThreads::Batch& Batched() {
+    if (!pool_) StartThreads();
+    if (!filling_) filling_ = std::make_unique<RecordThreads::Batch>();
+    return *filling_;
+  }
+
+  void HandIfFull() {
+    if (filling_->Size() < RecordThreads::kBatch) return;
+    pool_->Hand(std::move(filling_));
+    // The batches done are written at once; the threads stay a few batches
+    // ahead of the file, so memory stays bounded.
+    while (auto done = pool_->Oldest(pool_->Handed() > kAhead * threads_)) TakeBatch(*done);
+  }
+
+  // Every batch handed is written.
+  void TakeAll() {
+    if (!pool_) return;
+    if (filling_ && filling_->Size() != 0) pool_->Hand(std::move(filling_));
+    while (auto done = pool_->Oldest(true)) TakeBatch(*done);
+  }
 
   // Worked out once per surname (its particle comes from the splitter) for
   // its thousands of bearers; a bounded number are kept.
@@ -836,7 +866,8 @@ class Writer : public RecordVisitor {
     TGDate warm;
     warm.SetText("1 JAN 2000");
     (void)GedcomDate(warm);
-    persons_ = std::make_unique<PersonThreads>(threads_, walk_, options_, shared_);
+    pool_ = std::make_unique<RecordThreads>(threads_, walk_, options_, shared_);
+    if (peopleDone_) pool_->PersonsKnown(&people_);
   }
 
   // Every person is written: the batches still out are waited for, and the
@@ -844,17 +875,24 @@ class Writer : public RecordVisitor {
   void PersonsDone() {
     if (peopleDone_) return;
     peopleDone_ = true;
-    if (persons_) {
-      if (filling_ && !filling_->persons.empty()) persons_->Hand(std::move(filling_));
-      while (auto done = persons_->Oldest(true)) TakeBatch(*done);
-      persons_->Stop();
-      persons_.reset();
-    }
+    TakeAll();
     Take(main_);
     main_.PersonsKnown(&people_);
+    if (pool_) pool_->PersonsKnown(&people_);
   }
 
-  void TakeBatch(PersonThreads::Batch& batch) {
+  // The unions are written too: the threads stop, and what follows is
+  // written here.
+  void UnionsDone() {
+    PersonsDone();
+    if (!pool_) return;
+    TakeAll();
+    pool_->Stop();
+    pool_.reset();
+    threads_ = 1;
+  }
+
+  void TakeBatch(RecordThreads::Batch& batch) {
     if (batch.error) std::rethrow_exception(batch.error);
     Take(main_);
     Write(batch.text, batch.lines, batch.notes);
@@ -899,9 +937,9 @@ class Writer : public RecordVisitor {
   std::vector<bool> people_;
   bool peopleDone_ = false;
   std::unordered_map<CodeID, SurnameParts> surnameParts_;
-  std::unique_ptr<PersonThreads::Batch> filling_;
+  std::unique_ptr<RecordThreads::Batch> filling_;
   // Last: its threads stop before what they read goes.
-  std::unique_ptr<PersonThreads> persons_;
+  std::unique_ptr<RecordThreads> pool_;
 };
 
 }  // namespace
