@@ -9,6 +9,7 @@
 //     the same fields (the formatter of DateTextPrint.cpp and this parser
 //     share one vocabulary).
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +33,8 @@ using datetext::Vocabulary;
 
 namespace {
 
-char g_dateOrder = 0;  // 0 until chosen
+// 0 until chosen; threads that print dates may ask for it at once.
+std::atomic<char> g_dateOrder{0};
 
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiAlnum(char c) { return IsAsciiDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <vector>
 
 #include "containers/LArray.h"
@@ -75,6 +77,35 @@ template <typename T>
 void ReserveLarge(std::vector<T>& values, std::size_t count) {
   values.reserve(count);
   AdviseLargeBlock(values.data(), values.capacity() * sizeof(T));
+}
+
+// Calls `work(begin, end)` on consecutive ranges that cover [0, count), one
+// per core, each on a thread of its own (the first on the caller's); one
+// range on the caller's thread alone when the count is below `least` per
+// core. For work that only reads what every range shares: a store decoded
+// record by record into slots of its own.
+template <typename Work>
+void ForEachRange(std::size_t count, std::size_t least, Work work) {
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t parts = std::min<std::size_t>({cores, 8, least == 0 ? cores : count / least});
+  if (parts <= 1) {
+    work(std::size_t{0}, count);
+    return;
+  }
+  std::vector<std::thread> threads;
+  std::vector<std::exception_ptr> failures(parts);
+  const auto run = [&](std::size_t part) {
+    try {
+      work(count * part / parts, count * (part + 1) / parts);
+    } catch (...) {
+      failures[part] = std::current_exception();
+    }
+  };
+  for (std::size_t part = 1; part < parts; ++part) threads.emplace_back(run, part);
+  run(0);
+  for (std::thread& t : threads) t.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 // Stable merge sort that stays within its vector whatever `less` answers.

@@ -297,13 +297,25 @@ void TGTableEvenements::ReIndex() {
   std::vector<CodeID> codes;
   ReserveLarge(codes, codeList->GetCount());
   for (int i = 1; i <= static_cast<int>(codeList->GetCount()); ++i) codes.push_back(ItemWord(codeList->GetItemPtr(i), 0));
+  // Decoded on every core, each key into its own slot; an event that does
+  // not decode has no entry.
   std::vector<EvenementIndexT> keys;
   ReserveLarge(keys, codes.size());
-  TGEvenement evenement;
-  for (CodeID code : codes) {
-    evenement.zeroMemory();
-    if (evenement.LitDans(code, this)) keys.push_back(MakeKey(evenement));
-  }
+  keys.resize(codes.size());
+  std::vector<char> decoded(codes.size(), 0);
+  ForEachRange(codes.size(), 50000, [&](std::size_t begin, std::size_t end) {
+    TGEvenement evenement;
+    for (std::size_t k = begin; k < end; ++k) {
+      evenement.zeroMemory();
+      if (!evenement.LitDans(codes[k], this)) continue;
+      keys[k] = MakeKey(evenement);
+      decoded[k] = 1;
+    }
+  });
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    if (decoded[k] != 0) keys[kept++] = keys[k];
+  keys.resize(kept);
   ReIndex(keys);
 }
 

@@ -264,7 +264,7 @@ void TGTableIndividus::Reindex() {
   // What the orders read of each individual, in store order. The
   // first names are kept as the number of their text among the distinct
   // texts met: a file holds far fewer first-name texts than people, so each
-  // collation key is made and sorted once, and no person holds a copy.
+  // collation key is made and sorted once.
   struct Prepared {
     CodeID nom = 0;
     CodeID nomR = 0;
@@ -278,30 +278,49 @@ void TGTableIndividus::Reindex() {
   // damaged entry, which stays indexed under it so that the indexes list
   // every stored code until a repair removes it.
   std::vector<std::string> texts(1);
+  // The records are decoded on every core, each into its own slot; what
+  // the slots lead to (surnames, first-name numbers) is worked out here.
+  struct Decoded {
+    bool ok = false;
+    CodeID nom = 0;
+    AnsiString prenoms;
+  };
+  std::vector<Decoded> decoded(codes.size());
+  quick.resize(codes.size());
+  ForEachRange(codes.size(), 20000, [&](std::size_t begin, std::size_t end) {
+    TGIndividu individu;
+    for (std::size_t k = begin; k < end; ++k) {
+      const CodeID code = codes[k];
+      if (individu.LitDans(code, this)) {
+        decoded[k] = {true, individu.GetCodeNom(), individu.GetChar(5)};
+        quick[k] = {code, individu.GetCodePere(), individu.GetCodeMere()};
+      } else {
+        // The quick list takes the parents a damaged record's decoding got
+        // to before it stopped, as a fresh record object holds them.
+        TGIndividu damaged;
+        damaged.LitDans(code, this);
+        quick[k] = {code, damaged.GetCodePere(), damaged.GetCodeMere()};
+      }
+    }
+  });
   std::int64_t done = 0;
-  TGIndividu individu;
-  for (CodeID code : codes) {
+  for (Decoded& d : decoded) {
     ticker.Step(++done);
     Prepared prepared;
-    QuickListT parents{code, 0, 0};
-    if (individu.LitDans(code, this)) {
-      prepared.nom = individu.GetCodeNom();
+    if (d.ok) {
+      prepared.nom = d.nom;
       prepared.nomR = SurnameOf(prepared.nom, true);
-      const auto [at, added] =
-          textNumbers.emplace(individu.GetChar(5), static_cast<std::uint32_t>(texts.size()));
-      if (added) texts.push_back(CollationKey(at->first, false));
+      auto at = textNumbers.find(d.prenoms);
+      if (at == textNumbers.end()) {
+        at = textNumbers.emplace(std::move(d.prenoms), static_cast<std::uint32_t>(texts.size())).first;
+        texts.push_back(CollationKey(at->first, false));
+      }
       prepared.text = at->second;
-      parents = {code, individu.GetCodePere(), individu.GetCodeMere()};
-    } else {
-      // The quick list takes the parents a damaged record's decoding got to
-      // before it stopped, as a fresh record object holds them.
-      TGIndividu damaged;
-      damaged.LitDans(code, this);
-      parents = {code, damaged.GetCodePere(), damaged.GetCodeMere()};
     }
     keys.push_back(prepared);
-    quick.push_back(parents);
   }
+  decoded.clear();
+  decoded.shrink_to_fit();
   textNumbers.clear();
   // The arrival dates, which the orders read for a tie of names, in one
   // walk of the events' index.
