@@ -8,9 +8,11 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <unordered_map>
 
 #include "TablesTestSupport.h"
+#include "records/TGEvenement.h"
 #include "records/TGIndividu.h"
 #include "records/TGNom.h"
 #include "tables/FlatCodeMap.h"
@@ -224,6 +226,94 @@ TEST(TablesAtScale, RebuiltIndexesEqualTheOnesKeptRecordByRecord) {
   }
   EXPECT_EQ(Codes(*rebuilt.individus.GetIndexAlpha()), Codes(*kept.individus.GetIndexAlpha()));
   EXPECT_EQ(Words(*rebuilt.evenements.GetIndex()), Words(*kept.evenements.GetIndex()));
+}
+
+// Large tables are decoded on several threads by their rebuilds, each
+// record into a slot of its own: the indexes are those of the records read
+// one after the other, damaged ones spread through the store included.
+TEST(TablesAtScale, RebuildsThatDecodeOnSeveralThreadsGiveTheIndexesOfOneByOne) {
+  Family family;
+  for (CodeID code : {1u, 2u, 3u}) {
+    TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
+    nom.SetCodeID(code);
+    nom.SetNom(code == 1 ? "Martin" : code == 2 ? "Dupont" : "Bernard");
+    nom.SetRattachement(code == 3 ? 1 : code);
+    family.individus.GetDicoNoms()->EcritData(&nom);
+  }
+  family.individus.SetBatchModeTo(true);
+  std::mt19937 random(17);
+  const char* const prenoms[] = {"Jean", "Marie", "Anne", "Luc", "Élise"};
+  constexpr CodeID kPersons = 41000;
+  std::vector<CodeID> persons, events;
+  CodeID next = 100;
+  for (CodeID k = 0; k < kPersons; ++k) {
+    TGIndividu individu;
+    const CodeID code = next++;
+    individu.SetCodeID(code);
+    individu.SetCodeNom(1 + random() % 3);
+    individu.SetChar(5, prenoms[random() % 5]);
+    if (k > 10 && random() % 2 == 0) individu.SetCodePere(100 + random() % k);
+    family.individus.EcritData(&individu);
+    persons.push_back(code);
+    for (int e = 0; e < 3; ++e) {
+      TGEvenement ev;
+      ev.SetCodeID(next++);
+      ev.SetProprietaire(code);
+      ev.SetType(e == 0 ? evIBIRT : e == 1 ? evICHR : evIDEAT);
+      if (random() % 4 != 0) ev.GetDate()->SetText(std::to_string(1700 + random() % 200).c_str());
+      const std::string bytes = ev.EncodeToString();
+      family.evenements.LXArray::EcritData(ev.GetCodeID(), bytes.data(), static_cast<unsigned>(bytes.size()));
+      events.push_back(ev.GetCodeID());
+    }
+  }
+  family.individus.SetBatchModeTo(false);
+  // Damage at both ends of the stores and in the middle.
+  const unsigned char garbage[3] = {1, 2, 3};
+  std::set<CodeID> damaged;
+  for (const std::size_t at : {std::size_t{0}, persons.size() / 2 + 1, persons.size() - 1}) {
+    family.individus.LXArray::EcritData(persons[at], garbage, sizeof garbage);
+    damaged.insert(persons[at]);
+    family.evenements.LXArray::EcritData(events[at * 3 + 1], garbage, sizeof garbage);
+  }
+  family.evenements.ReIndex();
+  family.individus.Reindex();
+
+  // The events: the keys of the events that decode, read one by one.
+  const std::vector<std::uint32_t> rebuilt = Words(*family.evenements.GetIndex());
+  std::vector<EvenementIndexT> keys;
+  for (const CodeID code : events) {
+    TGEvenement ev;
+    if (ev.LitDans(code, &family.evenements)) keys.push_back(TGTableEvenements::MakeKey(ev));
+  }
+  EXPECT_EQ(keys.size(), events.size() - 3);
+  family.evenements.ReIndex(keys);
+  EXPECT_EQ(rebuilt, Words(*family.evenements.GetIndex()));
+
+  // The persons: every code in both orders, the sound ones in the
+  // comparator's order, and the parents of each as a fresh record reads them.
+  std::vector<CodeID> sound;
+  for (const CodeID code : persons)
+    if (damaged.count(code) == 0) sound.push_back(code);
+  for (bool rattachement : {false, true}) {
+    const LArray* index = rattachement ? family.individus.GetIndexAlphaR() : family.individus.GetIndexAlpha();
+    std::vector<CodeID> all = Codes(*index), kept;
+    EXPECT_EQ(all.size(), persons.size());
+    for (const CodeID code : all)
+      if (damaged.count(code) == 0) kept.push_back(code);
+    std::vector<CodeID> expected = sound;
+    std::sort(expected.begin(), expected.end(), [&](CodeID a, CodeID b) {
+      return family.individus.AlphaCompareIndividus(a, b, rattachement) < 0;
+    });
+    EXPECT_EQ(kept, expected) << rattachement;
+  }
+  for (const CodeID code : persons) {
+    TGIndividu fresh;
+    fresh.LitDans(code, &family.individus);
+    CodeID pere = 0, mere = 0;
+    ASSERT_TRUE(family.individus.GetQuickList()->GetParents(code, pere, mere)) << code;
+    ASSERT_EQ(pere, fresh.GetCodePere()) << code;
+    ASSERT_EQ(mere, fresh.GetCodeMere()) << code;
+  }
 }
 
 TEST(TablesAtScale, ABirthRewrittenAsAnotherKindMovesItsOwner) {
