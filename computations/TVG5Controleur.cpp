@@ -30,6 +30,7 @@
 #include "records/TV5EventList.h"
 #include "records/TVGNote.h"
 #include "tables/CodeMembership.h"
+#include "tables/IndexSupport.h"
 #include "utilities/FilePaths.h"
 #include "utilities/RichText.h"
 #include "utilities/TextUtils.h"
@@ -157,12 +158,46 @@ void TVG5Controleur::Modif(CodeID code, const char* what, const char* key, const
 bool TVG5Controleur::Lire(TGRoot& record, LXArray* store, CodeID code) {
   record.SetStampOnWrite(false);
   if (record.LitDans(code, store)) return true;
+  NonLu(record, store, code);
+  return false;
+}
+
+void TVG5Controleur::NonLu(const TGRoot& record, LXArray* store, CodeID code) {
   // Absent is not damage: the code list and the store disagree only after
   // a deletion of this run.
   if (TGDatabase::EstDans(store, code))
     illisibles_.push_back({code, record.LastDamage().empty() ? std::string("unreadable") : record.LastDamage()});
-  return false;
 }
+
+namespace {
+
+// Reads the records of `codes` a chunk at a time, the chunk's records
+// decoded on every core, then hands each in order, on this thread, to
+// `lu(code, record)`, or to `nonLu(code, record)` when it does not decode.
+// A chunk is decoded whole before any of its records is handed, so the
+// handler may rewrite the record it is given: nothing reads the store while
+// it does, and its rewrite changes no other record.
+template <class Record, class Lu, class NonLu>
+void LitEnOrdre(LXArray* store, const std::vector<CodeID>& codes, Lu lu, NonLu nonLu) {
+  constexpr std::size_t kBloc = 16384;
+  std::vector<Record> records(std::min(kBloc, codes.size()));
+  std::vector<char> decode(records.size());
+  for (std::size_t first = 0; first < codes.size(); first += kBloc) {
+    const std::size_t count = std::min(kBloc, codes.size() - first);
+    ForEachRange(count, 4096, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t k = begin; k < end; ++k) {
+        records[k].SetStampOnWrite(false);
+        decode[k] = records[k].LitDans(codes[first + k], store) ? 1 : 0;
+      }
+    });
+    for (std::size_t k = 0; k < count; ++k) {
+      if (decode[k] != 0) lu(codes[first + k], records[k]);
+      else nonLu(codes[first + k], records[k]);
+    }
+  }
+}
+
+}  // namespace
 
 void TVG5Controleur::RemoveIllisibles(LXArray* store, const char* table) {
   for (const Illisible& bad : illisibles_) {
@@ -478,11 +513,14 @@ void TVG5Controleur::TraiterTableIndividus() {
   // No individual comes or goes during the walk: whether a parent is one is
   // answered from a map of their codes made once.
   const CodeMembership individus({t.individus});
-  // One record object for the walk: decoding refills every field.
-  TGIndividu indi;
-  for (CodeID code : CodesOf(t.individus)) {
+  // The records are decoded a chunk at a time on every core; each object
+  // is decoded again for the next chunk, which refills every field.
+  const auto nonLu = [&](CodeID code, const TGIndividu& indi) {
     Avance();
-    if (!Lire(indi, t.individus, code)) continue;
+    NonLu(indi, t.individus, code);
+  };
+  LitEnOrdre<TGIndividu>(t.individus, CodesOf(t.individus), [&](CodeID code, TGIndividu& indi) {
+    Avance();
     bool changed = false;
     const CodeID pere = indi.GetCodePere();
     if (pere != 0 && (pere == code || !individus.Has(t.individus, pere))) {
@@ -521,7 +559,7 @@ void TVG5Controleur::TraiterTableIndividus() {
             ReplacePercentS(LoadResString("Cvg5controleur._UnionCreee"), TexteIndividu(code, indi)) + " (#" +
                 Num(u.GetCodeID()) + ")");
     }
-  }
+  }, nonLu);
   // In one pass of the store: each single deletion would move its tail.
   std::vector<CodeID> illisibles;
   for (const Illisible& bad : illisibles_) {
@@ -749,11 +787,14 @@ void TVG5Controleur::TraiterTableEvenements() {
   // looked up in a map of their codes made once.
   const CodeMembership membres({t.individus, t.unions, t.dicoLieux});
   const auto estIndividu = [&](CodeID c) { return membres.Has(t.individus, c); };
-  // One record object for the walk: decoding refills every field.
-  TGEvenement ev;
-  for (CodeID code : CodesOf(t.evenements)) {
+  // The records are decoded a chunk at a time on every core; the store
+  // does not change during the walk (rewrites and removals wait for its end).
+  const auto nonLu = [&](CodeID code, const TGEvenement& ev) {
     Avance();
-    if (!Lire(ev, t.evenements, code)) continue;
+    NonLu(ev, t.evenements, code);
+  };
+  LitEnOrdre<TGEvenement>(t.evenements, CodesOf(t.evenements), [&](CodeID code, TGEvenement& ev) {
+    Avance();
     // Named only when a line needs it: most events need none.
     const auto texte = [&] { return Nomme(ev.GetTypeStr(), code); };
     bool changed = false;
@@ -773,7 +814,7 @@ void TVG5Controleur::TraiterTableEvenements() {
       if (heir == 0) {
         aSupprimer.push_back(code);
         Modif(code, "event-without-owner-deleted", "Cvg5controleur._Modif5", texte());
-        continue;
+        return;
       }
       ev.SetProprietaire(heir);
       owner = heir;
@@ -810,7 +851,7 @@ void TVG5Controleur::TraiterTableEvenements() {
       Modif(lien.GetCodeID(), "shared-event-link-created", "Cvg5controleur._txtreconstruit",
             ReplacePercentS(LoadResString("Cvg5controleur._LienEvenement"), texte()));
     }
-  }
+  }, nonLu);
   // Each rewrite through the table moves the event's entry in an index as
   // long as the table: many of them are stored as they are and the index
   // is made again once.

@@ -178,6 +178,8 @@ class TVG5Controleur {
   void TraiterLiensNom(LArray* liens, const LXArray* dico, enumTableT etape, const char* what, const char* key);
   // Reads `code`; on damage notes it for RemoveIllisibles and answers false.
   bool Lire(TGRoot& record, LXArray* store, CodeID code);
+  // What Lire does with a record that did not decode.
+  void NonLu(const TGRoot& record, LXArray* store, CodeID code);
   void RemoveIllisibles(LXArray* store, const char* table);
   void Avance();
   CodeID NomAnonyme();

@@ -827,6 +827,75 @@ TEST_F(ControleurTest, ManyRepairsOfOneKindLeaveTheIndexesRight) {
   EXPECT_TRUE(again.Changes().empty());
 }
 
+// Large tables are read a chunk at a time, each chunk decoded on every
+// core: the changes come in the order of the records, with unreadable
+// records spread through the chunks, and the repair is what a check finds.
+TEST_F(ControleurTest, LargeTablesReportTheirChangesInTheOrderOfTheirRecords) {
+  const std::string path = box.Path("family.genvora");
+  std::vector<std::pair<std::string, CodeID>> expected, unreadable;
+  {
+    TGDatabaseSosa db;
+    testing::SoundFamily(db);
+    TGDatabaseTables& t = db.Tables();
+    t.individus->SetBatchModeTo(true);
+    for (int i = 0; i < 20000; ++i) {
+      const CodeID code = db.GetNextID();
+      if (i % 6007 == 5) {
+        // Its code, then five bytes: shorter than the base fields.
+        const unsigned char bytes[9] = {static_cast<unsigned char>(code), static_cast<unsigned char>(code >> 8),
+                                        static_cast<unsigned char>(code >> 16), 0, 1, 2, 3, 4, 5};
+        t.individus->LXArray::EcritData(code, bytes, sizeof bytes);
+        unreadable.emplace_back("unreadable-deleted", code);
+        continue;
+      }
+      TGIndividu indi;
+      indi.SetCodeID(code);
+      indi.SetChar(5, "Jean");
+      if (i % 97 == 0) {
+        indi.SetCodePere(kNobody);
+        expected.emplace_back("father-invalid-cleared", code);
+      }
+      t.individus->EcritData(&indi);
+    }
+    t.individus->SetBatchModeTo(false);
+    expected.insert(expected.end(), unreadable.begin(), unreadable.end());
+    unreadable.clear();
+    for (int i = 0; i < 20000; ++i) {
+      if (i % 7001 == 3) {
+        // Its code, then a text without its NUL where the base fields go on.
+        const CodeID code = db.GetNextID();
+        unsigned char bytes[20] = {static_cast<unsigned char>(code), static_cast<unsigned char>(code >> 8),
+                                   static_cast<unsigned char>(code >> 16), 0};
+        for (int k = 4; k < 20; ++k) bytes[k] = 'x';
+        t.evenements->LXArray::EcritData(code, bytes, sizeof bytes);
+        unreadable.emplace_back("unreadable-deleted", code);
+        continue;
+      }
+      const CodeID code = NewEvent(db, kG4, i % 89 == 0 ? 61 : 4);
+      if (i % 89 == 0) expected.emplace_back("individual-event-type-corrected", code);
+    }
+    expected.insert(expected.end(), unreadable.begin(), unreadable.end());
+    ASSERT_TRUE(EcritGeneration(db, path, Generation::Current));
+  }
+  TVG5Controleur check;
+  check.NomFichier = path;
+  ASSERT_TRUE(check.TraiterLeFichier(false));
+  std::vector<std::pair<std::string, CodeID>> found;
+  for (const auto& change : check.Changes())
+    if (change.what != "parents-union-created") found.emplace_back(change.what, change.code);
+  EXPECT_EQ(found, expected);
+  TVG5Controleur repair;
+  repair.NomFichier = path;
+  ASSERT_TRUE(repair.TraiterLeFichier(true)) << repair.Raison();
+  ASSERT_EQ(repair.Changes().size(), check.Changes().size());
+  for (std::size_t k = 0; k < check.Changes().size(); ++k)
+    EXPECT_EQ(repair.Changes()[k].line, check.Changes()[k].line) << k;
+  TVG5Controleur again;
+  again.NomFichier = path;
+  ASSERT_TRUE(again.TraiterLeFichier(false));
+  for (const auto& change : again.Changes()) ADD_FAILURE() << change.what << ": " << change.line;
+}
+
 TEST_F(ControleurTest, HeaderAskingForVerificationIsVerifiedAndSaved) {
   const std::string path = box.Path("family.genvora");
   {
