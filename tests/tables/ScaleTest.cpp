@@ -159,6 +159,17 @@ TEST(StableRadixSort, GivesTheStableSortsOrder) {
   }
 }
 
+// Surnames 1 Martin, 2 Dupont, 3 Bernard (attached to Martin).
+void AddThreeSurnames(Family& family) {
+  for (CodeID code : {1u, 2u, 3u}) {
+    TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
+    nom.SetCodeID(code);
+    nom.SetNom(code == 1 ? "Martin" : code == 2 ? "Dupont" : "Bernard");
+    nom.SetRattachement(code == 3 ? 1 : code);
+    family.individus.GetDicoNoms()->EcritData(&nom);
+  }
+}
+
 // People whose surname code names no surname (0 or a dangling code) come
 // last. Two such codes are equal to each other yet not to what lies between
 // them in first names, so their order is that of the stable merge of the
@@ -167,13 +178,7 @@ TEST(StableRadixSort, GivesTheStableSortsOrder) {
 TEST(TablesAtScale, RebuiltOrderWithSurnamesThatNameNothingIsTheComparatorMerge) {
   for (const std::vector<CodeID>& surnames : {std::vector<CodeID>{0, 1, 2, 3}, std::vector<CodeID>{1, 2, 0, 7, 8}}) {
     Family family;
-    for (CodeID code : {1u, 2u, 3u}) {
-      TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
-      nom.SetCodeID(code);
-      nom.SetNom(code == 1 ? "Martin" : code == 2 ? "Dupont" : "Bernard");
-      nom.SetRattachement(code == 3 ? 1 : code);
-      family.individus.GetDicoNoms()->EcritData(&nom);
-    }
+    AddThreeSurnames(family);
     family.individus.SetBatchModeTo(true);
     std::mt19937 random(11);
     const char* const prenoms[] = {"Jean", "Marie", "Anne", "Luc"};
@@ -233,13 +238,7 @@ TEST(TablesAtScale, RebuiltIndexesEqualTheOnesKeptRecordByRecord) {
 // one after the other, damaged ones spread through the store included.
 TEST(TablesAtScale, RebuildsThatDecodeOnSeveralThreadsGiveTheIndexesOfOneByOne) {
   Family family;
-  for (CodeID code : {1u, 2u, 3u}) {
-    TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
-    nom.SetCodeID(code);
-    nom.SetNom(code == 1 ? "Martin" : code == 2 ? "Dupont" : "Bernard");
-    nom.SetRattachement(code == 3 ? 1 : code);
-    family.individus.GetDicoNoms()->EcritData(&nom);
-  }
+  AddThreeSurnames(family);
   family.individus.SetBatchModeTo(true);
   std::mt19937 random(17);
   const char* const prenoms[] = {"Jean", "Marie", "Anne", "Luc", "Élise"};
