@@ -707,8 +707,10 @@ class Writer : public RecordVisitor {
       sosa.PokeData(data);
       if (sosa.GetCodeID() != 0 && !sosa.IsZero()) shared_.sosa.emplace(sosa.GetCodeID(), U(sosa.GetText()));
     }
+    // At most eight: each thread holds a stack and an allocation arena, and
+    // the export shares the batches' order among them.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    threads_ = std::min(options.threads != 0 ? options.threads : cores, 16u);
+    threads_ = std::min(options.threads != 0 ? options.threads : cores, 8u);
   }
 
   bool Failed() const { return failed_; }

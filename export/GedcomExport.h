@@ -30,8 +30,9 @@ struct GedcomExportOptions {
   GedcomLiving living = GedcomLiving::Full;  // Private: living persons keep their names only
   bool exportableOnly = false;               // records whose Exportable flag is clear are left out
   std::string exportDate;                    // "10 DEC 2026"; today when empty
-  // Threads that write the persons: 0 for one per core, 1 for none beside
-  // the walk's own. The file is the same whatever the number.
+  // Threads that write the persons and the unions: 0 for one per core, 1
+  // for none beside the walk's own; at most 8. The file is the same
+  // whatever the number.
   unsigned threads = 0;
 };
 
