@@ -18,6 +18,7 @@
 #include <cstring>
 #include <exception>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "containers/LArray.h"
@@ -107,6 +108,41 @@ void ForEachRange(std::size_t count, std::size_t least, Work work) {
   for (const std::exception_ptr& failure : failures)
     if (failure) std::rethrow_exception(failure);
 }
+
+// Work that runs on a second thread while the caller goes on, when it is
+// `large` and the machine has a second core; else at once, on the caller's.
+// Wait() joins it and raises what it raised; the destructor only joins, so
+// that a caller leaving by an exception never leaves the thread running.
+class WorkBeside {
+ public:
+  template <typename Work>
+  WorkBeside(bool large, Work work) {
+    if (!large || std::thread::hardware_concurrency() < 2) {
+      work();
+      return;
+    }
+    thread_ = std::thread([this, work]() mutable {
+      try {
+        work();
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+    });
+  }
+  ~WorkBeside() {
+    if (thread_.joinable()) thread_.join();
+  }
+  WorkBeside(const WorkBeside&) = delete;
+  WorkBeside& operator=(const WorkBeside&) = delete;
+  void Wait() {
+    if (thread_.joinable()) thread_.join();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+
+ private:
+  std::thread thread_;
+  std::exception_ptr failure_;
+};
 
 // Stable merge sort that stays within its vector whatever `less` answers.
 template <typename T, typename Less>

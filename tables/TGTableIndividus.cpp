@@ -303,6 +303,10 @@ void TGTableIndividus::Reindex() {
       }
     }
   });
+  // The quick list reads none of what follows: a large one is made on a
+  // second core while the orders are worked out.
+  constexpr std::size_t kQuickListBeside = 32768;
+  WorkBeside quickList(codes.size() >= kQuickListBeside, [this, &quick] { quickList_->Rebuild(quick); });
   std::int64_t done = 0;
   for (Decoded& d : decoded) {
     ticker.Step(++done);
@@ -416,7 +420,7 @@ void TGTableIndividus::Reindex() {
   BulkLoad(*alpha_, byAlpha.data(), byAlpha.size());
   const std::vector<CodeID> byAlphaR = sorted(true);
   BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
-  quickList_->Rebuild(quick);
+  quickList.Wait();
   // The key cache stays empty, as after reading the indexes from a file:
   // later insertions make the few keys their searches compare, where a
   // million keys kept here would cost more than all of them.
