@@ -89,6 +89,10 @@ std::string ParentsFamily(CodeID father, CodeID mother) {
   return "P" + std::to_string(father) + "_" + std::to_string(mother);
 }
 
+bool KeepsUnion(const GedcomExportOptions& options, const TGUnion& u) {
+  return !options.exportableOnly || u.GetExportable();
+}
+
 // A surname as the NAME lines write it: the stored text, its particle and
 // the rest.
 struct SurnameParts {
@@ -369,7 +373,6 @@ class Formatter {
     if (!field(TGAdresse::kEMail).empty()) Line(1, "EMAIL", field(TGAdresse::kEMail));
   }
 
-  bool Keeps(const TGUnion& u) const { return !options_.exportableOnly || u.GetExportable(); }
 
   // After the individuals' walk, the persons written are known; before it,
   // a person is written when its record decodes (and is exportable).
@@ -390,7 +393,7 @@ class Formatter {
     std::uint8_t& known = Known(unionsWritten_, code);
     if (known == kUnknown) {
       TGUnion u;
-      known = RecordWalk::Read(u, *db_.Tables().unions, code) && Keeps(u) ? kWritten : kLeftOut;
+      known = RecordWalk::Read(u, *db_.Tables().unions, code) && KeepsUnion(options_, u) ? kWritten : kLeftOut;
     }
     return known == kWritten;
   }
@@ -653,7 +656,6 @@ class RecordThreads {
         batch = waiting_.front();
         waiting_.pop_front();
       }
-      formatter.text.swap(batch->text);
       formatter.text.clear();
       formatter.lines = 0;
       formatter.notes.clear();
@@ -766,7 +768,7 @@ class Writer : public RecordVisitor {
 
   void Union(const TGUnion& u) override {
     PersonsDone();
-    if (!Keeps(u)) return;
+    if (!KeepsUnion(options_, u)) return;
     ++report_.families;
     if (threads_ <= 1) {
       main_.Union(u);
@@ -922,7 +924,6 @@ class Writer : public RecordVisitor {
     if (out_.Failed()) failed_ = true;
   }
 
-  bool Keeps(const TGUnion& u) const { return !options_.exportableOnly || u.GetExportable(); }
   bool Referenced(CodeID owner) const { return owner < referenced_.size() && referenced_[owner]; }
 
   BackgroundWrite& out_;
