@@ -511,15 +511,22 @@ void TVG5Controleur::TraiterTableIndividus() {
   const bool batch = t.individus->GetBatchMode();
   t.individus->SetBatchModeTo(true);
   // No individual comes or goes during the walk: whether a parent is one is
-  // answered from a map of their codes made once.
-  const CodeMembership individus({t.individus});
+  // answered from a map of their codes made once. The surnames and addresses
+  // are mapped too; only the anonymous surname may come during the walk, so
+  // a code the map does not know is looked up again.
+  const CodeMembership individus({t.individus, t.dicoNoms, t.dicoAdresses});
   // The records are decoded a chunk at a time on every core; each object
   // is decoded again for the next chunk, which refills every field.
   const auto nonLu = [&](CodeID code, const TGIndividu& indi) {
     Avance();
     NonLu(indi, t.individus, code);
   };
-  LitEnOrdre<TGIndividu>(t.individus, CodesOf(t.individus), [&](CodeID code, TGIndividu& indi) {
+  // What the indexes read of each record, as the walk leaves it: the
+  // rebuild after the walk takes it instead of decoding every record again.
+  const std::vector<CodeID> codes = CodesOf(t.individus);
+  std::vector<TGTableIndividus::IndexFields> fields;
+  fields.reserve(codes.size());
+  LitEnOrdre<TGIndividu>(t.individus, codes, [&](CodeID code, TGIndividu& indi) {
     Avance();
     bool changed = false;
     const CodeID pere = indi.GetCodePere();
@@ -534,17 +541,20 @@ void TVG5Controleur::TraiterTableIndividus() {
       Modif(code, "mother-invalid-cleared", "Cvg5controleur._Modif3", TexteIndividu(code, indi));
       changed = true;
     }
-    if (indi.GetCodeNom() != 0 && !db_->EstDicoNom(indi.GetCodeNom())) {
+    const CodeID nom = indi.GetCodeNom();
+    if (nom != 0 && !individus.Has(t.dicoNoms, nom) && !db_->EstDicoNom(nom)) {
       indi.SetCodeNom(NomAnonyme());
       Modif(code, "surname-missing-replaced", "Cvg5controleur._Modif4", TexteIndividu(code, indi));
       changed = true;
     }
-    if (indi.GetCodeAdresse() != 0 && !TGDatabase::EstDans(t.dicoAdresses, indi.GetCodeAdresse())) {
+    const CodeID adresse = indi.GetCodeAdresse();
+    if (adresse != 0 && !individus.Has(t.dicoAdresses, adresse) && !TGDatabase::EstDans(t.dicoAdresses, adresse)) {
       indi.SetCodeAdresse(0);
       Modif(code, "address-invalid-cleared", "Localisation2011._codeAdresseErrone", TexteIndividu(code, indi));
       changed = true;
     }
     if (changed) t.individus->EcritData(&indi);
+    fields.push_back({code, true, indi.GetCodeNom(), indi.GetCodePere(), indi.GetCodeMere(), indi.GetChar(5)});
     const CodeID p = indi.GetCodePere();
     const CodeID m = indi.GetCodeMere();
     if (p != 0 && m != 0 && t.unions->UnionCouple(p, m) == 0 && t.unions->UnionCouple(m, p) == 0) {
@@ -570,7 +580,7 @@ void TVG5Controleur::TraiterTableIndividus() {
   t.individus->LXArray::DeleteDatas(illisibles);
   illisibles_.clear();
   t.individus->SetBatchModeTo(batch);
-  if (compteur_ != 0) t.individus->Reindex();
+  if (compteur_ != 0) t.individus->Reindex(std::move(fields));
 }
 
 // ---- source index

@@ -254,13 +254,13 @@ void TGTableIndividus::LesEnfantsDe(CodeID parent1, CodeID parent2, std::vector<
   out.resize(kept);
 }
 
-void TGTableIndividus::Reindex() {
+void TGTableIndividus::Reindex() { Reindex(std::vector<IndexFields>{}); }
+
+void TGTableIndividus::Reindex(std::vector<IndexFields> known) {
   InvalidateCaches();
   noms_->InvalidateCaches();
   const std::vector<CodeID> codes = StoreOrderCodes(*this);
   ProgressTicker ticker("TGTableIndividus", static_cast<std::int64_t>(codes.size()));
-  std::vector<QuickListT> quick;
-  ReserveLarge(quick, codes.size());
   // What the orders read of each individual, in store order. The
   // first names are kept as the number of their text among the distinct
   // texts met: a file holds far fewer first-name texts than people, so each
@@ -278,37 +278,49 @@ void TGTableIndividus::Reindex() {
   // damaged entry, which stays indexed under it so that the indexes list
   // every stored code until a repair removes it.
   std::vector<std::string> texts(1);
-  // The records are decoded on every core, each into its own slot; what
-  // the slots lead to (surnames, first-name numbers) is worked out here.
-  struct Decoded {
-    bool ok = false;
-    CodeID nom = 0;
-    AnsiString prenoms;
-  };
-  std::vector<Decoded> decoded(codes.size());
-  quick.resize(codes.size());
-  ForEachRange(codes.size(), 20000, [&](std::size_t begin, std::size_t end) {
-    TGIndividu individu;
-    for (std::size_t k = begin; k < end; ++k) {
-      const CodeID code = codes[k];
-      if (individu.LitDans(code, this)) {
-        decoded[k] = {true, individu.GetCodeNom(), individu.GetChar(5)};
-        quick[k] = {code, individu.GetCodePere(), individu.GetCodeMere()};
-      } else {
-        // The quick list takes the parents a damaged record's decoding got
-        // to before it stopped, as a fresh record object holds them.
-        TGIndividu damaged;
-        damaged.LitDans(code, this);
-        quick[k] = {code, damaged.GetCodePere(), damaged.GetCodeMere()};
+  // Each record's fields, in store order. Those the caller knows are taken
+  // (as they are when they cover the store in its order); the others are
+  // decoded on every core, each into its own slot.
+  if (!std::is_sorted(known.begin(), known.end(),
+                      [](const IndexFields& a, const IndexFields& b) { return a.code < b.code; }))
+    known.clear();
+  const bool whole = known.size() == codes.size() &&
+                     std::equal(codes.begin(), codes.end(), known.begin(),
+                                [](CodeID code, const IndexFields& fields) { return fields.code == code; });
+  std::vector<IndexFields> decoded = whole ? std::move(known) : std::vector<IndexFields>(codes.size());
+  if (!whole) {
+    ForEachRange(codes.size(), 20000, [&](std::size_t begin, std::size_t end) {
+      TGIndividu individu;
+      for (std::size_t k = begin; k < end; ++k) {
+        const CodeID code = codes[k];
+        const auto at = std::lower_bound(known.begin(), known.end(), code,
+                                         [](const IndexFields& fields, CodeID c) { return fields.code < c; });
+        if (at != known.end() && at->code == code) {
+          decoded[k] = std::move(*at);
+        } else if (individu.LitDans(code, this)) {
+          decoded[k] = {code, true, individu.GetCodeNom(), individu.GetCodePere(), individu.GetCodeMere(),
+                        individu.GetChar(5)};
+        } else {
+          // The quick list takes the parents a damaged record's decoding got
+          // to before it stopped, as a fresh record object holds them.
+          TGIndividu damaged;
+          damaged.LitDans(code, this);
+          decoded[k] = {code, false, 0, damaged.GetCodePere(), damaged.GetCodeMere(), {}};
+        }
       }
-    }
-  });
+    });
+    known.clear();
+    known.shrink_to_fit();
+  }
+  std::vector<QuickListT> quick;
+  ReserveLarge(quick, codes.size());
+  for (const IndexFields& d : decoded) quick.push_back({d.code, d.pere, d.mere});
   // The quick list reads none of what follows: a large one is made on a
   // second core while the orders are worked out.
   constexpr std::size_t kQuickListBeside = 32768;
   WorkBeside quickList(codes.size() >= kQuickListBeside, [this, &quick] { quickList_->Rebuild(quick); });
   std::int64_t done = 0;
-  for (Decoded& d : decoded) {
+  for (IndexFields& d : decoded) {
     ticker.Step(++done);
     Prepared prepared;
     if (d.ok) {
@@ -416,9 +428,14 @@ void TGTableIndividus::Reindex() {
     for (const Entry& entry : entries) ordered.push_back(entry.code);
     return ordered;
   };
+  // The two orders only read what is prepared above (the surname ranks are
+  // made before): a large second one is sorted beside the first.
+  noms_->RangDe(0);
+  std::vector<CodeID> byAlphaR;
+  WorkBeside second(codes.size() >= kQuickListBeside, [&sorted, &byAlphaR] { byAlphaR = sorted(true); });
   const std::vector<CodeID> byAlpha = sorted(false);
   BulkLoad(*alpha_, byAlpha.data(), byAlpha.size());
-  const std::vector<CodeID> byAlphaR = sorted(true);
+  second.Wait();
   BulkLoad(*alphaR_, byAlphaR.data(), byAlphaR.size());
   quickList.Wait();
   // The key cache stays empty, as after reading the indexes from a file:

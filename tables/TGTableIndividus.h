@@ -122,8 +122,23 @@ class TGTableIndividus : public LXArray {
   void AscendanceDe(CodeID code, LArray* out) const { quickList_->AscendanceDe(code, out); }
   void AscendanceDeCoupleDe(CodeID a, CodeID b, LArray* out) const { quickList_->AscendanceDeCoupleDe(a, b, out); }
 
+  // What the alphabetical indexes and the quick list read of one record.
+  struct IndexFields {
+    CodeID code = 0;
+    bool ok = false;  // the record decodes
+    CodeID nom = 0;
+    CodeID pere = 0;
+    CodeID mere = 0;
+    AnsiString prenoms;
+  };
+
   // Rebuilds both alphabetical indexes and the quick list from the store.
   void Reindex();
+  // The same, taking the fields of the records in `known` (ascending codes,
+  // each as its stored record decodes now) instead of decoding them again:
+  // a walk that has just read every record saves a second decoding. Records
+  // not in `known` are decoded; a `known` out of order is not used.
+  void Reindex(std::vector<IndexFields> known);
 
   LArray* GetIndexAlpha() const { return alpha_; }
   LArray* GetIndexAlphaR() const { return alphaR_; }

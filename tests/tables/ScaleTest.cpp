@@ -315,6 +315,56 @@ TEST(TablesAtScale, RebuildsThatDecodeOnSeveralThreadsGiveTheIndexesOfOneByOne) 
   }
 }
 
+// A rebuild handed the fields a walk has just decoded gives the indexes of
+// one that decodes every record itself: the fields of all the records, of
+// some of them (the others decoded), or out of code order (not used).
+TEST(TablesAtScale, ARebuildGivenTheDecodedFieldsGivesTheIndexesOfOneThatDecodes) {
+  Family family;
+  AddThreeSurnames(family);
+  family.individus.SetBatchModeTo(true);
+  std::mt19937 random(23);
+  const char* const prenoms[] = {"Jean", "Marie", "Anne", "Luc", "Élise", "Jean-Baptiste Marie"};
+  std::vector<TGTableIndividus::IndexFields> all;
+  for (CodeID code = 100; code < 100 + 41000; ++code) {
+    TGIndividu individu;
+    individu.SetCodeID(code);
+    individu.SetCodeNom(1 + random() % 3);
+    individu.SetChar(5, prenoms[random() % 6]);
+    if (code > 110 && random() % 2 == 0) individu.SetCodePere(100 + random() % (code - 100));
+    if (code > 110 && random() % 3 == 0) individu.SetCodeMere(100 + random() % (code - 100));
+    family.individus.EcritData(&individu);
+    all.push_back({code, true, individu.GetCodeNom(), individu.GetCodePere(), individu.GetCodeMere(),
+                   individu.GetChar(5)});
+  }
+  family.individus.SetBatchModeTo(false);
+  const auto indexes = [&family] {
+    return std::vector<std::vector<std::uint32_t>>{Words(*family.individus.GetIndexAlpha()),
+                                                   Words(*family.individus.GetIndexAlphaR()),
+                                                   Words(*family.individus.GetQuickList())};
+  };
+  const auto compare = [&](const char* store) {
+    family.individus.Reindex();
+    const auto expected = indexes();
+    std::vector<TGTableIndividus::IndexFields> some;
+    for (std::size_t k = 0; k < all.size(); k += 2) some.push_back(all[k]);
+    std::vector<TGTableIndividus::IndexFields> reversed(all.rbegin(), all.rend());
+    const std::pair<const char*, std::vector<TGTableIndividus::IndexFields>> cases[] = {
+        {"every sound record", all}, {"every other record", some}, {"out of order", reversed}, {"none", {}}};
+    for (const auto& [name, known] : cases) {
+      family.individus.Reindex(known);
+      EXPECT_EQ(indexes(), expected) << store << ", " << name;
+    }
+  };
+  compare("sound store");
+  const unsigned char garbage[3] = {1, 2, 3};
+  for (const std::size_t at : {std::size_t{5}, all.size() / 2}) {
+    family.individus.LXArray::EcritData(all[at].code, garbage, sizeof garbage);
+    all[at] = {};
+  }
+  std::erase_if(all, [](const TGTableIndividus::IndexFields& f) { return f.code == 0; });
+  compare("damaged store");
+}
+
 TEST(TablesAtScale, ABirthRewrittenAsAnotherKindMovesItsOwner) {
   Family family;
   TGNom nom(family.individus.GetDicoNoms()->GetSplitter());
