@@ -242,6 +242,25 @@ const std::vector<Case>& Cases() {
        {"parents-union-created"},
        [](CodeID) { return Keys({"+TGTableUnion/new"}); },
        [](TGDatabase& db, CodeID) { EXPECT_NE(db.Tables().unions->UnionCouple(kG1, kG2w), 0u); }},
+      {"ParentsWhoseUnionHasThemInTheOtherRoles",
+       [](TGDatabase& db) {
+         // The union joins them with the roles swapped: no second one is
+         // made. The address fault is there for the repair to save.
+         TGIndividu i;
+         i.SetCodeID(db.GetNextID());
+         i.SetChar(5, "Paul");
+         i.SetCodePere(kG1w);
+         i.SetCodeMere(kG1);
+         i.SetCodeAdresse(kBirthG2);
+         db.Tables().individus->EcritData(&i);
+         return i.GetCodeID();
+       },
+       {"address-invalid-cleared"},
+       [](CodeID made) { return Keys({"~" + K("TGTableIndividus", made)}); },
+       [](TGDatabase& db, CodeID) {
+         EXPECT_EQ(db.Tables().unions->UnionCouple(kG1, kG1w), kUnionG1);
+         EXPECT_EQ(db.Tables().unions->UnionCouple(kG1w, kG1), 0u);
+       }},
       {"BrotherAndSisterWhoseParentsHaveNoUnion",
        [](TGDatabase& db) {
          CodeID last = 0;
