@@ -163,6 +163,18 @@ CodeID NewUnion(TGDatabase& db, CodeID husband, CodeID wife) {
   return u.GetCodeID();
 }
 
+// A new individual with these parents (and address); answers its code.
+CodeID NewChild(TGDatabase& db, const char* prenom, CodeID pere, CodeID mere, CodeID adresse = 0) {
+  TGIndividu i;
+  i.SetCodeID(db.GetNextID());
+  i.SetChar(5, prenom);
+  i.SetCodePere(pere);
+  i.SetCodeMere(mere);
+  i.SetCodeAdresse(adresse);
+  db.Tables().individus->EcritData(&i);
+  return i.GetCodeID();
+}
+
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"FatherNotAnIndividual",
@@ -230,15 +242,7 @@ const std::vector<Case>& Cases() {
          EXPECT_EQ(i.GetCodeAdresse(), 0u);
        }},
       {"BothParentsKnownAndNoUnion",
-       [](TGDatabase& db) {
-         TGIndividu i;
-         i.SetCodeID(db.GetNextID());
-         i.SetChar(5, "Pierre");
-         i.SetCodePere(kG1);
-         i.SetCodeMere(kG2w);
-         db.Tables().individus->EcritData(&i);
-         return i.GetCodeID();
-       },
+       [](TGDatabase& db) { return NewChild(db, "Pierre", kG1, kG2w); },
        {"parents-union-created"},
        [](CodeID) { return Keys({"+TGTableUnion/new"}); },
        [](TGDatabase& db, CodeID) { EXPECT_NE(db.Tables().unions->UnionCouple(kG1, kG2w), 0u); }},
@@ -246,14 +250,7 @@ const std::vector<Case>& Cases() {
        [](TGDatabase& db) {
          // The union joins them with the roles swapped: no second one is
          // made. The address fault is there for the repair to save.
-         TGIndividu i;
-         i.SetCodeID(db.GetNextID());
-         i.SetChar(5, "Paul");
-         i.SetCodePere(kG1w);
-         i.SetCodeMere(kG1);
-         i.SetCodeAdresse(kBirthG2);
-         db.Tables().individus->EcritData(&i);
-         return i.GetCodeID();
+         return NewChild(db, "Paul", kG1w, kG1, kBirthG2);
        },
        {"address-invalid-cleared"},
        [](CodeID made) { return Keys({"~" + K("TGTableIndividus", made)}); },
@@ -263,17 +260,8 @@ const std::vector<Case>& Cases() {
        }},
       {"BrotherAndSisterWhoseParentsHaveNoUnion",
        [](TGDatabase& db) {
-         CodeID last = 0;
-         for (const char* prenom : {"Pierre", "Anne"}) {
-           TGIndividu i;
-           i.SetCodeID(db.GetNextID());
-           i.SetChar(5, prenom);
-           i.SetCodePere(kG1);
-           i.SetCodeMere(kG2w);
-           db.Tables().individus->EcritData(&i);
-           last = i.GetCodeID();
-         }
-         return last;
+         NewChild(db, "Pierre", kG1, kG2w);
+         return NewChild(db, "Anne", kG1, kG2w);
        },
        {"parents-union-created"},
        [](CodeID) { return Keys({"+TGTableUnion/new"}); },
