@@ -816,6 +816,11 @@ class Writer : public RecordVisitor {
     report_.damaged.push_back(GedcomExportReport::Damage{table, code, reason});
   }
 
+  // The threads look families up through the walk: the batches still
+  // handed (a file with persons or unions and nothing visited after them)
+  // are written before its lookups end.
+  void WalkDone() override { UnionsDone(); }
+
  private:
   // Lines gather in a formatter up to this size before they reach the file.
   static constexpr std::size_t kTaken = 64 * 1024;

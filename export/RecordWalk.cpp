@@ -93,6 +93,7 @@ void RecordWalk::Walk(RecordVisitor& v) {
   Pairs(v);
   Branches(v);
   Redactions(v);
+  v.WalkDone();
   parente_->Parente().FigerOrdre(false);
   parente_.reset();
 }

@@ -113,6 +113,9 @@ class RecordVisitor {
   virtual void Redaction(CodeID /*code*/, std::string_view /*bytes*/) {}
   // `table` is the store's saved name; `reason` an engine text.
   virtual void Damaged(const std::string& /*table*/, CodeID /*code*/, const AnsiString& /*reason*/) {}
+  // Every record is visited; the walk's family lookups (ParentsOf,
+  // ChildrenOf) still answer, and stop answering when this returns.
+  virtual void WalkDone() {}
 };
 
 class RecordWalk {

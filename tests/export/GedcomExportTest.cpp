@@ -417,6 +417,53 @@ TEST_F(GedcomExportTest, TheFileAndTheReportAreTheSameWhateverTheNumberOfThreads
   }
 }
 
+// The last batches are written while the walk can still answer the
+// threads' family lookups, also when nothing is visited after the persons
+// or the unions: a file of persons alone, and one with a childless union.
+TEST_F(GedcomExportTest, AFileThatEndsWithItsPersonsOrUnionsIsWholeWhateverTheNumberOfThreads) {
+  for (const bool withUnion : {false, true}) {
+    TGDatabaseSosa db;
+    db.SetAsNewFile();
+    std::vector<CodeID> persons;
+    for (const char* prenom : {"Jean", "Marie", "Luc"}) {
+      TGIndividu i;
+      i.SetCodeID(db.GetNextID());
+      i.SetChar(5, prenom);
+      i.SetExportable(true);
+      db.Tables().individus->EcritData(&i);
+      persons.push_back(i.GetCodeID());
+    }
+    if (withUnion) {
+      TGUnion u;
+      u.SetCodeID(db.GetNextID());
+      u.SetEpoux(persons[0]);
+      u.SetEpouse(persons[1]);
+      u.SetExportable(true);
+      db.Tables().unions->EcritData(&u);
+    }
+    std::string single;
+    for (const unsigned threads : {1u, 2u}) {
+      GedcomExportOptions options;
+      options.replace = true;
+      options.exportDate = "1 JAN 2026";
+      options.threads = threads;
+      const std::string out = box.Path("ends" + std::to_string(threads) + ".ged");
+      GedcomExportReport report;
+      std::string error;
+      ASSERT_TRUE(ExportGedcom(db, out, options, report, error)) << error;
+      EXPECT_EQ(report.individuals, 3u);
+      EXPECT_EQ(report.families, withUnion ? 1u : 0u);
+      std::ifstream in(out, std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_NE(bytes.find("1 NAME Luc"), std::string::npos) << bytes;
+      if (threads == 1)
+        single = bytes;
+      else
+        EXPECT_TRUE(bytes == single) << "union " << withUnion << ":\n" << bytes;
+    }
+  }
+}
+
 // A disk that fills during the export: the written part is never published
 // and the temporary file goes. The limit applies in a child process only.
 TEST_F(GedcomExportTest, AnExportStoppedByAFileSizeLimitFailsAndLeavesNothing) {
