@@ -29,6 +29,34 @@ namespace genvora {
 
 namespace {
 
+// One small value per record code, `kNone` until set. The codes of a sound
+// file stay below a few times its record count, so a flat array indexed by
+// code serves them; a damaged record may name any 32-bit code, and a code
+// beyond the flat part goes to a map instead of growing the array to
+// gigabytes. Reads may come from several threads once the writes are over.
+class PerCode {
+ public:
+  static constexpr std::uint8_t kNone = 0;
+
+  std::uint8_t Get(CodeID code) const {
+    if (code < flat_.size()) return flat_[code];
+    if (code < kFlat) return kNone;
+    const auto found = beyond_.find(code);
+    return found == beyond_.end() ? kNone : found->second;
+  }
+  std::uint8_t& At(CodeID code) {
+    if (code >= kFlat) return beyond_.try_emplace(code, kNone).first->second;
+    if (code >= flat_.size()) flat_.resize(std::min<std::size_t>(kFlat, code + (code >> 3) + 1024), kNone);
+    return flat_[code];
+  }
+
+ private:
+  // 64 MB at most: twelve times the codes a million-person file uses.
+  static constexpr CodeID kFlat = 1u << 26;
+  std::vector<std::uint8_t> flat_;
+  std::unordered_map<CodeID, std::uint8_t> beyond_;
+};
+
 constexpr std::size_t kMaxLine = 255;
 // Room for "n CONC " and a margin; a value piece is cut at this many bytes.
 constexpr std::size_t kPiece = 200;
@@ -121,7 +149,7 @@ class Formatter {
 
   // After the individuals' walk, whether a person is written is read from
   // the persons written instead of decoding them.
-  void PersonsKnown(const std::vector<bool>* people) { people_ = people; }
+  void PersonsKnown(const PerCode* people) { people_ = people; }
 
   void Line(int level, const std::string& tag, const std::string& value = {}, const std::string& xref = {}) {
     // Most values are one short line: written at once, without pieces.
@@ -378,7 +406,7 @@ class Formatter {
   // a person is written when its record decodes (and is exportable).
   bool PersonWritten(CodeID code) {
     if (code == 0) return false;
-    if (people_ != nullptr) return code < people_->size() && (*people_)[code];
+    if (people_ != nullptr) return people_->Get(code) != PerCode::kNone;
     std::uint8_t& known = Known(peopleAhead_, code);
     if (known == kUnknown) {
       TGIndividu i;
@@ -402,10 +430,7 @@ class Formatter {
   // pointers ask it of the same spouses, children and unions again and
   // again, and each answer is a decoding.
   enum : std::uint8_t { kUnknown, kWritten, kLeftOut };
-  static std::uint8_t& Known(std::vector<std::uint8_t>& known, CodeID code) {
-    if (code >= known.size()) known.resize(code + (code >> 3) + 1024, kUnknown);
-    return known[code];
-  }
+  static std::uint8_t& Known(PerCode& known, CodeID code) { return known.At(code); }
 
   void Change(double modified) {
     const std::string day = DayOfSerial(modified);
@@ -561,8 +586,8 @@ class Formatter {
   TGDatabase& db_;
   const GedcomExportOptions& options_;
   const Shared& shared_;
-  const std::vector<bool>* people_ = nullptr;
-  std::vector<std::uint8_t> peopleAhead_, unionsWritten_;
+  const PerCode* people_ = nullptr;
+  PerCode peopleAhead_, unionsWritten_;
   std::vector<CodeID> unions_, children_, events_, links_;
   std::vector<TGLienMedia> mediaLinks_;
   std::vector<std::pair<CodeID, CodeID>> citations_;
@@ -605,7 +630,7 @@ class RecordThreads {
 
   // Call with every batch taken: the threads wait for work, and the next
   // batch handed publishes this to them.
-  void PersonsKnown(const std::vector<bool>* people) {
+  void PersonsKnown(const PerCode* people) {
     for (auto& formatter : formatters_) formatter->PersonsKnown(people);
   }
 
@@ -746,8 +771,7 @@ class Writer : public RecordVisitor {
     if (options_.exportableOnly && !i.GetExportable()) return;
     ++report_.individuals;
     const CodeID code = i.GetCodeID();
-    if (code >= people_.size()) people_.resize(code + (code >> 3) + 1024, false);
-    people_[code] = true;
+    people_.At(code) = 1;
     bool privateLiving = false;
     if (options_.living == GedcomLiving::Private) {
       TFullIndividu full;
@@ -919,17 +943,14 @@ class Writer : public RecordVisitor {
   }
 
   void Write(const std::string& text, std::uint64_t lines, const std::vector<CodeID>& notes) {
-    for (const CodeID owner : notes) {
-      if (owner >= referenced_.size()) referenced_.resize(owner + 1024, false);
-      referenced_[owner] = true;
-    }
+    for (const CodeID owner : notes) referenced_.At(owner) = 1;
     if (failed_ || text.empty()) return;
     report_.lines += lines;
     out_.Write(text);
     if (out_.Failed()) failed_ = true;
   }
 
-  bool Referenced(CodeID owner) const { return owner < referenced_.size() && referenced_[owner]; }
+  bool Referenced(CodeID owner) const { return referenced_.Get(owner) != PerCode::kNone; }
 
   BackgroundWrite& out_;
   RecordWalk& walk_;
@@ -940,9 +961,9 @@ class Writer : public RecordVisitor {
   Formatter main_;
   unsigned threads_ = 1;
   bool failed_ = false;
-  std::vector<bool> referenced_;
+  PerCode referenced_;
   // One bit per code: the persons written, for the families' pointers.
-  std::vector<bool> people_;
+  PerCode people_;
   bool peopleDone_ = false;
   std::unordered_map<CodeID, SurnameParts> surnameParts_;
   std::unique_ptr<RecordThreads::Batch> filling_;

@@ -464,6 +464,51 @@ TEST_F(GedcomExportTest, AFileThatEndsWithItsPersonsOrUnionsIsWholeWhateverTheNu
   }
 }
 
+// A damaged record may carry any 32-bit code, its own or a family member's:
+// the export keeps what it knows of each code without an array as long as
+// the largest code (gigabytes for the codes here).
+TEST_F(GedcomExportTest, CodesNearTheTopOfTheRangeCostNoMemoryForTheCodesBelowThem) {
+  TGDatabaseSosa db;
+  db.SetAsNewFile();
+  constexpr CodeID kHigh = 0xFFFFFF00u;
+  TGIndividu high;
+  high.SetCodeID(kHigh);
+  high.SetChar(5, "Haut");
+  high.SetCodePere(0xFFFFFFF0u);  // names no one
+  high.SetExportable(true);
+  db.Tables().individus->EcritData(&high);
+  TVGNote note;
+  note.NewNote(kHigh, "Une note", false);
+  note.SetExportable(true);
+  note.EcritDans(kHigh, db.Tables().notes);
+  TGIndividu child;
+  child.SetCodeID(db.GetNextID());
+  child.SetChar(5, "Bas");
+  child.SetCodeMere(kHigh);
+  child.SetExportable(true);
+  db.Tables().individus->EcritData(&child);
+
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  for (const unsigned threads : {1u, 2u}) {
+    GedcomExportOptions options;
+    options.replace = true;
+    options.threads = threads;
+    const std::string out = box.Path("high.ged");
+    GedcomExportReport report;
+    std::string error;
+    ASSERT_TRUE(ExportGedcom(db, out, options, report, error)) << error;
+    EXPECT_EQ(report.individuals, 2u);
+    std::ifstream in(out, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find("0 @I" + std::to_string(kHigh) + "@ INDI"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("0 @N" + std::to_string(kHigh) + "@ NOTE"), std::string::npos) << bytes;
+  }
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "kB of peak memory added";
+}
+
 // A disk that fills during the export: the written part is never published
 // and the temporary file goes. The limit applies in a child process only.
 TEST_F(GedcomExportTest, AnExportStoppedByAFileSizeLimitFailsAndLeavesNothing) {
