@@ -23,6 +23,7 @@
 #include "export/GedcomTags.h"
 #include "export/RecordWalk.h"
 #include "platform/Encoding.h"
+#include "tables/FlatCodeMap.h"
 #include "utilities/RichText.h"
 
 namespace genvora {
@@ -33,7 +34,8 @@ namespace {
 // file stay below a few times its record count, so a flat array indexed by
 // code serves them; a damaged record may name any 32-bit code, and a code
 // beyond the flat part goes to a map instead of growing the array to
-// gigabytes. Reads may come from several threads once the writes are over.
+// gigabytes. Reads may come from several threads once the writes are over;
+// a reference from At() lasts until the next At().
 class PerCode {
  public:
   static constexpr std::uint8_t kNone = 0;
@@ -41,11 +43,11 @@ class PerCode {
   std::uint8_t Get(CodeID code) const {
     if (code < flat_.size()) return flat_[code];
     if (code < kFlat) return kNone;
-    const auto found = beyond_.find(code);
-    return found == beyond_.end() ? kNone : found->second;
+    const std::uint8_t* found = beyond_.find(code);
+    return found == nullptr ? kNone : *found;
   }
   std::uint8_t& At(CodeID code) {
-    if (code >= kFlat) return beyond_.try_emplace(code, kNone).first->second;
+    if (code >= kFlat) return *beyond_.emplace(code, kNone).first;
     if (code >= flat_.size()) flat_.resize(std::min<std::size_t>(kFlat, code + (code >> 3) + 1024), kNone);
     return flat_[code];
   }
@@ -54,7 +56,7 @@ class PerCode {
   // 64 MB at most: twelve times the codes a million-person file uses.
   static constexpr CodeID kFlat = 1u << 26;
   std::vector<std::uint8_t> flat_;
-  std::unordered_map<CodeID, std::uint8_t> beyond_;
+  FlatCodeMap<std::uint8_t> beyond_;
 };
 
 constexpr std::size_t kMaxLine = 255;
@@ -201,7 +203,7 @@ class Formatter {
   // and the families of a living person.
   void Individual(const TGIndividu& i, const SurnameParts& parts, bool privateLiving) {
     const CodeID code = i.GetCodeID();
-    Known(peopleAhead_, code) = kWritten;
+    peopleAhead_.At(code) = kWritten;
     Line(0, "INDI", {}, "I" + std::to_string(code));
     const std::string given = Trim(U(i.GetChar(5)));
     // The stored surname, not the shown one: the case the preferences give
@@ -401,13 +403,12 @@ class Formatter {
     if (!field(TGAdresse::kEMail).empty()) Line(1, "EMAIL", field(TGAdresse::kEMail));
   }
 
-
   // After the individuals' walk, the persons written are known; before it,
   // a person is written when its record decodes (and is exportable).
   bool PersonWritten(CodeID code) {
     if (code == 0) return false;
     if (people_ != nullptr) return people_->Get(code) != PerCode::kNone;
-    std::uint8_t& known = Known(peopleAhead_, code);
+    std::uint8_t& known = peopleAhead_.At(code);
     if (known == kUnknown) {
       TGIndividu i;
       const bool kept = RecordWalk::Read(i, *db_.Tables().individus, code) && (!options_.exportableOnly || i.GetExportable());
@@ -418,7 +419,7 @@ class Formatter {
 
   bool UnionWritten(CodeID code) {
     if (code == 0) return false;
-    std::uint8_t& known = Known(unionsWritten_, code);
+    std::uint8_t& known = unionsWritten_.At(code);
     if (known == kUnknown) {
       TGUnion u;
       known = RecordWalk::Read(u, *db_.Tables().unions, code) && KeepsUnion(options_, u) ? kWritten : kLeftOut;
@@ -429,8 +430,7 @@ class Formatter {
   // Whether a record is written, asked once per code: a person's family
   // pointers ask it of the same spouses, children and unions again and
   // again, and each answer is a decoding.
-  enum : std::uint8_t { kUnknown, kWritten, kLeftOut };
-  static std::uint8_t& Known(PerCode& known, CodeID code) { return known.At(code); }
+  enum : std::uint8_t { kUnknown = PerCode::kNone, kWritten, kLeftOut };
 
   void Change(double modified) {
     const std::string day = DayOfSerial(modified);
@@ -962,7 +962,7 @@ class Writer : public RecordVisitor {
   unsigned threads_ = 1;
   bool failed_ = false;
   PerCode referenced_;
-  // One bit per code: the persons written, for the families' pointers.
+  // The persons written, for the families' pointers.
   PerCode people_;
   bool peopleDone_ = false;
   std::unordered_map<CodeID, SurnameParts> surnameParts_;

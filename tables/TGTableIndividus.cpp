@@ -281,9 +281,8 @@ void TGTableIndividus::Reindex(std::vector<IndexFields> known) {
   // Each record's fields, in store order. Those the caller knows are taken
   // (as they are when they cover the store in its order); the others are
   // decoded on every core, each into its own slot.
-  if (!std::is_sorted(known.begin(), known.end(),
-                      [](const IndexFields& a, const IndexFields& b) { return a.code < b.code; }))
-    known.clear();
+  const auto byCode = [](const IndexFields& a, const IndexFields& b) { return a.code < b.code; };
+  if (!std::is_sorted(known.begin(), known.end(), byCode)) known.clear();
   const bool whole = known.size() == codes.size() &&
                      std::equal(codes.begin(), codes.end(), known.begin(),
                                 [](CodeID code, const IndexFields& fields) { return fields.code == code; });
@@ -293,10 +292,11 @@ void TGTableIndividus::Reindex(std::vector<IndexFields> known) {
       TGIndividu individu;
       for (std::size_t k = begin; k < end; ++k) {
         const CodeID code = codes[k];
-        const auto at = std::lower_bound(known.begin(), known.end(), code,
-                                         [](const IndexFields& fields, CodeID c) { return fields.code < c; });
+        const auto at = std::lower_bound(known.begin(), known.end(), IndexFields{code}, byCode);
+        // Copied, not moved: a damaged code list may name one code twice,
+        // and two threads would then take the same entry.
         if (at != known.end() && at->code == code) {
-          decoded[k] = std::move(*at);
+          decoded[k] = *at;
         } else if (individu.LitDans(code, this)) {
           decoded[k] = {code, true, individu.GetCodeNom(), individu.GetCodePere(), individu.GetCodeMere(),
                         individu.GetChar(5)};
